@@ -1,0 +1,42 @@
+// The process-wide ANSI code page and its lead-byte test.
+//
+// Text in this program is 8-bit, in either a single-byte code page (no lead
+// bytes) or code page 932, where a lead byte and the byte after it form one
+// double-byte character. Everything that walks such text asks IsDBCSLeadByte.
+#pragma once
+
+#include <cstdint>
+
+namespace tervaline::platform {
+
+inline constexpr int kSingleByteCodePage = 0;
+inline constexpr int kCodePage932 = 932;
+
+// The code page in force. On first use it follows the locale's codeset
+// (LC_ALL, then LC_CTYPE, then LANG): Shift_JIS, SJIS or CP932 give 932,
+// anything else single-byte.
+int ActiveCodePage();
+
+// Sets the code page in force; any value other than 932 means single-byte.
+void SetActiveCodePage(int codePage);
+
+// The code page that a locale name selects, e.g. "ja_JP.SJIS" gives 932.
+int CodePageFromLocaleName(const char* localeName);
+
+// True when Byte begins a double-byte character in the active code page
+// (0x81-0x9F and 0xE0-0xFC under 932; never under a single-byte page).
+bool IsDBCSLeadByte(std::uint8_t byte);
+
+// Sets a code page for its lifetime and restores the previous one after.
+class TCodePageScope {
+public:
+    explicit TCodePageScope(int codePage);
+    ~TCodePageScope();
+    TCodePageScope(const TCodePageScope&) = delete;
+    TCodePageScope& operator=(const TCodePageScope&) = delete;
+
+private:
+    int previous_;
+};
+
+}  // namespace tervaline::platform
