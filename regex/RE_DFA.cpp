@@ -1,0 +1,145 @@
+#include "regex/RE_DFA.h"
+
+#include <algorithm>
+
+namespace tervaline::regex {
+
+namespace {
+
+// Top-down merge sort that keeps transitions with equal first codes in
+// their order: the first half takes the larger half, and the second half's
+// head is taken only when its first code is strictly smaller.
+void MergeSort(std::vector<TRE_DFATransition>& list, std::size_t lo, std::size_t hi,
+               std::vector<TRE_DFATransition>& scratch) {
+    if (hi - lo <= 1) return;
+    const std::size_t mid = lo + (hi - lo + 1) / 2;
+    MergeSort(list, lo, mid, scratch);
+    MergeSort(list, mid, hi, scratch);
+    scratch.clear();
+    std::size_t i = lo;
+    std::size_t j = mid;
+    while (i < mid && j < hi) {
+        if (list[j].CharBegin < list[i].CharBegin) {
+            scratch.push_back(list[j++]);
+        } else {
+            scratch.push_back(list[i++]);
+        }
+    }
+    while (i < mid) scratch.push_back(list[i++]);
+    while (j < hi) scratch.push_back(list[j++]);
+    std::copy(scratch.begin(), scratch.end(), list.begin() + static_cast<std::ptrdiff_t>(lo));
+}
+
+}  // namespace
+
+TRE_DFA::TRE_DFA(const TRE_NFA& nfa) : nfa_(&nfa) {}
+
+void TRE_DFA::BuildDFA() {
+    lineHeadUsed_ = nfa_->LineHeadUsed();
+    lineTailUsed_ = nfa_->LineTailUsed();
+    ConvertNFAtoDFA();
+    SortTransitions();
+    nfa_ = nullptr;  // freed by the caller right after
+}
+
+void TRE_DFA::AddClosure(TRE_NFAStateSet& set, std::int32_t state) const {
+    // Depth first, like the recursive form, but on an explicit stack so that
+    // long chains of empty transitions cannot exhaust the call stack.
+    std::vector<std::int32_t> pending{state};
+    set.Include(state);
+    while (!pending.empty()) {
+        const std::int32_t s = pending.back();
+        pending.pop_back();
+        const auto& transitions = nfa_->Transitions(s);
+        for (auto it = transitions.rbegin(); it != transitions.rend(); ++it) {
+            if (it->IsEmpty() && !set.Has(it->TransitTo)) {
+                set.Include(it->TransitTo);
+                pending.push_back(it->TransitTo);
+            }
+        }
+    }
+}
+
+void TRE_DFA::EpsilonClosure(TRE_NFAStateSet& set) const {
+    const std::int32_t count = nfa_->StateCount();
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (set.Has(i)) AddClosure(set, i);
+    }
+}
+
+TRE_DFAState* TRE_DFA::RegisterState(std::unique_ptr<TRE_NFAStateSet>& set) {
+    for (const auto& state : stateList_) {
+        if (state->StateSet->Equals(*set)) return state.get();
+    }
+    auto state = std::make_unique<TRE_DFAState>();
+    state->Accepting = set->Has(nfa_->FinalState()) ? 0xFFFF : 0;
+    stateList_.reserve(stateList_.size() + 1);  // so that the set is not lost if this fails
+    state->StateSet = std::move(set);
+    stateList_.push_back(std::move(state));
+    return stateList_.back().get();
+}
+
+TRE_DFAState* TRE_DFA::NextUnvisitedState() const {
+    for (const auto& state : stateList_) {
+        if (state->Visited == 0) return state.get();
+    }
+    return nullptr;
+}
+
+TRE_TransitionGroupList TRE_DFA::CollectTransitions(const TRE_DFAState& state) const {
+    TRE_TransitionGroupList groups;
+    const std::int32_t count = nfa_->StateCount();
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (!state.StateSet->Has(i)) continue;
+        for (const TRE_NFATransition& t : nfa_->Transitions(i)) {
+            if (t.IsEmpty()) continue;
+            const TRERangeLabel label = t.Label();
+            auto found = std::find_if(groups.rbegin(), groups.rend(),
+                                      [label](const TRE_TransitionGroup& g) { return g.Range == label; });
+            if (found != groups.rend()) {
+                found->StateSet->Include(t.TransitTo);
+            } else {
+                TRE_TransitionGroup group;
+                group.Range = label;
+                group.StateSet = std::make_unique<TRE_NFAStateSet>(count);
+                group.StateSet->Include(t.TransitTo);
+                groups.push_back(std::move(group));
+            }
+        }
+    }
+    return groups;
+}
+
+void TRE_DFA::DisposeTransitionGroups(TRE_TransitionGroupList& groups) { groups.clear(); }
+
+void TRE_DFA::ConvertNFAtoDFA() {
+    auto set = std::make_unique<TRE_NFAStateSet>(nfa_->StateCount());
+    set->Include(nfa_->EntryState());
+    EpsilonClosure(*set);
+    startState_ = RegisterState(set);
+
+    for (TRE_DFAState* p = NextUnvisitedState(); p != nullptr; p = NextUnvisitedState()) {
+        p->Visited = 0xFFFF;
+        TRE_TransitionGroupList groups = CollectTransitions(*p);
+        // The groups (and the sets no new state took over) go with the list,
+        // also when a step below throws.
+        for (auto g = groups.rbegin(); g != groups.rend(); ++g) {
+            EpsilonClosure(*g->StateSet);
+            TRE_DFATransition t;
+            t.CharBegin = static_cast<TREChar>(g->Range & 0xFFFF);
+            t.CharEnd = static_cast<TREChar>(g->Range >> 16);
+            t.NextState = RegisterState(g->StateSet);
+            p->Transitions.push_back(t);
+        }
+        // Each new transition went to the head of the list.
+        std::reverse(p->Transitions.begin(), p->Transitions.end());
+        DisposeTransitionGroups(groups);
+    }
+}
+
+void TRE_DFA::SortTransitions() {
+    std::vector<TRE_DFATransition> scratch;
+    for (const auto& state : stateList_) MergeSort(state->Transitions, 0, state->Transitions.size(), scratch);
+}
+
+}  // namespace tervaline::regex

@@ -1,0 +1,26 @@
+// A set of NFA state numbers as a bit array. All sets made for one
+// automaton have the same size, so equality is a plain byte comparison.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tervaline::regex {
+
+class TRE_NFAStateSet {
+public:
+    // StateCount / 8 + 1 bytes, all clear. Numbers are not bound-checked:
+    // callers only use numbers below the state count.
+    explicit TRE_NFAStateSet(std::int32_t stateCount)
+        : bits_(static_cast<std::size_t>(stateCount / 8 + 1), 0) {}
+
+    bool Has(std::int32_t i) const { return (bits_[static_cast<std::size_t>(i / 8)] >> (i % 8)) & 1u; }
+    void Include(std::int32_t i) { bits_[static_cast<std::size_t>(i / 8)] |= static_cast<std::uint8_t>(1u << (i % 8)); }
+    bool Equals(const TRE_NFAStateSet& other) const { return bits_ == other.bits_; }
+    std::int32_t ByteCount() const { return static_cast<std::int32_t>(bits_.size()); }
+
+private:
+    std::vector<std::uint8_t> bits_;
+};
+
+}  // namespace tervaline::regex
