@@ -1,0 +1,22 @@
+// Runs one scan for tervaline-scan on the calling thread's dispatcher and
+// reports it in plain words.
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+
+#include "cli/ScanOptions.h"
+
+namespace tervaline::cli {
+
+inline constexpr int kExitCompleted = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;
+
+// Scans as Options say. StopFlag, when it becomes true (Ctrl-C), requests a
+// stop: the chain being carved is finished and the count so far printed.
+int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std::FILE* out,
+            std::FILE* err);
+
+}  // namespace tervaline::cli

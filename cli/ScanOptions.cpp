@@ -1,0 +1,94 @@
+#include "cli/ScanOptions.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tervaline::cli {
+
+namespace {
+
+// The sizes the window offers; anything else is refused rather than
+// silently rounded.
+constexpr std::array<std::int32_t, 8> kBufferSizesKB{1, 5, 10, 50, 100, 500, 1000, 5000};
+
+std::int32_t ParseBufferKB(const std::string& text) {
+    for (std::int32_t kb : kBufferSizesKB) {
+        if (text == std::to_string(kb)) return kb;
+    }
+    throw EUsage("--buffer takes one of 1, 5, 10, 50, 100, 500, 1000, 5000 (KB), not \"" + text + "\"");
+}
+
+}  // namespace
+
+std::string UsageText() {
+    return "usage: tervaline-scan [options] STORE [OUTPUT]\n"
+           "\n"
+           "Salvages the messages of a damaged mail store (.dbx) into OUTPUT, one\n"
+           "XXXXXXXX.eml file per message, named by its offset in the store.\n"
+           "Chains without a To: or From: line holding an address go to a trash\n"
+           "subfolder of OUTPUT. OUTPUT defaults to STORE without its extension.\n"
+           "\n"
+           "options:\n"
+           "  --trash NAME     name of the trash subfolder (default: trash)\n"
+           "  --mode MODE      shallow (default) or bottom; bottom examines every byte\n"
+           "                   and finds blocks that no longer stand where recorded\n"
+           "  --buffer KB      read buffer: 1, 5, 10 (default), 50, 100, 500, 1000, 5000\n"
+           "  --quiet          print only the count and failures\n"
+           "  --help           show this text\n"
+           "  --version        show the version\n"
+           "\n"
+           "exit status: 0 scan completed, 1 scan failed or messages could not be\n"
+           "written, 2 bad usage, 130 stopped by Ctrl-C\n";
+}
+
+TScanOptions ParseScanOptions(const std::vector<std::string>& args) {
+    TScanOptions options;
+    std::vector<std::string> positional;
+    auto valueOf = [&args](std::size_t& i) -> const std::string& {
+        if (i + 1 >= args.size()) throw EUsage(args[i] + " needs a value");
+        return args[++i];
+    };
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            positional.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.Action = TAction::Help;
+        } else if (arg == "--version") {
+            options.Action = TAction::Version;
+        } else if (arg == "--quiet" || arg == "-q") {
+            options.Quiet = true;
+        } else if (arg == "--trash") {
+            options.Trash = valueOf(i);
+            if (options.Trash.empty()) throw EUsage("--trash needs a folder name");
+            if (options.Trash.find('/') < options.Trash.size() - 1) {  // a trailing one is dropped later
+                throw EUsage("--trash takes a folder name, not a path: \"" + options.Trash + "\"");
+            }
+        } else if (arg == "--mode") {
+            const std::string& mode = valueOf(i);
+            if (mode == "shallow") {
+                options.ScanMode = 0;
+            } else if (mode == "bottom") {
+                options.ScanMode = 2;
+            } else {
+                throw EUsage("--mode takes shallow or bottom, not \"" + mode + "\"");
+            }
+        } else if (arg == "--buffer") {
+            options.BufferKB = ParseBufferKB(valueOf(i));
+        } else {
+            throw EUsage("unknown option " + arg);
+        }
+    }
+    if (options.Action != TAction::Scan) return options;
+    if (positional.empty()) throw EUsage("no store given");
+    if (positional.size() > 2) throw EUsage("too many arguments: \"" + positional[2] + "\"");
+    options.Store = positional[0];
+    if (options.Store.empty()) throw EUsage("the store's path is empty");
+    if (positional.size() == 2) options.Output = positional[1];
+    return options;
+}
+
+}  // namespace tervaline::cli

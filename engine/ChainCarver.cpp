@@ -1,0 +1,125 @@
+// The store signature, the search for block chains in Shallow and Bottom
+// mode, and the reassembly and writing of each chain.
+#include <cstdint>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "engine/BlockLayout.h"
+#include "engine/DbxScan.h"
+
+namespace tervaline::engine {
+
+void TDBXScanThread::CheckFileHeader() {
+    if (BufferSize < 8) throw EAssertionFailed(174);
+    LoadWindow(0);
+    std::uint8_t signature[8];
+    Peek(signature, sizeof signature);
+    if (ReadLE32(signature) == kSignatureWord1 && ReadLE32(signature + 4) == kSignatureWord2) {
+        Skip(kStoreHeaderSize);
+    } else {
+        LoadWindow(0);
+    }
+}
+
+std::uint32_t TDBXScanThread::FindChain() {
+    const std::int64_t limit = static_cast<std::int64_t>(fileSize_) - kBlockHeaderSize;
+    const bool shallow = scanMode_ == 0;
+    const std::uint32_t step = scanMode_ < 0 ? 1 : 4;
+    for (;;) {
+        const std::uint32_t p = Position();
+        std::uint8_t word[4];
+        Peek(word, sizeof word);
+        const std::uint32_t v = ReadLE32(word);
+        // A header whose self offset is right is found at its first byte.
+        if (shallow && p > 4 && v == p) return p;
+        if (v == kBlockDataSize && p > 8) {
+            Back(4);
+            return p;
+        }
+        Skip(step);
+        DoProgress(p);
+        if (StopRequested()) return 0;
+        if (static_cast<std::int64_t>(p) >= limit) return 0;
+    }
+}
+
+void TDBXScanThread::CarveChain() {
+    const std::uint32_t start = Position();
+    std::string message;
+    for (;;) {
+        std::uint8_t raw[kBlockHeaderSize];
+        Peek(raw, sizeof raw);
+        const TBlockHeader h = DecodeBlockHeader(raw);
+        const bool rejected = (scanMode_ == 0 && Position() != h.Self) || h.Size != kBlockDataSize ||
+                              h.Len > h.Size || (h.Len < h.Size && h.Next != 0) ||
+                              (h.Len == h.Size && h.Next != h.Self + kBlockSize);
+        if (rejected) {
+            Skip(8);
+            break;
+        }
+        Skip(kBlockHeaderSize);
+        std::uint8_t data[kBlockDataSize];
+        Peek(data, sizeof data);
+        Skip(kBlockDataSize);
+        try {
+            message.append(reinterpret_cast<const char*>(data), h.Len);
+        } catch (const std::bad_alloc&) {
+            NoteUnwritten("Not enough memory for the message at " + MessageFileName(start));
+            return;
+        }
+        DoProgress(Position());
+        if (h.Len < h.Size) break;
+    }
+    if (message.empty()) return;
+    WriteMessage(start, message);
+}
+
+void TDBXScanThread::WriteMessage(std::uint32_t start, const std::string& message) {
+    const char delimiter = platform::PathDelimiter(syntax_);
+    std::string path;
+    bool inTrash = false;
+    try {
+        if (!platform::DirectoryExists(outputDir_)) platform::ForceDirectories(outputDir_);
+        if (IsMail(message)) {
+            path = outputDir_ + delimiter + MessageFileName(start);
+        } else {
+            if (trashDir_.empty()) trashDir_ = "trash";
+            const std::string trash = outputDir_ + delimiter + trashDir_;
+            if (!platform::DirectoryExists(trash)) platform::ForceDirectories(trash);
+            path = trash + delimiter + MessageFileName(start);
+            inTrash = true;
+        }
+        platform::WriteWholeFile(path, message);
+    } catch (const std::exception& e) {
+        NoteUnwritten(e.what());
+        return;
+    } catch (...) {
+        NoteUnwritten("The message at " + MessageFileName(start) + " could not be written");
+        return;
+    }
+    ++foundCount_;
+    lastFound_ = TFoundMessage{start, message.size(), inTrash, path};
+    try {
+        DoFound(start);
+    } catch (...) {
+        // A failing receiver costs its own notification only; the file is
+        // written and the scan goes on.
+    }
+}
+
+void TDBXScanThread::NoteUnwritten(const std::string& reason) {
+    if (unwrittenCount_ == 0) firstUnwrittenReason_ = reason;
+    ++unwrittenCount_;
+}
+
+void TDBXScanThread::DoFound(std::uint32_t offset) {
+    if (OnFound) OnFound(*this, offset);
+}
+
+bool TDBXScanThread::IsMail(std::string_view) {
+    // Until the mail header test is built, every chain counts as mail.
+    return true;
+}
+
+}  // namespace tervaline::engine

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/FileSystem.h"
+#include "tests/support/TempDir.h"
+
+namespace tervaline::platform {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TTempDir;
+using testing::WriteFileBytes;
+
+TEST(FileSystem, UnsharedOpenRefusesASecondOpenUntilTheFirstCloses) {
+    TTempDir dir;
+    WriteFileBytes(dir / "store.dbx", "0123456789");
+    {
+        TUnsharedReadFile first(dir / "store.dbx");
+        EXPECT_THROW(TUnsharedReadFile second(dir / "store.dbx"), EFileError);
+    }
+    EXPECT_NO_THROW(TUnsharedReadFile again(dir / "store.dbx"));
+}
+
+TEST(FileSystem, ReadAtReturnsFewerBytesOnlyAtTheEnd) {
+    TTempDir dir;
+    WriteFileBytes(dir / "f", "0123456789");
+    TUnsharedReadFile file(dir / "f");
+    EXPECT_EQ(file.Size(), 10u);
+    char buf[8] = {};
+    EXPECT_EQ(file.ReadAt(2, buf, 4), 4u);
+    EXPECT_EQ(std::string(buf, 4), "2345");
+    EXPECT_EQ(file.ReadAt(8, buf, 8), 2u);
+    EXPECT_EQ(file.ReadAt(100, buf, 8), 0u);
+}
+
+TEST(FileSystem, OpenFailuresNameTheFileAndTheReason) {
+    TTempDir dir;
+    try {
+        TUnsharedReadFile missing(dir / "missing.dbx");
+        FAIL() << "a missing file opened";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing.dbx"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("No such file"), std::string::npos);
+    }
+    EXPECT_THROW(TUnsharedReadFile folder(dir.Path().string()), EFileError);
+}
+
+TEST(FileSystem, ExistenceTestsTellFilesFromFolders) {
+    TTempDir dir;
+    WriteFileBytes(dir / "f", "x");
+    EXPECT_TRUE(FileExists(dir / "f"));
+    EXPECT_FALSE(DirectoryExists(dir / "f"));
+    EXPECT_TRUE(DirectoryExists(dir.Path().string()));
+    EXPECT_FALSE(FileExists(dir.Path().string()));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_EQ(FileSizeOrZero(dir / "f"), 1u);
+    EXPECT_EQ(FileSizeOrZero(dir / "none"), 0u);
+}
+
+TEST(FileSystem, ForceDirectoriesMakesEveryMissingParentAndReportsWhatBlocks) {
+    TTempDir dir;
+    ForceDirectories(dir / "a/b/c/");
+    EXPECT_TRUE(DirectoryExists(dir / "a/b/c"));
+    WriteFileBytes(dir / "file", "x");
+    EXPECT_THROW(ForceDirectories(dir / "file/sub"), EFileError);
+}
+
+TEST(FileSystem, WriteWholeFileReplacesAndLeavesNoPartialFileOnFailure) {
+    TTempDir dir;
+    WriteWholeFile(dir / "m.eml", "first version, longer");
+    WriteWholeFile(dir / "m.eml", "second");
+    EXPECT_EQ(ReadFileBytes(dir / "m.eml"), "second");
+    EXPECT_EQ(testing::ListFiles(dir.Path()), std::vector<std::string>{"m.eml"});
+    if (::geteuid() != 0) {  // root writes through permissions
+        std::filesystem::create_directory(dir.Path() / "ro");
+        ::chmod((dir / "ro").c_str(), 0555);
+        EXPECT_THROW(WriteWholeFile(dir / "ro/m.eml", "x"), EFileError);
+        EXPECT_TRUE(testing::ListFiles(dir.Path() / "ro").empty());
+    }
+}
+
+}  // namespace
+}  // namespace tervaline::platform
