@@ -87,6 +87,8 @@ public:
     // The file window; public so that its rules can be checked on their own.
     void LoadWindow(std::uint32_t offset);
     std::uint32_t Position() const { return windowBase_ + windowPos_; }
+    std::uint32_t WindowBase() const { return windowBase_; }
+    std::uint32_t WindowLen() const { return windowLen_; }
     void Skip(std::uint32_t n);
     void Back(std::uint32_t n);
     void Peek(void* dest, std::uint32_t count);

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/DbxScan.h"
+#include "platform/FileSystem.h"
+#include "tests/engine/ScanRun.h"
+#include "tests/support/TempDir.h"
+#include "tools/StoreBuilder.h"
+
+namespace tervaline::engine {
+namespace {
+
+using testing::ListFiles;
+using testing::RunScan;
+using testing::TScanSetup;
+using testing::TTempDir;
+using tools::TStoreBuilder;
+
+class Scan : public ::testing::Test {
+protected:
+    TScanSetup Setup(const TStoreBuilder& store) {
+        store.WriteTo(dir_ / "store.dbx");
+        TScanSetup setup;
+        setup.Source = dir_ / "store.dbx";
+        setup.Output = dir_ / "out";
+        return setup;
+    }
+    TTempDir dir_;
+};
+
+TEST_F(Scan, ProgressIsThinnedToAboutOneReportPerStep) {
+    TStoreBuilder store(false);
+    store.AddZeros(35000);
+    auto run = RunScan(Setup(store));
+    std::vector<std::uint32_t> expected;
+    for (std::uint32_t p = 4; p < 35000 - 16; p += 1000) expected.push_back(p);
+    EXPECT_EQ(run.Progress, expected);
+    EXPECT_EQ(run.Progress.size(), 35u);
+}
+
+TEST_F(Scan, SmallFilesReportEveryPositionAboveZero) {
+    TStoreBuilder store(false);
+    store.AddZeros(30);  // fewer bytes than progress steps: the step is 0
+    auto run = RunScan(Setup(store));
+    // The last examined position (16, at or past the limit of 14) reports too.
+    EXPECT_EQ(run.Progress, (std::vector<std::uint32_t>{4, 8, 12, 16}));
+}
+
+TEST_F(Scan, MissingStoreEndsWithAFailureTextAndOneDone) {
+    TScanSetup setup;
+    setup.Source = dir_ / "missing.dbx";
+    setup.Output = dir_ / "out";
+    auto run = RunScan(setup);
+    EXPECT_EQ(run.DoneCount, 1);
+    EXPECT_NE(run.Failure.find("missing.dbx"), std::string::npos) << run.Failure;
+    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "out"));
+}
+
+TEST_F(Scan, StoreLockedByAnotherScanIsNotRead) {
+    TStoreBuilder store(true);
+    store.AddMessage("From: a@b\r\n\r\nx");
+    auto setup = Setup(store);
+    platform::TUnsharedReadFile held(setup.Source);
+    auto run = RunScan(setup);
+    EXPECT_TRUE(run.Found.empty());
+    EXPECT_NE(run.Failure.find("in use"), std::string::npos) << run.Failure;
+}
+
+TEST_F(Scan, BufferTooSmallForABlockFailsCheck396) {
+    TStoreBuilder store(true);
+    store.AddMessage("From: a@b\r\n\r\nx");
+    auto setup = Setup(store);
+    setup.BufferSize = 512;
+    auto run = RunScan(setup);
+    EXPECT_TRUE(run.Found.empty());
+    EXPECT_NE(run.Failure.find("check 396"), std::string::npos) << run.Failure;
+}
+
+TEST_F(Scan, ChainsThatCannotBeWrittenAreCountedWithTheFirstReason) {
+    TStoreBuilder store(true);
+    store.AddMessage("From: a@b\r\n\r\none");
+    store.AddMessage("From: a@b\r\n\r\ntwo");
+    auto setup = Setup(store);
+    testing::WriteFileBytes(dir_ / "file", "not a folder");
+    setup.Output = dir_ / "file/out";
+    auto run = RunScan(setup);
+    EXPECT_TRUE(run.Found.empty());
+    EXPECT_EQ(run.Unwritten, 2u);
+    EXPECT_NE(run.FirstUnwrittenReason.find("Cannot create the folder"), std::string::npos)
+        << run.FirstUnwrittenReason;
+    EXPECT_EQ(run.Failure, "");
+}
+
+TEST_F(Scan, StoresOf4GiBOrMoreAreRefusedBeforeScanning) {
+    const std::string path = dir_ / "huge.dbx";
+    {
+        std::ofstream out(path, std::ios::binary);
+    }
+    if (::truncate(path.c_str(), 0x100000000LL) != 0) GTEST_SKIP() << "no sparse files here";
+    TScanSetup setup;
+    setup.Source = path;
+    setup.Output = dir_ / "out";
+    auto run = RunScan(setup);
+    EXPECT_NE(run.Failure.find("4 GiB"), std::string::npos) << run.Failure;
+    EXPECT_TRUE(run.Progress.empty());
+}
+
+TEST_F(Scan, StopRequestTakesEffectAfterTheChainBeingCarved) {
+    TStoreBuilder store(true);
+    for (int i = 0; i < 5; ++i) store.AddMessage(tools::MakeMailText(i, 900));
+    auto setup = Setup(store);
+    setup.OnFoundHook = [](TDBXScanThread& scan, std::uint32_t) { scan.RequestStop(); };
+    auto run = RunScan(setup);
+    EXPECT_EQ(run.Found, std::vector<std::uint32_t>{0x2AD4});
+    EXPECT_EQ(ListFiles(dir_.Path() / "out"), std::vector<std::string>{"00002AD4.eml"});
+    EXPECT_EQ(run.Failure, "");
+}
+
+TEST_F(Scan, FailingFoundReceiverCostsOnlyItsOwnNotification) {
+    TStoreBuilder store(true);
+    store.AddMessage("From: a@b\r\n\r\none");
+    store.AddMessage("From: a@b\r\n\r\ntwo");
+    auto setup = Setup(store);
+    setup.OnFoundHook = [](TDBXScanThread&, std::uint32_t address) {
+        if (address == 0x2AD4) throw std::runtime_error("receiver failed");
+    };
+    auto run = RunScan(setup);
+    EXPECT_EQ(run.Found, std::vector<std::uint32_t>{0x2AD4 + 528});
+    EXPECT_EQ(ListFiles(dir_.Path() / "out").size(), 2u);
+}
+
+}  // namespace
+}  // namespace tervaline::engine
