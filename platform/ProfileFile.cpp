@@ -1,12 +1,14 @@
 #include "platform/ProfileFile.h"
 
 #include <cstdint>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <utility>
 
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
 namespace tervaline::platform {
 
@@ -77,10 +79,17 @@ TProfileFile::TProfileFile(std::string path) : path_(std::move(path)) {}
 
 std::string TProfileFile::ReadString(std::string_view section, std::string_view key,
                                      std::string_view defaultValue) const {
-    if (path_.empty()) return std::string(defaultValue);
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return std::string(defaultValue);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A folder opens like a file on Linux but cannot be read.
+    if (!FileExists(path_)) return std::string(defaultValue);
+    std::string text;
+    try {
+        std::ifstream in(path_, std::ios::binary);
+        if (!in) return std::string(defaultValue);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        // An unreadable file counts as a missing one: the reads give defaults.
+        return std::string(defaultValue);
+    }
     return FindProfileValue(text, section, key, defaultValue);
 }
 
