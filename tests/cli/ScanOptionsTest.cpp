@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "cli/ScanOptions.h"
+
+namespace tervaline::cli {
+namespace {
+
+TEST(ScanOptions, DefaultsAndEveryOption) {
+    auto o = ParseScanOptions({"in.dbx"});
+    EXPECT_EQ(o.Store, "in.dbx");
+    EXPECT_EQ(o.Output, "");
+    EXPECT_EQ(o.Trash, "trash");
+    EXPECT_EQ(o.ScanMode, 0);
+    EXPECT_EQ(o.BufferKB, 10);
+    EXPECT_FALSE(o.Quiet);
+
+    o = ParseScanOptions({"--mode", "bottom", "--buffer", "5000", "--trash", "junk", "--quiet", "in.dbx", "out"});
+    EXPECT_EQ(o.ScanMode, 2);
+    EXPECT_EQ(o.BufferKB, 5000);
+    EXPECT_EQ(o.Trash, "junk");
+    EXPECT_TRUE(o.Quiet);
+    EXPECT_EQ(o.Output, "out");
+
+    EXPECT_EQ(ParseScanOptions({"--", "-odd.dbx"}).Store, "-odd.dbx");
+    EXPECT_EQ(ParseScanOptions({"--help"}).Action, TAction::Help);
+    EXPECT_EQ(ParseScanOptions({"--version", "x"}).Action, TAction::Version);
+}
+
+TEST(ScanOptions, BadUsageSaysWhatIsWrong) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{}, "no store"},
+        {{"a", "b", "c"}, "too many"},
+        {{"--mode", "deep", "a"}, "shallow or bottom"},
+        {{"--buffer", "7", "a"}, "--buffer takes"},
+        {{"--buffer"}, "needs a value"},
+        {{"--trash", "a/b", "x"}, "not a path"},
+        {{"--frobnicate", "a"}, "unknown option"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ParseScanOptions(c.args);
+            ADD_FAILURE() << "accepted: " << c.says;
+        } catch (const EUsage& e) {
+            EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(ParseScanOptions({"--trash", "junk/", "x"}).Trash, "junk/");
+}
+
+}  // namespace
+}  // namespace tervaline::cli
