@@ -85,7 +85,8 @@ void TDropEdit::SetFileName(std::string value) {
     // form has always been measured.
     minFileName_ = MinimizeFileName(fileName_, QFontMetrics(QApplication::font()),
                                     contentsRect().width() - kWidthMargin);
-    setText(AnsiToQString(ShowsCompactForm() ? minFileName_ : fileName_));
+    showingCompact_ = ShowsCompactForm();
+    setText(AnsiToQString(showingCompact_ ? minFileName_ : fileName_));
     if (previous != fileName_ && OnFilenameChange) OnFilenameChange(*this);
 }
 
@@ -109,7 +110,12 @@ void TDropEdit::PutCaretAtEnd() {
 
 void TDropEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    if (!autoMinimize_ || !MovesWithinWindow(event->reason())) return;
+    if (!autoMinimize_) return;
+    // Coming back with its window, the box still shows the full text and
+    // perhaps an edit in progress; the compacted form, as on the window's
+    // first activation, must give way all the same.
+    if (!MovesWithinWindow(event->reason()) && !showingCompact_) return;
+    showingCompact_ = false;
     setText(AnsiToQString(fileName_));
     PutCaretAtEnd();
     if (event->reason() == Qt::MouseFocusReason) focusedByClick_ = true;

@@ -66,6 +66,7 @@ private:
     bool focusedByClick_ = false;
     bool autoMinimize_ = true;
     bool losingFocus_ = false;
+    bool showingCompact_ = false;
     std::string fileName_;
     std::string minFileName_;
     TColor color_;

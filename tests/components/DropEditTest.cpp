@@ -176,6 +176,39 @@ TEST_F(DropEditTest, ClickThatGivesTheFocusPutsTheCaretAtTheEnd) {
     EXPECT_LT(box->cursorPosition(), static_cast<int>(kLongPath.size()));
 }
 
+TEST_F(DropEditTest, AnEditSurvivesASwitchToAnotherWindow) {
+    box->SetFileName(kLongPath);
+    box->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(box, ".bak");
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    EXPECT_EQ(Shown(), kLongPath + ".bak");
+    EXPECT_EQ(box->FileName(), kLongPath);
+
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(box->hasFocus());
+    EXPECT_EQ(Shown(), kLongPath + ".bak");
+    EXPECT_EQ(box->cursorPosition(), static_cast<int>(kLongPath.size() + 4));
+    other->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(box->FileName(), kLongPath + ".bak");
+}
+
+TEST(DropEditFirstFocusTest, FocusOnTheWindowsFirstActivationShowsTheFullPath) {
+    QWidget form;
+    auto* box = new TDropEdit(&form);
+    box->setGeometry(10, 10, 80, 24);
+    box->SetFileName(kLongPath);
+    ASSERT_EQ(box->text().toStdString(), box->MinFileName());
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(box->hasFocus());
+    EXPECT_EQ(box->text().toStdString(), kLongPath);
+}
+
 TEST(DropEditWithoutFormTest, ShowsTheFullPath) {
     TDropEdit box;
     box.resize(60, 24);
