@@ -31,4 +31,9 @@ public:
     std::uint16_t ErrorPos;
 };
 
+// Raises ERegExpParser at a reading position counted in 32 bits.
+[[noreturn]] inline void RaiseRegExpParser(const char* message, std::int32_t position) {
+    throw ERegExpParser(message, static_cast<std::uint16_t>(position));
+}
+
 }  // namespace tervaline::regex

@@ -13,10 +13,6 @@ std::uint8_t ByteAt(const std::string& text, std::int32_t position) {
 
 bool IsLead(std::uint8_t byte) { return platform::IsDBCSLeadByte(byte); }
 
-[[noreturn]] void Raise(const char* message, std::int32_t position) {
-    throw ERegExpParser(message, static_cast<std::uint16_t>(position));
-}
-
 int HexWorth(TREChar c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -38,7 +34,7 @@ TREChar GetREChar(const std::string& text, std::int32_t& position) {
     if (position < 1 || position > length) return 0;
     const std::uint8_t b = ByteAt(text, position);
     if (IsLead(b)) {
-        if (position == length) Raise(kMsgBadDoubleByte, position);
+        if (position == length) RaiseRegExpParser(kMsgBadDoubleByte, position);
         const TREChar code = static_cast<TREChar>(b * 256 + ByteAt(text, position + 1));
         position += 2;
         return code;
@@ -84,7 +80,7 @@ TREChar GetHexCode(const std::string& text, std::int32_t& position) {
         const TREChar c = GetREChar(text, position);
         const int worth = HexWorth(c);
         if (worth < 0 || digits == 4) {
-            if (digits == 0) Raise(kMsgBadHexCode, position);
+            if (digits == 0) RaiseRegExpParser(kMsgBadHexCode, position);
             PutBack(text, position, before);
             break;
         }
@@ -101,12 +97,12 @@ TREChar GetOctCode(const std::string& text, std::int32_t& position) {
         const std::int32_t before = position;
         const TREChar c = GetREChar(text, position);
         if (c < '0' || c > '7' || digits == 6) {
-            if (digits == 0) Raise(kMsgBadOctCode, position);
+            if (digits == 0) RaiseRegExpParser(kMsgBadOctCode, position);
             PutBack(text, position, before);
             break;
         }
         const unsigned next = value * 8 + (c - '0');
-        if (next > 0xFFFF) Raise(kMsgBadOctCode, position);
+        if (next > 0xFFFF) RaiseRegExpParser(kMsgBadOctCode, position);
         value = next;
         ++digits;
     }
@@ -116,7 +112,7 @@ TREChar GetOctCode(const std::string& text, std::int32_t& position) {
 TREChar GetEscapedChar(const std::string& text, std::int32_t& position) {
     const TREChar c = GetREChar(text, position);
     switch (c) {
-        case 0: Raise(kMsgNeedCharAfterBackslash, position);
+        case 0: RaiseRegExpParser(kMsgNeedCharAfterBackslash, position);
         case 'b': return 0x08;
         case 'n': return 0x0A;
         case 'r': return 0x0D;

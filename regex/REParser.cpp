@@ -14,7 +14,7 @@ TREParser::~TREParser() {
 }
 
 void TREParser::Raise(const char* message) const {
-    throw ERegExpParser(message, static_cast<std::uint16_t>(scanner_->ScanPos));
+    RaiseRegExpParser(message, scanner_->ScanPos);
 }
 
 void TREParser::Run() {

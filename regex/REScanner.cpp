@@ -4,14 +4,6 @@
 
 namespace tervaline::regex {
 
-namespace {
-
-[[noreturn]] void Raise(const char* message, std::int32_t position) {
-    throw ERegExpParser(message, static_cast<std::uint16_t>(position));
-}
-
-}  // namespace
-
 TREScanner::TREScanner(const std::string& pattern) { SetText(pattern); }
 
 void TREScanner::SetText(const std::string& pattern) {
@@ -59,7 +51,7 @@ TRETokenKind TREScanner::GetTokenStd() {
             return retk_Char;
         case '[': {
             const TREChar d = GetREChar(RegExpStr, ScanPos);
-            if (d == 0) Raise(kMsgNeedRightBracket, ScanPos);
+            if (d == 0) RaiseRegExpParser(kMsgNeedRightBracket, ScanPos);
             if (d == '^') return retk_LBraNeg;
             UnGetREChar(RegExpStr, ScanPos);
             return retk_LBra;
@@ -71,7 +63,7 @@ TRETokenKind TREScanner::GetTokenStd() {
 TRETokenKind TREScanner::GetTokenCharClass() {
     TREChar a = GetREChar(RegExpStr, ScanPos);
     CharBegin = a;
-    if (a == 0) Raise(kMsgNeedRightBracket, ScanPos);
+    if (a == 0) RaiseRegExpParser(kMsgNeedRightBracket, ScanPos);
     if (a == ']') return retk_RBra;
     if (a == '\\') a = GetEscapedChar(RegExpStr, ScanPos);
 
@@ -80,7 +72,7 @@ TRETokenKind TREScanner::GetTokenCharClass() {
     const TREChar b = GetREChar(RegExpStr, ScanPos);
     if (b == '-') {
         TREChar c = GetREChar(RegExpStr, ScanPos);
-        if (c == 0) Raise(kMsgNeedRightBracket, ScanPos);
+        if (c == 0) RaiseRegExpParser(kMsgNeedRightBracket, ScanPos);
         if (c == ']') {
             // A '-' just before ']' is a member of its own.
             UnGetREChar(RegExpStr, ScanPos);
@@ -89,12 +81,12 @@ TRETokenKind TREScanner::GetTokenCharClass() {
             return retk_Char;
         }
         if (c == '\\') c = GetEscapedChar(RegExpStr, ScanPos);
-        if (c < a) Raise(kMsgBadCharRange, ScanPos);
+        if (c < a) RaiseRegExpParser(kMsgBadCharRange, ScanPos);
         CharBegin = a;
         CharEnd = c;
         return retk_CharRange;
     }
-    if (b == 0) Raise(kMsgNeedRightBracket, ScanPos);
+    if (b == 0) RaiseRegExpParser(kMsgNeedRightBracket, ScanPos);
     UnGetREChar(RegExpStr, ScanPos);
     CharBegin = a;
     return retk_Char;
