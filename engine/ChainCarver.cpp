@@ -28,17 +28,28 @@ std::uint32_t TDBXScanThread::FindChain() {
     const std::uint32_t step = scanMode_ < 0 ? 1 : 4;
     for (;;) {
         const std::uint32_t p = Position();
-        std::uint8_t word[4];
-        Peek(word, sizeof word);
-        const std::uint32_t v = ReadLE32(word);
+        // The window operations, taken inline while the bytes needed lie in
+        // the window; at its edge the operations themselves refill it.
+        std::uint32_t v;
+        if (windowPos_ + 4 <= windowLen_) {
+            v = ReadLE32(windowBuf_.get() + windowPos_);
+        } else {
+            std::uint8_t word[4];
+            Peek(word, sizeof word);
+            v = ReadLE32(word);
+        }
         // A header whose self offset is right is found at its first byte.
         if (shallow && p > 4 && v == p) return p;
         if (v == kBlockDataSize && p > 8) {
             Back(4);
             return p;
         }
-        Skip(step);
-        DoProgress(p);
+        if (windowPos_ + step <= windowLen_) {
+            windowPos_ += step;
+        } else {
+            Skip(step);
+        }
+        if (p > progressMark_) DoProgress(p);
         if (StopRequested()) return 0;
         if (static_cast<std::int64_t>(p) >= limit) return 0;
     }
