@@ -45,15 +45,6 @@ std::string_view TrimControls(std::string_view text) {
 bool AcceptsQuotes(TIniGTFence fence) { return fence == fnDoubleQuote || fence == fnVer11Mode; }
 bool AcceptsCorners(TIniGTFence fence) { return fence == fnParenthesis || fence == fnVer11Mode; }
 
-std::string SystemFolder() {
-#ifdef _WIN32
-    // Not built for Windows; kept so the rule reads the same on both.
-    return "C:\\Windows";
-#else
-    return std::string(kSystemConfigFolder);
-#endif
-}
-
 // Puts Fence back however the read that changed it ends.
 class TFenceScope {
 public:
@@ -120,7 +111,7 @@ void TIniGT::SetDefaultDir(TIniGTDefaultDir value) {
 void TIniGT::SetFileName(std::string value) {
     fileName_ = std::move(value);
     iniFile_ = std::make_unique<platform::TProfileFile>(ResolveProfilePath(
-        platform::NativePathSyntax(), fileName_, defaultDir_, platform::ProgramFolder(), SystemFolder()));
+        platform::NativePathSyntax(), fileName_, defaultDir_, platform::ProgramFolder(), kSystemConfigFolder));
 }
 
 std::string TIniGT::ReadRawString(std::string_view section, std::string_view ident,
@@ -145,9 +136,8 @@ std::string TIniGT::ReadString(std::string_view section, std::string_view ident,
     } else if (AcceptsCorners(fence_)) {
         fenced = kOpenCorner + fenced + kCloseCorner;
     }
-    std::string_view value;
     const std::string raw = ReadRawString(section, ident, fenced);
-    value = raw;
+    std::string_view value = raw;
     if (value.size() >= 2) {
         const bool quoted = value.front() == '"' && value.back() == '"' && AcceptsQuotes(fence_);
         const bool cornered = value.front() == kOpenCorner && value.back() == kCloseCorner && AcceptsCorners(fence_);
