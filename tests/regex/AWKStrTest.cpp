@@ -75,6 +75,9 @@ TEST(AWKStrMatch, CountsBytesOfDoubleByteCharacters) {
     // 0x82 0x78 is one character whose trail byte reads as 'x'.
     EXPECT_EQ(awk.Match("\x82\x78\x78\x82\xa0", start, length), 3);
     EXPECT_EQ(length, 3);
+    // A lone lead byte at the end must not carry the scan past the NUL.
+    awk.SetRegExp("b");
+    EXPECT_EQ(awk.Match("xx\x82", start, length), 0);
 }
 
 struct TDecodeCase {
