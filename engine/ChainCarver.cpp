@@ -1,5 +1,4 @@
-// The store signature, the search for block chains in Shallow and Bottom
-// mode, and the reassembly and writing of each chain.
+// The store signature, and the reassembly and writing of each chain.
 #include <cstdint>
 #include <exception>
 #include <new>
@@ -19,39 +18,6 @@ void TDBXScanThread::CheckFileHeader() {
         Skip(kStoreHeaderSize);
     } else {
         LoadWindow(0);
-    }
-}
-
-std::uint32_t TDBXScanThread::FindChain() {
-    const std::int64_t limit = static_cast<std::int64_t>(fileSize_) - kBlockHeaderSize;
-    const bool shallow = scanMode_ == 0;
-    const std::uint32_t step = scanMode_ < 0 ? 1 : 4;
-    for (;;) {
-        const std::uint32_t p = Position();
-        // The window operations, taken inline while the bytes needed lie in
-        // the window; at its edge the operations themselves refill it.
-        std::uint32_t v;
-        if (windowPos_ + 4 <= windowLen_) {
-            v = ReadLE32(windowBuf_.get() + windowPos_);
-        } else {
-            std::uint8_t word[4];
-            Peek(word, sizeof word);
-            v = ReadLE32(word);
-        }
-        // A header whose self offset is right is found at its first byte.
-        if (shallow && p > 4 && v == p) return p;
-        if (v == kBlockDataSize && p > 8) {
-            Back(4);
-            return p;
-        }
-        if (windowPos_ + step <= windowLen_) {
-            windowPos_ += step;
-        } else {
-            Skip(step);
-        }
-        if (p > progressMark_) DoProgress(p);
-        if (StopRequested()) return 0;
-        if (static_cast<std::int64_t>(p) >= limit) return 0;
     }
 }
 
@@ -126,11 +92,6 @@ void TDBXScanThread::NoteUnwritten(const std::string& reason) {
 
 void TDBXScanThread::DoFound(std::uint32_t offset) {
     if (OnFound) OnFound(*this, offset);
-}
-
-bool TDBXScanThread::IsMail(std::string_view) {
-    // Until the mail header test is built, every chain counts as mail.
-    return true;
 }
 
 }  // namespace tervaline::engine
