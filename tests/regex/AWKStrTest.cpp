@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/CodePage.h"
+#include "platform/Component.h"
 #include "regex/ERegExpParser.h"
 
 namespace tervaline::regex {
@@ -54,6 +55,16 @@ TEST(AWKStrMatch, BeforeAnyPatternBehavesAsTheEmptyPattern) {
     std::int32_t start = 0, length = -1;
     EXPECT_EQ(awk.Match("abc", start, length), 1);
     EXPECT_EQ(length, 0);
+}
+
+TEST(AWKStrMatch, OwnedObjectWorksAndIsReleasedWithItsOwner) {
+    platform::TComponent owner(nullptr);
+    TAWKStr& awk = platform::TComponent::MakeOwned<TAWKStr>(owner);
+    EXPECT_EQ(owner.ComponentCount(), 1u);
+    awk.SetRegExp("[Tt][Oo]:.*@");
+    std::int32_t start = 0, length = 0;
+    EXPECT_EQ(awk.Match("to: x@y", start, length), 1);
+    EXPECT_EQ(length, 6);
 }
 
 TEST(AWKStrMatch, StrategyFollowsEveryNewPattern) {
