@@ -12,6 +12,18 @@ namespace {
 constexpr int kUnset = -1;
 std::atomic<int> gCodePage{kUnset};
 
+struct TLeadByteTables {
+    bool none[256] = {};
+    bool cp932[256] = {};
+    constexpr TLeadByteTables() {
+        for (int b = 0x81; b <= 0x9F; ++b) cp932[b] = true;
+        for (int b = 0xE0; b <= 0xFC; ++b) cp932[b] = true;
+    }
+};
+constexpr TLeadByteTables kTables;
+
+const bool* TableFor(int codePage) { return codePage == kCodePage932 ? kTables.cp932 : kTables.none; }
+
 int CodePageFromEnvironment() {
     for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char* value = std::getenv(name);
@@ -52,14 +64,24 @@ int ActiveCodePage() {
 }
 
 void SetActiveCodePage(int codePage) {
-    gCodePage.store(codePage == kCodePage932 ? kCodePage932 : kSingleByteCodePage,
-                    std::memory_order_release);
+    const int cp = codePage == kCodePage932 ? kCodePage932 : kSingleByteCodePage;
+    gCodePage.store(cp, std::memory_order_release);
+    detail::gLeadByteTable.store(TableFor(cp), std::memory_order_release);
 }
 
-bool IsDBCSLeadByte(std::uint8_t byte) {
-    if (ActiveCodePage() != kCodePage932) return false;
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+namespace detail {
+
+std::atomic<const bool*> gLeadByteTable{nullptr};
+
+const bool* InitLeadByteTable() {
+    const bool* table = TableFor(ActiveCodePage());
+    const bool* expected = nullptr;
+    // An explicit setting made meanwhile wins over the locale's.
+    if (!gLeadByteTable.compare_exchange_strong(expected, table, std::memory_order_acq_rel)) return expected;
+    return table;
 }
+
+}  // namespace detail
 
 TCodePageScope::TCodePageScope(int codePage) : previous_(ActiveCodePage()) {
     SetActiveCodePage(codePage);

@@ -5,6 +5,7 @@
 // double-byte character. Everything that walks such text asks IsDBCSLeadByte.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace tervaline::platform {
@@ -23,9 +24,20 @@ void SetActiveCodePage(int codePage);
 // The code page that a locale name selects, e.g. "ja_JP.SJIS" gives 932.
 int CodePageFromLocaleName(const char* localeName);
 
+namespace detail {
+// The lead-byte table of the code page in force; null until first asked.
+// Text walkers ask for every byte, so the test is one load and one index.
+extern std::atomic<const bool*> gLeadByteTable;
+const bool* InitLeadByteTable();
+}  // namespace detail
+
 // True when Byte begins a double-byte character in the active code page
 // (0x81-0x9F and 0xE0-0xFC under 932; never under a single-byte page).
-bool IsDBCSLeadByte(std::uint8_t byte);
+inline bool IsDBCSLeadByte(std::uint8_t byte) {
+    const bool* table = detail::gLeadByteTable.load(std::memory_order_acquire);
+    if (table == nullptr) table = detail::InitLeadByteTable();
+    return table[byte];
+}
 
 // Sets a code page for its lifetime and restores the previous one after.
 class TCodePageScope {

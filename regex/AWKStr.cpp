@@ -1,5 +1,6 @@
 #include "regex/AWKStr.h"
 
+#include "platform/CodePage.h"
 #include "regex/FuzzyCharDic.h"
 
 namespace tervaline::regex {
@@ -29,9 +30,28 @@ void TAWKStr::SetRegExp(const std::string& value) {
 
 void TAWKStr::DecodeEscapes(const std::string& src, std::string& dest) {
     dest.clear();
-    std::int32_t position = 1;
+    dest.reserve(src.size());
     const auto length = static_cast<std::int32_t>(src.size());
+    std::int32_t position = 1;
     while (position <= length) {
+        // Every character other than an escape turns back into its own
+        // bytes, so a run up to the next backslash is copied as it stands.
+        // A trail byte equal to the backslash belongs to its character; a
+        // lead byte in the last place is left to GetREChar, which rejects it.
+        std::int32_t run = position;
+        while (run <= length) {
+            const auto b = static_cast<std::uint8_t>(src[static_cast<std::size_t>(run - 1)]);
+            if (b == '\\') break;
+            if (platform::IsDBCSLeadByte(b)) {
+                if (run == length) break;
+                run += 2;
+            } else {
+                run += 1;
+            }
+        }
+        dest.append(src, static_cast<std::size_t>(position - 1), static_cast<std::size_t>(run - position));
+        position = run;
+        if (position > length) break;
         TREChar code = GetREChar(src, position);
         if (code == '\\') code = GetEscapedChar(src, position);
         dest += RECharToStr(code);

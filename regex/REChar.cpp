@@ -56,22 +56,6 @@ void UnGetREChar(const std::string& text, std::int32_t& position) {
     position -= (leads % 2 == 1) ? 2 : 1;
 }
 
-TREChar FetchREChar(const char*& cursor) {
-    const auto b = static_cast<std::uint8_t>(*cursor);
-    if (b == 0) return 0;
-    if (IsLead(b)) {
-        const auto trail = static_cast<std::uint8_t>(cursor[1]);
-        if (trail == 0) {
-            cursor += 1;
-            return b;
-        }
-        cursor += 2;
-        return static_cast<TREChar>(b * 256 + trail);
-    }
-    cursor += 1;
-    return b;
-}
-
 TREChar GetHexCode(const std::string& text, std::int32_t& position) {
     unsigned value = 0;
     int digits = 0;

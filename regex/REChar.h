@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/CodePage.h"
+
 namespace tervaline::regex {
 
 // A single-byte character is its byte value; a double-byte character is
@@ -26,7 +28,21 @@ void UnGetREChar(const std::string& text, std::int32_t& position);
 // At the terminator it answers 0 and stays. A lead byte directly before the
 // terminator has no trail byte: it is answered as the lone byte's value and
 // the cursor stops on the terminator, so no walk ever leaves the text.
-TREChar FetchREChar(const char*& cursor);
+inline TREChar FetchREChar(const char*& cursor) {
+    const auto b = static_cast<std::uint8_t>(*cursor);
+    if (b == 0) return 0;
+    if (platform::IsDBCSLeadByte(b)) {
+        const auto trail = static_cast<std::uint8_t>(cursor[1]);
+        if (trail == 0) {
+            cursor += 1;
+            return b;
+        }
+        cursor += 2;
+        return static_cast<TREChar>(b * 256 + trail);
+    }
+    cursor += 1;
+    return b;
+}
 
 // Position stands just after a backslash: reads the escape and answers the
 // code it denotes (\b \n \r \t, \x with 1-4 hex digits, up to 6 octal

@@ -63,7 +63,11 @@ void TREMatcher::MatchPlain(const char* text, const char*& start, const char*& e
         if (s0->Accepting != 0) start = end = text;
         return;
     }
+    const auto& startBytes = dfa_.StartBytes();
     for (const char* p = text; *p != '\0'; p = NextCharStart(p)) {
+        // A single-byte character that no match begins with needs no walk.
+        const auto b = static_cast<std::uint8_t>(*p);
+        if (!startBytes[b] && !platform::IsDBCSLeadByte(b)) continue;
         const TRE_DFAState* state = s0;
         const char* cursor = p;
         while (state != nullptr) {

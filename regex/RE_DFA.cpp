@@ -40,6 +40,13 @@ void TRE_DFA::BuildDFA() {
     ConvertNFAtoDFA();
     SortTransitions();
     nfa_ = nullptr;  // freed by the caller right after
+    for (int b = 0; b < 256; ++b) {
+        bool starts = startState_->Accepting != 0;
+        for (const TRE_DFATransition& t : startState_->Transitions) {
+            if (b >= t.CharBegin && b <= t.CharEnd) starts = true;
+        }
+        startBytes_[static_cast<std::size_t>(b)] = starts;
+    }
 }
 
 void TRE_DFA::AddClosure(TRE_NFAStateSet& set, std::int32_t state) const {

@@ -4,6 +4,7 @@
 // Once built, the automaton is only read; matching never adds states.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -52,6 +53,11 @@ public:
     bool LineHeadUsed() const { return lineHeadUsed_; }
     bool LineTailUsed() const { return lineTailUsed_; }
 
+    // For each byte taken as a single-byte character: whether a match can
+    // begin with it (the start state accepts, or has a transition for it).
+    // Lets a search skip the positions where no match can start.
+    const std::array<bool, 256>& StartBytes() const { return startBytes_; }
+
     // Closure over empty transitions of the NFA being converted.
     void EpsilonClosure(TRE_NFAStateSet& set) const;
     void AddClosure(TRE_NFAStateSet& set, std::int32_t state) const;
@@ -72,6 +78,7 @@ private:
     const TRE_NFA* nfa_;
     bool lineHeadUsed_ = false;
     bool lineTailUsed_ = false;
+    std::array<bool, 256> startBytes_{};
 };
 
 }  // namespace tervaline::regex

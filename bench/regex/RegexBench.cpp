@@ -68,7 +68,10 @@ private:
 
     std::string Sentence(int words) {
         std::string s = Word();
-        for (int i = 1; i < words; ++i) s += " " + Word();
+        for (int i = 1; i < words; ++i) {
+            s += ' ';
+            s += Word();
+        }
         return s;
     }
 
