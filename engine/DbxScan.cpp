@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/BlockLayout.h"
+#include "engine/MailTest.h"
 
 namespace tervaline::engine {
 
@@ -60,6 +61,7 @@ void TDBXScanThread::OpenForInspection() {
 }
 
 void TDBXScanThread::CloseFile() {
+    mailTest_.reset();
     windowBuf_.reset();
     fileStream_.reset();
 }

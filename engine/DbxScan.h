@@ -23,6 +23,7 @@
 namespace tervaline::engine {
 
 class TDBXScanThread;
+class TMailTest;
 
 using TScanFoundEvent = std::function<void(TDBXScanThread& sender, std::uint32_t address)>;
 using TScanProgressEvent = std::function<void(TDBXScanThread& sender, std::uint32_t position)>;
@@ -99,6 +100,9 @@ public:
 
     void CheckFileHeader();
     std::uint32_t FindChain();
+    // The search one position at a time; FindChain must match it in every
+    // result, window refill and progress report.
+    std::uint32_t FindChainReference();
     void CarveChain();
 
 protected:
@@ -108,8 +112,12 @@ private:
     void ScanFile();
     void CloseFile();
     void DoProgress(std::uint32_t position);
+    std::int64_t SearchLimit() const;
+    std::uint32_t SearchStepSize() const;
+    bool SearchStep(std::int64_t limit, std::uint32_t& result);
+    std::uint32_t QuietRunLength(std::int64_t limit) const;
     void DoFound(std::uint32_t offset);
-    bool IsMail(std::string_view text);
+    bool IsMail(const std::string& text);
     void WriteMessage(std::uint32_t start, const std::string& message);
     void NoteUnwritten(const std::string& reason);
 
@@ -126,6 +134,8 @@ private:
     std::uint32_t windowPos_ = 0;
     std::uint32_t windowBase_ = 0;
     std::uint32_t windowLen_ = 0;
+
+    std::unique_ptr<TMailTest> mailTest_;
 
     std::string failureText_;
     std::uint32_t foundCount_ = 0;

@@ -22,6 +22,13 @@ using tools::TStoreBuilder;
 constexpr int kShallow = 0;
 constexpr int kBottom = 2;
 
+// A written chain, in the output folder or its trash subfolder: these tests
+// are about carving, not about which of the two the mail test chooses.
+std::string Salvaged(const std::filesystem::path& folder, const std::string& name) {
+    if (std::filesystem::exists(folder / name)) return ReadFileBytes(folder / name);
+    return ReadFileBytes(folder / "trash" / name);
+}
+
 std::string Text(std::size_t size, char seed = 'a') {
     std::string s(size, '\0');
     for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>(seed + i % 23);
@@ -39,7 +46,7 @@ protected:
         setup.BufferSize = buffer;
         return RunScan(setup);
     }
-    std::string Out(const std::string& name) const { return ReadFileBytes(dir_.Path() / "out" / name); }
+    std::string Out(const std::string& name) const { return Salvaged(dir_.Path() / "out", name); }
     std::vector<std::string> OutFiles() const { return ListFiles(dir_.Path() / "out"); }
 
     // Direct access to the search, for where it leaves the cursor.
@@ -92,7 +99,7 @@ TEST_F(ChainCarver, ThreeBlockChainIsOneFileAndTheSearchGoesOnBehindIt) {
     ASSERT_EQ(scan.FindChain(), start);
     scan.CarveChain();
     EXPECT_EQ(scan.Position(), start + 1584);
-    EXPECT_EQ(ReadFileBytes(dir_.Path() / "inspect-out" / TDBXScanThread::MessageFileName(start)), text);
+    EXPECT_EQ(Salvaged(dir_.Path() / "inspect-out", TDBXScanThread::MessageFileName(start)), text);
 }
 
 TEST_F(ChainCarver, FullLastBlockIsRejectedSoItsBytesAreNotWritten) {
@@ -170,7 +177,7 @@ TEST_F(ChainCarver, ChainBrokenPartWayKeepsWhatCameBefore) {
     ASSERT_EQ(scan.FindChain(), 0x2AD4u);
     scan.CarveChain();
     EXPECT_EQ(scan.Position(), 0x2AD4u + 2 * 528 + 8);
-    EXPECT_EQ(ReadFileBytes(dir_.Path() / "inspect-out" / "00002AD4.eml"), Text(1800).substr(0, 1024));
+    EXPECT_EQ(Salvaged(dir_.Path() / "inspect-out", "00002AD4.eml"), Text(1800).substr(0, 1024));
 }
 
 TEST_F(ChainCarver, FilesShorterThanAHeaderYieldNothing) {
