@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -37,7 +38,20 @@ private:
     int fd_;
 };
 
+std::mutex gWriteFaultMutex;
+TWriteFault gWriteFault;
+
+TWriteFault CurrentWriteFault() {
+    std::lock_guard<std::mutex> lock(gWriteFaultMutex);
+    return gWriteFault;
+}
+
 }  // namespace
+
+void SetWriteFaultForTesting(TWriteFault fault) {
+    std::lock_guard<std::mutex> lock(gWriteFaultMutex);
+    gWriteFault = std::move(fault);
+}
 
 std::string SystemErrorText(int error) { return std::strerror(error); }
 
@@ -116,12 +130,19 @@ void WriteWholeFile(const std::string& path, std::string_view bytes) {
     {
         TDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
         if (fd.Get() < 0) Fail("Cannot create", temp, errno);
+        const TWriteFault fault = CurrentWriteFault();
         std::size_t done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+            std::size_t chunk = bytes.size() - done;
+            int injected = 0;
+            if (fault) {
+                injected = fault(path, done);
+                if (done == 0 && chunk > 1) chunk /= 2;
+            }
+            const ssize_t n = injected != 0 ? -1 : ::write(fd.Get(), bytes.data() + done, chunk);
             if (n < 0) {
-                if (errno == EINTR) continue;
-                const int error = errno;
+                if (injected == 0 && errno == EINTR) continue;
+                const int error = injected != 0 ? injected : errno;
                 ::unlink(temp.c_str());
                 Fail("Cannot write", path, error);
             }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -53,6 +54,14 @@ void ForceDirectories(const std::string& path);
 // the same folder that is renamed into place, so a failure never leaves a
 // partial file under Path.
 void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+// Test seam for write failures that a test cannot provoke for real. When a
+// fault is set, WriteWholeFile writes each file in two halves and asks the
+// fault before each half (with the target path and the bytes written so
+// far); a non-zero errno it returns fails the write as if the system had
+// refused it. An empty function removes the fault. Thread-safe.
+using TWriteFault = std::function<int(const std::string& path, std::size_t written)>;
+void SetWriteFaultForTesting(TWriteFault fault);
 
 // The folder that holds the running program, with a trailing separator.
 std::string ProgramFolder();
