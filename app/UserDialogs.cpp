@@ -1,0 +1,45 @@
+#include "app/UserDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace tervaline::app {
+
+namespace {
+
+// Message texts are composed with CR LF line breaks; a label breaks at LF
+// alone and would show the CR as a stray glyph.
+QString ForDisplay(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+}  // namespace
+
+void TQtUserDialogs::ShowError(QWidget* parent, const QString& caption, const QString& text) {
+    QMessageBox::critical(parent, caption, ForDisplay(text), QMessageBox::Ok);
+}
+
+bool TQtUserDialogs::AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
+    return QMessageBox::question(parent, caption, ForDisplay(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<QString> TQtUserDialogs::ChooseFile(QWidget* parent, const QString& fileName,
+                                                  const QStringList& nameFilters) {
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns, as the user wrote them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilters(nameFilters);
+    if (!fileName.isEmpty()) {
+        const QFileInfo info(fileName);
+        if (info.dir().exists()) dialog.setDirectory(info.dir());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.first();
+}
+
+}  // namespace tervaline::app

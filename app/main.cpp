@@ -1,0 +1,14 @@
+// Start-up of the window program: one window, run until it closes.
+#include <QApplication>
+
+#include "app/MainForm.h"
+#include "platform/FileSystem.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tervaline"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tervaline"));
+    tervaline::app::TMainForm mainForm(tervaline::platform::ProgramFolder());
+    mainForm.show();
+    return QApplication::exec();
+}
