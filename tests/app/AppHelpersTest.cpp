@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+
+#include "app/LanguageFile.h"
+#include "app/OpenDialogFilter.h"
+#include "app/ProgressScale.h"
+
+namespace tervaline::app {
+namespace {
+
+TEST(OpenDialogFilterTest, WindowsPairsBecomeToolkitFilters) {
+    struct TCase {
+        const char* Filter;
+        QStringList Expected;
+    };
+    const TCase cases[] = {
+        {"DBX File (*.dbx)|*.dbx|All Types (*.*)|*.*", {"DBX File (*.dbx) (*.dbx)", "All Types (*.*) (*)"}},
+        {"Mail|*.dbx;*.mbx", {"Mail (*.dbx *.mbx)"}},
+        {"Mail|*.dbx|Everything", {"Mail (*.dbx)", "Everything (*)"}},
+        {"|*.dbx", {"*.dbx (*.dbx)"}},
+        {"", {}},
+        {"Mail|*.dbx||", {"Mail (*.dbx)"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToQtNameFilters(c.Filter), c.Expected) << c.Filter;
+}
+
+TEST(ProgressScaleTest, PositionsOfLargeFilesFitTheBar) {
+    struct TCase {
+        std::uint64_t Maximum;
+        std::uint64_t Position;
+        int ExpectedMaximum;
+        int ExpectedPosition;
+    };
+    const TCase cases[] = {
+        {35'000, 1'000, 35'000, 1'000},
+        {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+        {0xFFFFFFFFull, 0xFFFFFFFEull, 0x7FFFFFFF, 0x7FFFFFFF},
+        {0x80000000ull, 0x40000000ull, 0x40000000, 0x20000000},
+        {0x100000000ull * 3, 0x100000000ull * 3, 0x60000000, 0x60000000},
+        {1'000, 5'000, 1'000, 1'000},
+    };
+    for (const auto& c : cases) {
+        const TProgressScale scale(c.Maximum);
+        EXPECT_EQ(scale.Maximum(), c.ExpectedMaximum) << c.Maximum;
+        EXPECT_EQ(scale.Position(c.Position), c.ExpectedPosition) << c.Maximum;
+        EXPECT_LE(scale.Position(c.Position), scale.Maximum());
+    }
+}
+
+TEST(LanguageEncodingTest, ValidUtf8IsToldFromOtherBytes) {
+    struct TCase {
+        std::string_view Bytes;
+        bool Valid;
+    };
+    const TCase cases[] = {
+        {"", true},
+        {"Start=&Go", true},
+        {"\xE9\x96\x8B\xE5\xA7\x8B", true},          // 開始
+        {"\xF0\x9F\x98\x80", true},                  // a character beyond the first plane
+        {"\x8A\x4A\x8E\x6E", false},                 // 開始 in code page 932
+        {"\x95\x5C\x8E\xA6", false},                 // 表示: the trail byte is a backslash
+        {"\xC0\xAF", false},                         // overlong
+        {"\xED\xA0\x80", false},                     // a surrogate
+        {"\xE9\x96", false},                         // cut short
+        {"\xB1\xB2", false},                         // half-width kana in code page 932
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsValidUtf8(c.Bytes), c.Valid) << c.Bytes;
+}
+
+TEST(LanguageEncodingTest, CodePage932TextDecodesAndEncodesBack) {
+    const TLanguageEncoding cp932(TLanguageEncoding::CodePage932);
+    const QString text = QString::fromUtf8("表示～①ｱ");
+    const std::string bytes = "\x95\x5C\x8E\xA6\x81\x60\x87\x40\xB1";
+    EXPECT_EQ(cp932.Decode(bytes), text);
+    EXPECT_EQ(cp932.Encode(text), bytes);
+
+    const TLanguageEncoding utf8(TLanguageEncoding::Utf8);
+    EXPECT_EQ(utf8.Decode(utf8.Encode(text)), text);
+}
+
+}  // namespace
+}  // namespace tervaline::app
