@@ -55,19 +55,46 @@ void TDBXScanThread::CarveChain() {
 void TDBXScanThread::WriteMessage(std::uint32_t start, const std::string& message) {
     const char delimiter = platform::PathDelimiter(syntax_);
     std::string path;
+    std::string trash;
     bool inTrash = false;
     try {
-        if (!platform::DirectoryExists(outputDir_)) platform::ForceDirectories(outputDir_);
+        const bool outputLookedUp = knownOutputDir_ != outputDir_;
+        if (outputLookedUp) {
+            if (!platform::DirectoryExists(outputDir_)) platform::ForceDirectories(outputDir_);
+            knownOutputDir_ = outputDir_;
+        }
+        bool trashLookedUp = true;
         if (IsMail(message)) {
             path = outputDir_ + delimiter + MessageFileName(start);
         } else {
             if (trashDir_.empty()) trashDir_ = "trash";
-            const std::string trash = outputDir_ + delimiter + trashDir_;
-            if (!platform::DirectoryExists(trash)) platform::ForceDirectories(trash);
+            trash = outputDir_ + delimiter + trashDir_;
+            trashLookedUp = knownTrashDir_ != trash;
+            if (trashLookedUp) {
+                if (!platform::DirectoryExists(trash)) platform::ForceDirectories(trash);
+                knownTrashDir_ = trash;
+            }
             path = trash + delimiter + MessageFileName(start);
             inTrash = true;
         }
-        platform::WriteWholeFile(path, message);
+        try {
+            platform::WriteWholeFile(path, message);
+        } catch (...) {
+            // A folder that vanished since it was last seen is made again and
+            // the message written once more, just as a fresh look-up would
+            // have done before the first attempt; any other failure stands.
+            bool remade = false;
+            if (!outputLookedUp && !platform::DirectoryExists(outputDir_)) {
+                platform::ForceDirectories(outputDir_);
+                remade = true;
+            }
+            if (!trashLookedUp && !platform::DirectoryExists(trash)) {
+                platform::ForceDirectories(trash);
+                remade = true;
+            }
+            if (!remade) throw;
+            platform::WriteWholeFile(path, message);
+        }
     } catch (const std::exception& e) {
         NoteUnwritten(e.what());
         return;

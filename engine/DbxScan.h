@@ -145,6 +145,10 @@ private:
     std::uint32_t unwrittenCount_ = 0;
     std::string firstUnwrittenReason_;
     TFoundMessage lastFound_;
+    // Folders this scan has already found or made, so that each message
+    // need not look them up again.
+    std::string knownOutputDir_;
+    std::string knownTrashDir_;
 };
 
 }  // namespace tervaline::engine

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <tuple>
@@ -10,6 +11,8 @@
 #include "engine/DbxScan.h"
 #include "engine/WordSearch.h"
 #include "platform/Dispatcher.h"
+#include "platform/FileSystem.h"
+#include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
 #include "tools/StoreBuilder.h"
 
@@ -276,6 +279,27 @@ TEST(WordSearch, AgreesWithAPlainLoop) {
             ASSERT_EQ(FindSelfOrSizeWordOnGridPortable(p, count, offset), self) << trial << ' ' << count;
         }
     }
+}
+
+// Folders are looked up once per scan; one that vanishes mid-scan must
+// still be made again before the next message is written into it.
+TEST(KnownFolders, FoldersRemovedDuringTheScanAreMadeAgain) {
+    TTempDir dir;
+    TStoreBuilder store(true);
+    for (std::uint64_t i = 0; i < 6; ++i) store.AddMessage(tools::MakeMailText(i, 700, i % 2 == 0));
+    testing::TScanSetup setup;
+    setup.Source = dir / "store.dbx";
+    setup.Output = dir / "out";
+    store.WriteTo(setup.Source);
+    std::vector<std::string> written;
+    setup.OnFoundHook = [&](TDBXScanThread& scan, std::uint32_t) {
+        if (platform::FileExists(scan.LastFound().Path)) written.push_back(scan.LastFound().Path);
+        std::filesystem::remove_all(scan.OutputDir());
+    };
+    const auto run = testing::RunScan(setup);
+    EXPECT_EQ(run.Found.size(), 6u);
+    EXPECT_EQ(run.Unwritten, 0u) << run.FirstUnwrittenReason;
+    EXPECT_EQ(written.size(), 6u);
 }
 
 }  // namespace
