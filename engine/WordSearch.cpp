@@ -57,24 +57,26 @@ std::size_t FindSelfOrSizeWordOnGridPortable(const std::uint8_t* bytes, std::siz
 #if defined(__SSE2__)
 
 std::size_t FindSizeWordAtAnyByte(const std::uint8_t* bytes, std::size_t count) {
-    const __m128i zero = _mm_setzero_si128();
     const __m128i two = _mm_set1_epi8(0x02);
     std::size_t i = 0;
-    // A round covers positions i .. i+63 and reads bytes up to i+66, all
-    // within the Count + 3 readable bytes.
+    // A round covers positions i .. i+63 and reads bytes up to i+64, within
+    // the Count + 3 readable bytes; the few candidates it marks are then
+    // confirmed one by one.
     for (; i + 64 <= count; i += 64) {
         const std::uint8_t* p = bytes + i;
-        const __m128i any = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(Load(p + 1), two), _mm_cmpeq_epi8(Load(p + 17), two)),
-            _mm_or_si128(_mm_cmpeq_epi8(Load(p + 33), two), _mm_cmpeq_epi8(Load(p + 49), two)));
-        if (_mm_movemask_epi8(any) == 0) continue;
-        for (std::size_t j = 0; j < 64; j += 16) {
-            const std::uint8_t* q = p + j;
-            const __m128i word = _mm_and_si128(
-                _mm_and_si128(_mm_cmpeq_epi8(Load(q), zero), _mm_cmpeq_epi8(Load(q + 1), two)),
-                _mm_and_si128(_mm_cmpeq_epi8(Load(q + 2), zero), _mm_cmpeq_epi8(Load(q + 3), zero)));
-            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(word));
-            if (mask != 0) return i + j + static_cast<std::size_t>(__builtin_ctz(mask));
+        const __m128i a = _mm_cmpeq_epi8(Load(p + 1), two);
+        const __m128i b = _mm_cmpeq_epi8(Load(p + 17), two);
+        const __m128i c = _mm_cmpeq_epi8(Load(p + 33), two);
+        const __m128i d = _mm_cmpeq_epi8(Load(p + 49), two);
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) == 0) continue;
+        std::uint64_t marks = static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(a))) |
+                              static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(b))) << 16 |
+                              static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(c))) << 32 |
+                              static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(d))) << 48;
+        while (marks != 0) {
+            const auto j = static_cast<std::size_t>(__builtin_ctzll(marks));
+            if (IsSizeWordAt(p + j)) return i + j;
+            marks &= marks - 1;
         }
     }
     const std::size_t rest = FindSizeWordAtAnyBytePortable(bytes + i, count - i);
