@@ -163,6 +163,7 @@ void TMainForm::CreateControls() {
     connect(cmbBuffer, &QComboBox::activated, this, [this] { bufferEdited_ = false; });
     connect(cmbBuffer, &QComboBox::currentIndexChanged, this, [this] { bufferEdited_ = false; });
     lblBuffer->setBuddy(cmbBuffer);
+    SetRightAlignedLabelText(lblBuffer, 296, lblBuffer->text());
     lblUnit = MakeLabel(this, 352, 152, QStringLiteral("KB"));
 
     lblStatusFix = MakeLabel(this, 16, 186, QStringLiteral("Status :"));
@@ -219,6 +220,8 @@ void TMainForm::FormCreate() {
     edtTrashBase->SetColor(clBtnFace);
     edtTrashBase->SetFileName({});
     lblTrash->setBuddy(edtTrash);
+    // With a focus target the access-key mark is no longer drawn: resize.
+    for (QLabel* label : {lblFile, lblFolder, lblTrash}) label->adjustSize();
 
     QWidget* order[] = {edtFile, btnFile, edtFolder, btnFolder, edtTrash, rdgModeItem0,
                         rdgModeItem1, cmbBuffer, btnStart, btnAbort, btnClose};

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -418,6 +419,27 @@ TEST_F(MainFormTest, BrowsingForTheInputFileOffersTheFilter) {
     dialogs.Chosen.reset();
     form->btnFileClick();
     EXPECT_EQ(form->edtFile->FileName(), "/mail/Sent.dbx") << "cancel changes nothing";
+}
+
+TEST_F(MainFormTest, BrowsingForTheOutputFolderStartsAtTheBox) {
+    std::filesystem::create_directories(work.Path() / "a");
+    std::filesystem::create_directories(work.Path() / "b");
+    auto form = MakeForm();
+    form->edtFolder->SetFileName(work / "a");
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        components::TFolderBrowser* browser = form->FolderDlg->ActiveBrowser();
+        if (browser == nullptr) return;
+        shown = true;
+        EXPECT_EQ(browser->Comment(), "Select Output Folder");
+        EXPECT_EQ(browser->SelectedPath().toStdString(), work / "a");
+        browser->SelectFolder(QString::fromStdString(work / "b"));
+        browser->accept();
+    });
+    form->btnFolderClick();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(form->edtFolder->FileName(), work / "b");
+    EXPECT_EQ(form->edtTrashBase->FileName(), work / "b");
 }
 
 }  // namespace
