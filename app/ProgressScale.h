@@ -12,7 +12,9 @@ public:
     TProgressScale() = default;
     explicit TProgressScale(std::uint64_t maximum) {
         while ((maximum >> shift_) > static_cast<std::uint64_t>(INT_MAX)) ++shift_;
-        maximum_ = static_cast<int>(maximum >> shift_);
+        // A bar with a maximum of 0 shows a busy animation instead of an
+        // empty bar; an empty file has nothing to show either way.
+        maximum_ = maximum == 0 ? 1 : static_cast<int>(maximum >> shift_);
     }
 
     int Maximum() const { return maximum_; }

@@ -40,6 +40,7 @@ TEST(ProgressScaleTest, PositionsOfLargeFilesFitTheBar) {
         {0x80000000ull, 0x40000000ull, 0x40000000, 0x20000000},
         {0x100000000ull * 3, 0x100000000ull * 3, 0x60000000, 0x60000000},
         {1'000, 5'000, 1'000, 1'000},
+        {0, 0, 1, 0},
     };
     for (const auto& c : cases) {
         const TProgressScale scale(c.Maximum);
