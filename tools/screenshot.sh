@@ -10,9 +10,10 @@ cd "$(dirname "$0")/.."
 build=${1:-build-app}
 program=$build/app/tervaline
 out=docs/screenshot.png
+TERVALINE_EXTRA_PACKAGES="xvfb xauth x11-apps netpbm" bash tools/install-deps.sh
 if [ ! -x "$program" ]; then
-  echo "screenshot: $program is not built; build it first (cmake --build $build --target tervaline)" >&2
-  exit 1
+  cmake -S . -B "$build" -DTERVALINE_TESTS=OFF -DTERVALINE_BENCH=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target tervaline
 fi
 for tool in xvfb-run xwd xwdtopnm pnmtopng; do
   if ! command -v "$tool" >/dev/null; then
