@@ -198,6 +198,28 @@ TEST_F(ChainSearchEquivalence, GeneratedStoresWithChainsAtEveryAlignment) {
     EXPECT_GT(candidates, 100u);
 }
 
+// The first refill comes where a word no longer fits in the first window;
+// a candidate placed across that edge is read through the refill.
+TEST_F(ChainSearchEquivalence, CandidatesAcrossTheFirstWindowEdge) {
+    std::size_t candidates = 0;
+    for (std::int32_t window : {1024, 1500, 1501, 1502, 1503}) {
+        for (std::uint32_t back = 0; back <= 4; ++back) {
+            for (bool selfWord : {false, true}) {
+                std::string bytes(6000, '\0');
+                const std::uint32_t at = static_cast<std::uint32_t>(window) - back;
+                WriteLE32(reinterpret_cast<std::uint8_t*>(bytes.data() + at), selfWord ? at : kBlockDataSize);
+                std::vector<TRunOptions> runs;
+                for (int mode : {0, 2, 1}) runs.push_back({mode, window, 35});
+                candidates += ExpectSameTraces(bytes, runs);
+            }
+        }
+    }
+    // Bottom mode finds all 25 size words; on the 4-byte grid only the 7
+    // placements at a multiple of 4 are seen: size words in modes 0 and 1,
+    // self words in Shallow mode.
+    EXPECT_EQ(candidates, 25u + 7 * 2 + 7);
+}
+
 // Small stores make progress steps of 0 or a few bytes, so that nearly every
 // position reports and long chains leave many reports to catch up on.
 TEST_F(ChainSearchEquivalence, TinyFilesAndOddLengths) {
