@@ -19,13 +19,15 @@ namespace tervaline::engine {
 namespace {
 
 // A stop request is polled after every single step and after each bulk
-// run, and a run covers at most this many bytes of positions: a request
-// that has become visible to the worker is noticed before the search has
-// examined positions more than this many bytes further on.
+// run, and a run covers at most this many bytes of positions. A request
+// already visible when a run would begin ends the search after one step,
+// exactly as step by step; one that arrives during a run is noticed before
+// the search has examined positions more than this many bytes further on.
 constexpr std::uint32_t kStopPollBytes = 16 * 1024;
 
-// Below this, a position cannot start a candidate (the tests want P > 4 and
-// P > 8), so the few such positions are left to the single step.
+// Below this, a position cannot start a candidate (a self offset must be
+// above 4 and a size word above 8), so the few such positions are left to
+// the single step.
 constexpr std::uint32_t kFirstBulkPosition = 9;
 
 }  // namespace
