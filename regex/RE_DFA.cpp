@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "regex/ERegExpParser.h"
+
 namespace tervaline::regex {
 
 namespace {
@@ -75,12 +77,16 @@ void TRE_DFA::EpsilonClosure(TRE_NFAStateSet& set) const {
 }
 
 TRE_DFAState* TRE_DFA::RegisterState(std::unique_ptr<TRE_NFAStateSet>& set) {
-    for (const auto& state : stateList_) {
-        if (state->StateSet->Equals(*set)) return state.get();
+    const std::size_t hash = set->Hash();
+    const auto [from, to] = stateIndex_.equal_range(hash);
+    for (auto it = from; it != to; ++it) {
+        if (it->second->StateSet->Equals(*set)) return it->second;
     }
+    if (stateList_.size() >= kMaxDFAStates) RaiseRegExpParser(kPatternTooComplex, 1);
     auto state = std::make_unique<TRE_DFAState>();
     state->Accepting = set->Has(nfa_->FinalState()) ? 0xFFFF : 0;
     stateList_.reserve(stateList_.size() + 1);  // so that the set is not lost if this fails
+    stateIndex_.emplace(hash, state.get());
     state->StateSet = std::move(set);
     stateList_.push_back(std::move(state));
     return stateList_.back().get();
@@ -125,7 +131,10 @@ void TRE_DFA::ConvertNFAtoDFA() {
     EpsilonClosure(*set);
     startState_ = RegisterState(set);
 
-    for (TRE_DFAState* p = NextUnvisitedState(); p != nullptr; p = NextUnvisitedState()) {
+    // States are only ever appended and visited in list order, so the
+    // unvisited ones are always the tail of the list.
+    for (std::size_t next = 0; next < stateList_.size(); ++next) {
+        TRE_DFAState* p = stateList_[next].get();
         p->Visited = 0xFFFF;
         TRE_TransitionGroupList groups = CollectTransitions(*p);
         // The groups (and the sets no new state took over) go with the list,

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "regex/REChar.h"
@@ -14,6 +15,12 @@
 #include "regex/RE_NFAStateSet.h"
 
 namespace tervaline::regex {
+
+// Subset construction can need a number of states exponential in the
+// pattern's length; past this many, assigning the pattern fails with
+// kPatternTooComplex instead of running for minutes.
+inline constexpr std::size_t kMaxDFAStates = 4096;
+inline constexpr const char* kPatternTooComplex = "Pattern too complex";
 
 struct TRE_DFAState;
 
@@ -74,6 +81,8 @@ public:
 
 private:
     std::vector<std::unique_ptr<TRE_DFAState>> stateList_;
+    // The states by the hash of their NFA state sets.
+    std::unordered_multimap<std::size_t, TRE_DFAState*> stateIndex_;
     TRE_DFAState* startState_ = nullptr;
     const TRE_NFA* nfa_;
     bool lineHeadUsed_ = false;

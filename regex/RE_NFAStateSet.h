@@ -2,6 +2,7 @@
 // automaton have the same size, so equality is a plain byte comparison.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +19,13 @@ public:
     void Include(std::int32_t i) { bits_[static_cast<std::size_t>(i / 8)] |= static_cast<std::uint8_t>(1u << (i % 8)); }
     bool Equals(const TRE_NFAStateSet& other) const { return bits_ == other.bits_; }
     std::int32_t ByteCount() const { return static_cast<std::int32_t>(bits_.size()); }
+    // Equal sets hash alike; lets the DFA find a known set without
+    // comparing it with every state.
+    std::size_t Hash() const {
+        std::size_t h = 1469598103934665603ull;
+        for (std::uint8_t b : bits_) h = (h ^ b) * 1099511628211ull;
+        return h;
+    }
 
 private:
     std::vector<std::uint8_t> bits_;
