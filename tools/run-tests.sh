@@ -2,16 +2,51 @@
 # Sets up, builds everything warning-free, and runs every test.
 #   tools/run-tests.sh              the ordinary build, in build-test/
 #   tools/run-tests.sh --sanitize   AddressSanitizer + UBSan, in build-asan/
+#   tools/run-tests.sh --tsan       ThreadSanitizer over the tests without a
+#                                   window, in build-tsan/
+#   tools/run-tests.sh --fuzz       every fuzz target for about a minute
+#                                   each (libFuzzer, ASan + UBSan), in
+#                                   build-fuzz/; FUZZ_SECONDS overrides
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dir=build-test
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTERVALINE_WERROR=ON)
-case "${1:-}" in
+mode="${1:-}"
+case "$mode" in
   --sanitize) dir=build-asan; flags+=(-DTERVALINE_SANITIZE=ON -DTERVALINE_BENCH=OFF) ;;
+  --tsan) dir=build-tsan; flags+=(-DTERVALINE_TSAN=ON -DTERVALINE_GUI=OFF -DTERVALINE_BENCH=OFF) ;;
+  --fuzz) ;;
   "") ;;
-  *) echo "usage: tools/run-tests.sh [--sanitize]" >&2; exit 2 ;;
+  *) echo "usage: tools/run-tests.sh [--sanitize | --tsan | --fuzz]" >&2; exit 2 ;;
 esac
+
+if [ "$mode" = --fuzz ]; then
+  TERVALINE_EXTRA_PACKAGES="clang-14 libclang-rt-14-dev ${TERVALINE_EXTRA_PACKAGES:-}" bash tools/install-deps.sh
+  dir=build-fuzz
+  cmake -S fuzz -B "$dir" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" -j"$(nproc)"
+  seconds="${FUZZ_SECONDS:-60}"
+  export ASAN_OPTIONS=detect_leaks=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  status=0
+  # target, largest input: a scan input must hold a store header and more.
+  for entry in pattern:256 decode_escapes:256 scan:16384; do
+    target="${entry%%:*}"
+    maxLen="${entry##*:}"
+    # New inputs go to a scratch corpus; the committed seeds are only read.
+    mkdir -p "$dir/corpus/$target" "$dir/artifacts/$target"
+    echo "fuzz: $target for ${seconds}s"
+    if ! "$dir/fuzz_$target" -max_total_time="$seconds" -timeout=1 -max_len="$maxLen" -print_final_stats=1 \
+        -artifact_prefix="$dir/artifacts/$target/" "$dir/corpus/$target" "fuzz/corpus/$target" \
+        >"$dir/$target.log" 2>&1; then
+      echo "fuzz: $target FAILED; the input is in $dir/artifacts/$target/" >&2
+      tail -n 60 "$dir/$target.log" >&2
+      status=1
+    fi
+  done
+  exit $status
+fi
 
 bash tools/install-deps.sh
 cmake -S . -B "$dir" "${flags[@]}" >/dev/null
@@ -20,4 +55,5 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$(pwd)/tools/lsan.supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"

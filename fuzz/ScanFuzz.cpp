@@ -1,0 +1,99 @@
+// Scans arbitrary bytes as a store, in Shallow and in Bottom mode, through a
+// small window whose size the first byte picks (513 to 1533 bytes, so that
+// refills land everywhere). Every scan must end without a failure, report
+// exactly the files it wrote, and leave nothing else behind.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "engine/DbxScan.h"
+#include "platform/Dispatcher.h"
+
+using namespace tervaline;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path& Scratch() {
+    static const fs::path folder = [] {
+        fs::path p = fs::temp_directory_path() / ("tervaline-fuzz-scan-" + std::to_string(::getpid()));
+        fs::remove_all(p);
+        fs::create_directories(p);
+        return p;
+    }();
+    return folder;
+}
+
+struct TCleanUp {
+    ~TCleanUp() {
+        std::error_code ignored;
+        fs::remove_all(Scratch(), ignored);
+    }
+} gCleanUp;
+
+// Message files under Out and its trash folder; anything else aborts.
+std::uint32_t CountMessageFiles(const fs::path& out) {
+    std::uint32_t count = 0;
+    if (!fs::exists(out)) return 0;
+    for (const auto& entry : fs::recursive_directory_iterator(out)) {
+        const fs::path rel = fs::relative(entry.path(), out);
+        if (entry.is_directory()) {
+            if (rel != "trash") std::abort();
+            continue;
+        }
+        const std::string name = rel.filename().string();
+        if (name.size() != 12 || name.substr(8) != ".eml") std::abort();  // e.g. a left-over .partial
+        ++count;
+    }
+    return count;
+}
+
+void ScanOnce(const std::string& store, int mode, std::int32_t bufferSize) {
+    const fs::path out = Scratch() / "out";
+    platform::TQueueDispatcher dispatcher;
+    bool done = false;
+    std::string failure;
+    std::uint32_t found = 0;
+    std::uint32_t unwritten = 0;
+    auto worker = std::make_unique<engine::TDBXScanThread>(dispatcher);
+    worker->OnDone = [&](platform::TThread& sender) {
+        auto& scan = static_cast<engine::TDBXScanThread&>(sender);
+        failure = scan.FailureText();
+        found = scan.FoundCount();
+        unwritten = scan.UnwrittenCount();
+        done = true;
+    };
+    worker->SourceFile = store;
+    worker->SetOutputDir(out.string());
+    worker->SetTrashDir("trash");
+    worker->SetScanMode(mode);
+    worker->BufferSize = bufferSize;
+    worker->ProgressSteps = 35;
+    platform::TThread::StartFreeOnDone(std::move(worker));
+    dispatcher.RunUntil([&done] { return done; });
+    if (!failure.empty() || unwritten != 0) std::abort();
+    if (CountMessageFiles(out) != found) std::abort();
+    fs::remove_all(out);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::int32_t bufferSize = 513 + 4 * data[0];
+    const std::string store = (Scratch() / "store.dbx").string();
+    {
+        std::ofstream file(store, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
+        if (!file) std::abort();
+    }
+    ScanOnce(store, 0, bufferSize);
+    ScanOnce(store, 2, bufferSize);
+    return 0;
+}
