@@ -64,10 +64,18 @@ void TREMatcher::MatchPlain(const char* text, const char*& start, const char*& e
         return;
     }
     const auto& startBytes = dfa_.StartBytes();
+    // Without lead bytes every byte starts a character, so the positions
+    // where no match can begin are passed over without asking each one.
+    const bool singleByte = platform::ActiveCodePage() != platform::kCodePage932;
     for (const char* p = text; *p != '\0'; p = NextCharStart(p)) {
         // A single-byte character that no match begins with needs no walk.
-        const auto b = static_cast<std::uint8_t>(*p);
-        if (!startBytes[b] && !platform::IsDBCSLeadByte(b)) continue;
+        if (singleByte) {
+            while (*p != '\0' && !startBytes[static_cast<std::uint8_t>(*p)]) ++p;
+            if (*p == '\0') break;
+        } else {
+            const auto b = static_cast<std::uint8_t>(*p);
+            if (!startBytes[b] && !platform::IsDBCSLeadByte(b)) continue;
+        }
         const TRE_DFAState* state = s0;
         const char* cursor = p;
         while (state != nullptr) {
