@@ -133,10 +133,16 @@ void TRE_DFA::ConvertNFAtoDFA() {
 
     // States are only ever appended and visited in list order, so the
     // unvisited ones are always the tail of the list.
+    const auto closureCost = static_cast<std::uint64_t>(nfa_->StateCount());
+    std::uint64_t work = 0;
+    std::size_t transitions = 0;
     for (std::size_t next = 0; next < stateList_.size(); ++next) {
         TRE_DFAState* p = stateList_[next].get();
         p->Visited = 0xFFFF;
         TRE_TransitionGroupList groups = CollectTransitions(*p);
+        work += closureCost * (groups.size() + 1);
+        transitions += groups.size();
+        if (work > kMaxDFAWork || transitions > kMaxDFATransitions) RaiseRegExpParser(kPatternTooComplex, 1);
         // The groups (and the sets no new state took over) go with the list,
         // also when a step below throws.
         for (auto g = groups.rbegin(); g != groups.rend(); ++g) {

@@ -35,6 +35,11 @@ TEST(PatternLimits, TooManyStatesIsAPatternErrorAndLeavesTheEmptyPattern) {
         {"fuzzy kana run",
          std::string(13, '\xDB') + "+" + std::string(2, '\xDB') + "." + std::string(19, '\xDB') + "A#\x01.", true,
          platform::kSingleByteCodePage},
+        // Found by fuzzing: few states, but so many transitions that
+        // building them took seconds.
+        {"any-characters under the fuzzy dictionary",
+         "\xff\xff\xff\x06~Oo\xff\x06~Oo\xaa:.*.e\x9c....\xaa:.*.e.....\xcb...m", true,
+         platform::kSingleByteCodePage},
     };
     for (const TCase& c : cases) {
         platform::TCodePageScope codePage(c.codePage);
