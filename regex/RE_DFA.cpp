@@ -140,7 +140,13 @@ void TRE_DFA::ConvertNFAtoDFA() {
         TRE_DFAState* p = stateList_[next].get();
         p->Visited = 0xFFFF;
         TRE_TransitionGroupList groups = CollectTransitions(*p);
-        work += closureCost * (groups.size() + 1);
+        // Collecting compares each NFA transition of the state with the
+        // groups; each group then costs a closure over the NFA.
+        std::uint64_t memberTransitions = 0;
+        for (std::int32_t i = 0; i < nfa_->StateCount(); ++i) {
+            if (p->StateSet->Has(i)) memberTransitions += nfa_->Transitions(i).size();
+        }
+        work += memberTransitions * groups.size() + closureCost * (groups.size() + 1);
         transitions += groups.size();
         if (work > kMaxDFAWork || transitions > kMaxDFATransitions) RaiseRegExpParser(kPatternTooComplex, 1);
         // The groups (and the sets no new state took over) go with the list,

@@ -17,12 +17,12 @@
 namespace tervaline::regex {
 
 // Subset construction can need a number of states exponential in the
-// pattern's length. Past this many states or transitions, or once the
-// transitions have cost this many steps over NFA states, assigning the
-// pattern fails with kPatternTooComplex instead of running for minutes.
+// pattern's length. Past this many states or transitions, or once building
+// them has cost this many steps over NFA transitions and states, assigning
+// the pattern fails with kPatternTooComplex instead of running for minutes.
 inline constexpr std::size_t kMaxDFAStates = 4096;
 inline constexpr std::size_t kMaxDFATransitions = 32768;
-inline constexpr std::uint64_t kMaxDFAWork = std::uint64_t{1} << 24;
+inline constexpr std::uint64_t kMaxDFAWork = 12'000'000;
 inline constexpr const char* kPatternTooComplex = "Pattern too complex";
 
 struct TRE_DFAState;

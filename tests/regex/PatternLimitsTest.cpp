@@ -40,6 +40,10 @@ TEST(PatternLimits, TooManyStatesIsAPatternErrorAndLeavesTheEmptyPattern) {
         {"any-characters under the fuzzy dictionary",
          "\xff\xff\xff\x06~Oo\xff\x06~Oo\xaa:.*.e\x9c....\xaa:.*.e.....\xcb...m", true,
          platform::kSingleByteCodePage},
+        {"a long run of any-characters under the fuzzy dictionary",
+         "...\xd8" + std::string(7, '\xd1') + std::string(23, '.') + "*" + std::string(25, '.') + "\x84" +
+             std::string(9, '.') + "\x01\x7f",
+         true, platform::kSingleByteCodePage},
     };
     for (const TCase& c : cases) {
         platform::TCodePageScope codePage(c.codePage);
