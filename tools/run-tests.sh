@@ -37,7 +37,7 @@ if [ "$mode" = --fuzz ]; then
     # New inputs go to a scratch corpus; the committed seeds are only read.
     mkdir -p "$dir/corpus/$target" "$dir/artifacts/$target"
     echo "fuzz: $target for ${seconds}s"
-    if ! "$dir/fuzz_$target" -max_total_time="$seconds" -timeout=1 -max_len="$maxLen" -print_final_stats=1 \
+    if ! "$dir/fuzz_$target" -seed=1 -max_total_time="$seconds" -timeout=1 -max_len="$maxLen" -print_final_stats=1 \
         -artifact_prefix="$dir/artifacts/$target/" "$dir/corpus/$target" "fuzz/corpus/$target" \
         >"$dir/$target.log" 2>&1; then
       echo "fuzz: $target FAILED; the input is in $dir/artifacts/$target/" >&2
