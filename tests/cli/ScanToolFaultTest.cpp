@@ -17,6 +17,7 @@
 
 #include "cli/ScanCommand.h"
 #include "platform/FileSystem.h"
+#include "tests/cli/ToolRun.h"
 #include "tests/support/TempDir.h"
 #include "tools/StoreBuilder.h"
 
@@ -24,35 +25,14 @@ namespace tervaline::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Quote;
 using testing::ReadFileBytes;
+using testing::RunTool;
+using testing::TToolResult;
 using testing::TTempDir;
 using tools::TStoreBuilder;
 
-struct TResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// Runs the tool through the shell; Prefix goes in front of the program.
-TResult RunTool(const TTempDir& dir, const std::string& args, const std::string& prefix = "") {
-    const std::string errFile = dir / "stderr.txt";
-    const std::string command = prefix + TERVALINE_SCAN_BINARY + " " + args + " 2>" + Quote(errFile);
-    TResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) result.out.append(buf, n);
-    const int raw = ::pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.err = ReadFileBytes(errFile);
-    return result;
-}
 
 // What runs a command as a user whom file permissions stop: nothing when
 // the tests already run as one; as root, the nobody account.
@@ -120,7 +100,7 @@ TEST_F(ScanToolFault, UnusableStoresAndOutputsAreSaidAndEndWithStatusOne) {
          {"2 messages could not be written", "taken\": File exists"}, "0 files found"},
     };
     for (const TCase& c : cases) {
-        const TResult r = RunTool(dir_, c.args);
+        const TToolResult r = RunTool(dir_, c.args);
         EXPECT_EQ(r.status, kExitFailed) << c.what << ": " << r.err;
         for (const std::string& w : c.words) EXPECT_TRUE(Contains(r.err, w)) << c.what << ": " << r.err;
         EXPECT_TRUE(Contains(r.out, c.count)) << c.what << ": " << r.out;
@@ -142,12 +122,12 @@ TEST_F(ScanToolFault, PermissionsThatKeepTheUserOutAreSaid) {
     fs::permissions(secret, fs::perms::none);
     fs::permissions(Store(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
-    const TResult unreadable = RunTool(dir_, Quote(secret) + " " + Quote(dir_ / "open/out"), *prefix);
+    const TToolResult unreadable = RunTool(dir_, Quote(secret) + " " + Quote(dir_ / "open/out"), *prefix);
     EXPECT_EQ(unreadable.status, kExitFailed) << unreadable.err;
     EXPECT_TRUE(Contains(unreadable.err, "Permission denied")) << unreadable.err;
     EXPECT_FALSE(fs::exists(dir_.Path() / "open/out"));
 
-    const TResult readOnly = RunTool(dir_, Quote(Store()) + " " + Quote(dir_ / "readonly/out"), *prefix);
+    const TToolResult readOnly = RunTool(dir_, Quote(Store()) + " " + Quote(dir_ / "readonly/out"), *prefix);
     EXPECT_EQ(readOnly.status, kExitFailed) << readOnly.err;
     EXPECT_TRUE(Contains(readOnly.err, "2 messages could not be written")) << readOnly.err;
     EXPECT_TRUE(Contains(readOnly.err, "Permission denied")) << readOnly.err;
@@ -196,7 +176,7 @@ TEST_F(ScanToolFault, FullDiskIsSaidAndLeavesOnlyWholeFiles) {
         starts_.push_back(store.AddMessage(texts_.back()));
     }
     store.WriteTo(dir_ / "many.dbx");
-    const TResult r = RunTool(dir_, "--quiet " + Quote(dir_ / "many.dbx") + " " + Quote((small / "out").string()));
+    const TToolResult r = RunTool(dir_, "--quiet " + Quote(dir_ / "many.dbx") + " " + Quote((small / "out").string()));
     const std::size_t written = AllFiles(small / "out").size();
     ExpectWrittenFilesWhole(small / "out");
     ::umount2(small.c_str(), MNT_DETACH);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "tests/cli/ToolRun.h"
 #include "tests/support/TempDir.h"
 #include "tools/StoreBuilder.h"
 
@@ -15,32 +16,12 @@ namespace tervaline::cli {
 namespace {
 
 using testing::ListFiles;
+using testing::Quote;
 using testing::ReadFileBytes;
+using testing::RunTool;
+using testing::TToolResult;
 using testing::TTempDir;
 using tools::TStoreBuilder;
-
-struct TResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-TResult RunTool(const TTempDir& dir, const std::string& args) {
-    const std::string errFile = dir / "stderr.txt";
-    const std::string command = std::string(TERVALINE_SCAN_BINARY) + " " + args + " 2>" + errFile;
-    TResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) result.out.append(buf, n);
-    const int raw = ::pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.err = ReadFileBytes(errFile);
-    return result;
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 class ScanTool : public ::testing::Test {
 protected:

@@ -1,0 +1,26 @@
+#include "tests/cli/ToolRun.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+
+namespace tervaline::testing {
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+TToolResult RunTool(const TTempDir& dir, const std::string& args, const std::string& prefix) {
+    const std::string errFile = dir / "stderr.txt";
+    const std::string command = prefix + TERVALINE_SCAN_BINARY + " " + args + " 2>" + Quote(errFile);
+    TToolResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buf[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) result.out.append(buf, n);
+    const int raw = ::pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.err = ReadFileBytes(errFile);
+    return result;
+}
+
+}  // namespace tervaline::testing
