@@ -83,6 +83,18 @@ std::size_t FindSizeWordAtAnyByte(const std::uint8_t* bytes, std::size_t count) 
     return i + rest;
 }
 
+// Index (0 to 15) of the first of sixteen words whose comparison lanes A to
+// D mark, in order; 16 when none does.
+inline std::size_t FirstWordHit(__m128i a, __m128i b, __m128i c, __m128i d) {
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) == 0) return 16;
+    const unsigned masks[4] = {static_cast<unsigned>(_mm_movemask_epi8(a)), static_cast<unsigned>(_mm_movemask_epi8(b)),
+                               static_cast<unsigned>(_mm_movemask_epi8(c)), static_cast<unsigned>(_mm_movemask_epi8(d))};
+    for (std::size_t j = 0; j < 4; ++j) {
+        if (masks[j] != 0) return 4 * j + static_cast<std::size_t>(__builtin_ctz(masks[j])) / 4;
+    }
+    return 16;
+}
+
 std::size_t FindSizeWordOnGrid(const std::uint8_t* bytes, std::size_t count) {
     const __m128i size = _mm_set1_epi32(static_cast<int>(kBlockDataSize));
     std::size_t k = 0;
@@ -92,14 +104,8 @@ std::size_t FindSizeWordOnGrid(const std::uint8_t* bytes, std::size_t count) {
         const __m128i b = _mm_cmpeq_epi32(Load(p + 16), size);
         const __m128i c = _mm_cmpeq_epi32(Load(p + 32), size);
         const __m128i d = _mm_cmpeq_epi32(Load(p + 48), size);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) == 0) continue;
-        const unsigned masks[4] = {static_cast<unsigned>(_mm_movemask_epi8(a)),
-                                   static_cast<unsigned>(_mm_movemask_epi8(b)),
-                                   static_cast<unsigned>(_mm_movemask_epi8(c)),
-                                   static_cast<unsigned>(_mm_movemask_epi8(d))};
-        for (std::size_t j = 0; j < 4; ++j) {
-            if (masks[j] != 0) return k + 4 * j + static_cast<std::size_t>(__builtin_ctz(masks[j])) / 4;
-        }
+        const std::size_t hit = FirstWordHit(a, b, c, d);
+        if (hit < 16) return k + hit;
     }
     return k + FindSizeWordOnGridPortable(bytes + 4 * k, count - k);
 }
@@ -124,14 +130,8 @@ std::size_t FindSelfOrSizeWordOnGrid(const std::uint8_t* bytes, std::size_t coun
         const __m128i c = _mm_or_si128(_mm_cmpeq_epi32(wc, size), _mm_cmpeq_epi32(wc, _mm_add_epi32(offsets, o32)));
         const __m128i d = _mm_or_si128(_mm_cmpeq_epi32(wd, size), _mm_cmpeq_epi32(wd, _mm_add_epi32(offsets, o48)));
         offsets = _mm_add_epi32(offsets, stride);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) == 0) continue;
-        const unsigned masks[4] = {static_cast<unsigned>(_mm_movemask_epi8(a)),
-                                   static_cast<unsigned>(_mm_movemask_epi8(b)),
-                                   static_cast<unsigned>(_mm_movemask_epi8(c)),
-                                   static_cast<unsigned>(_mm_movemask_epi8(d))};
-        for (std::size_t j = 0; j < 4; ++j) {
-            if (masks[j] != 0) return k + 4 * j + static_cast<std::size_t>(__builtin_ctz(masks[j])) / 4;
-        }
+        const std::size_t hit = FirstWordHit(a, b, c, d);
+        if (hit < 16) return k + hit;
     }
     return k + FindSelfOrSizeWordOnGridPortable(bytes + 4 * k, count - k,
                                                 firstOffset + 4 * static_cast<std::uint32_t>(k));
