@@ -1,3 +1,6 @@
+// The main window. Its controls are Qt widgets created with the window as
+// their parent, which deletes them with itself: that is the one ownership
+// scheme behind every `new` in this file.
 #include "app/MainForm.h"
 
 #include <QApplication>

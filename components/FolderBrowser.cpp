@@ -1,3 +1,4 @@
+// Widgets are created with the dialog as their parent, which deletes them.
 #include "components/FolderBrowser.h"
 
 #include <QDialogButtonBox>
