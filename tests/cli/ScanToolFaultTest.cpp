@@ -197,14 +197,9 @@ TEST_F(ScanToolFault, TerminationStopsTheScanWithStatus130AndWholeFiles) {
         big.AddZeros(400000);
     }
     big.WriteTo(dir_ / "big.dbx");
-    const std::string command = std::string(TERVALINE_SCAN_BINARY) + " --buffer 1 " + Quote(dir_ / "big.dbx") + " " +
-                                Quote(dir_ / "out") + " > " + Quote(dir_ / "out.txt") + " 2>&1 & pid=$!; " +
-                                "while [ ! -d " + Quote(dir_ / "out") + " ]; do sleep 0.01; done; " +
-                                "kill -TERM $pid; wait $pid";
-    const int raw = std::system(("bash -c " + Quote(command)).c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    const std::string out = ReadFileBytes(dir_ / "out.txt");
-    EXPECT_EQ(WEXITSTATUS(raw), kExitInterrupted) << out;
+    const TToolResult r = testing::SignalToolMidScan(dir_, dir_ / "big.dbx", dir_ / "out", "TERM");
+    const std::string& out = r.out;
+    EXPECT_EQ(r.status, kExitInterrupted) << out;
     EXPECT_TRUE(Contains(out, "stopped before the end of the store")) << out;
     const std::size_t written = AllFiles(dir_.Path() / "out").size();
     EXPECT_LT(written, 200u);

@@ -96,16 +96,10 @@ TEST_F(ScanTool, InterruptStopsTheScanWithStatus130) {
         big.AddZeros(400000);
     }
     big.WriteTo(dir_ / "big.dbx");
-    // SIGINT arrives once the scan is under way; the one-kilobyte window
-    // keeps the scan long enough to be interrupted.
-    const std::string command = std::string(TERVALINE_SCAN_BINARY) + " --buffer 1 " + Quote(dir_ / "big.dbx") +
-                                " " + Quote(dir_ / "bigout") + " > " + Quote(dir_ / "out.txt") + " 2>&1 & pid=$!; " +
-                                "while [ ! -d " + Quote(dir_ / "bigout") + " ]; do sleep 0.01; done; " +
-                                "kill -INT $pid; wait $pid";
-    const int raw = std::system(("bash -c " + Quote(command)).c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    const int status = WEXITSTATUS(raw);
-    const std::string out = ReadFileBytes(dir_ / "out.txt");
+    // SIGINT arrives once the scan is under way.
+    const TToolResult r = testing::SignalToolMidScan(dir_, dir_ / "big.dbx", dir_ / "bigout", "INT");
+    const int status = r.status;
+    const std::string& out = r.out;
     const std::size_t written = ListFiles(dir_.Path() / "bigout").size();
     EXPECT_EQ(status, 130) << out;
     EXPECT_LT(written, 200u);

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace tervaline::testing {
 
@@ -20,6 +21,19 @@ TToolResult RunTool(const TTempDir& dir, const std::string& args, const std::str
     const int raw = ::pclose(pipe);
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     result.err = ReadFileBytes(errFile);
+    return result;
+}
+
+TToolResult SignalToolMidScan(const TTempDir& dir, const std::string& store, const std::string& output,
+                              const std::string& signal) {
+    const std::string outFile = dir / "signalled.txt";
+    const std::string command = std::string(TERVALINE_SCAN_BINARY) + " --buffer 1 " + Quote(store) + " " +
+                                Quote(output) + " > " + Quote(outFile) + " 2>&1 & pid=$!; " + "while [ ! -d " +
+                                Quote(output) + " ]; do sleep 0.01; done; " + "kill -" + signal + " $pid; wait $pid";
+    const int raw = std::system(("bash -c " + Quote(command)).c_str());
+    TToolResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = ReadFileBytes(outFile);
     return result;
 }
 

@@ -20,4 +20,11 @@ std::string Quote(const std::string& s);
 // that changes the user). Standard error passes through a file in Dir.
 TToolResult RunTool(const TTempDir& dir, const std::string& args, const std::string& prefix = "");
 
+// Starts the program on Store with a one-kilobyte window (so that a large
+// store keeps it busy), sends it Signal ("INT", "TERM") once Output exists,
+// and waits for it. Answers its exit status (-1 when it did not exit) with
+// what it printed on both streams.
+TToolResult SignalToolMidScan(const TTempDir& dir, const std::string& store, const std::string& output,
+                              const std::string& signal);
+
 }  // namespace tervaline::testing
