@@ -6,6 +6,7 @@
 
 #include "engine/BlockLayout.h"
 #include "engine/DbxScan.h"
+#include "engine/MessageWriter.h"
 
 namespace tervaline::engine {
 
@@ -23,7 +24,9 @@ void TDBXScanThread::CheckFileHeader() {
 
 void TDBXScanThread::CarveChain() {
     const std::uint32_t start = Position();
-    std::string message;
+    TCarvedMessage carved;
+    carved.Start = start;
+    std::string& message = carved.Text;
     for (;;) {
         std::uint8_t raw[kBlockHeaderSize];
         Peek(raw, sizeof raw);
@@ -42,14 +45,28 @@ void TDBXScanThread::CarveChain() {
         try {
             message.append(reinterpret_cast<const char*>(data), h.Len);
         } catch (const std::bad_alloc&) {
-            NoteUnwritten("Not enough memory for the message at " + MessageFileName(start));
-            return;
+            message = std::string();
+            carved.Unwritten = "Not enough memory for the message at " + MessageFileName(start);
+            break;
         }
         DoProgress(Position());
         if (h.Len < h.Size) break;
     }
-    if (message.empty()) return;
-    WriteMessage(start, message);
+    if (message.empty() && carved.Unwritten.empty()) return;
+    if (writer_) {
+        writer_->Submit(std::move(carved));
+    } else {
+        HandleCarved(carved);
+    }
+}
+
+bool TDBXScanThread::HandleCarved(TCarvedMessage& carved) {
+    if (carved.Unwritten.empty()) {
+        WriteMessage(carved.Start, carved.Text);
+    } else {
+        NoteUnwritten(carved.Unwritten);
+    }
+    return !stopFromElsewhere_.load(std::memory_order_relaxed);
 }
 
 void TDBXScanThread::WriteMessage(std::uint32_t start, const std::string& message) {

@@ -6,10 +6,40 @@
 
 #include "engine/BlockLayout.h"
 #include "engine/MailTest.h"
+#include "engine/MessageWriter.h"
 
 namespace tervaline::engine {
 
 using platform::TPathSyntax;
+
+namespace {
+
+// Message text carved but not yet written; a few hundred typical messages,
+// enough to even out the writer's pace against the search's.
+constexpr std::size_t kMaxQueuedMessageBytes = 4u << 20;
+
+// The scan whose search runs on this thread, if any.
+thread_local const TDBXScanThread* tlsScanning = nullptr;
+
+class TScanningScope {
+public:
+    explicit TScanningScope(const TDBXScanThread* scan) { tlsScanning = scan; }
+    ~TScanningScope() { tlsScanning = nullptr; }
+    TScanningScope(const TScanningScope&) = delete;
+    TScanningScope& operator=(const TScanningScope&) = delete;
+};
+
+}  // namespace
+
+void TDBXScanThread::RequestStop() {
+    // A receiver of OnProgress stops the search where it stands, and what
+    // was carved before is still written. A request from anywhere else (the
+    // window, or a receiver of OnFound) stops the writing too: the message
+    // in hand is finished and those queued behind it are dropped, so that
+    // no more is written than had the search waited for each message.
+    if (tlsScanning != this) stopFromElsewhere_.store(true, std::memory_order_relaxed);
+    TThread::RequestStop();
+}
 
 EAssertionFailed::EAssertionFailed(int check)
     : std::logic_error("Assertion failed in DbxScan, check " + std::to_string(check)), check_(check) {}
@@ -69,9 +99,12 @@ void TDBXScanThread::CloseFile() {
 void TDBXScanThread::ScanFile() {
     // Every path out releases the window and closes the store; whatever
     // ended the scan is kept in words for the caller instead of being lost.
+    const TScanningScope scanning(this);
     try {
         OpenForInspection();
         CheckFileHeader();
+        writer_ = std::make_unique<TMessageWriter>([this](TCarvedMessage& carved) { return HandleCarved(carved); },
+                                                   kMaxQueuedMessageBytes);
         std::uint32_t found = 0;
         do {
             found = FindChain();
@@ -84,6 +117,9 @@ void TDBXScanThread::ScanFile() {
     } catch (...) {
         failureText_ = "The scan ended on an unknown error";
     }
+    // What was carved is written, and its OnFound delivered, before the
+    // store is let go and OnDone can follow.
+    writer_.reset();
     CloseFile();
 }
 

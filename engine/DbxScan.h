@@ -8,6 +8,7 @@
 // writes, and the outcome fields read after OnDone.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,6 +25,8 @@ namespace tervaline::engine {
 
 class TDBXScanThread;
 class TMailTest;
+class TMessageWriter;
+struct TCarvedMessage;
 
 using TScanFoundEvent = std::function<void(TDBXScanThread& sender, std::uint32_t address)>;
 using TScanProgressEvent = std::function<void(TDBXScanThread& sender, std::uint32_t position)>;
@@ -69,6 +72,11 @@ public:
     std::int32_t ProgressSteps = 0;
     platform::TComponent* Parent = nullptr;
 
+    // Safe on any thread. Made by an OnProgress receiver, it ends the search
+    // and the messages already carved are written; made anywhere else, no
+    // message is written after the one being written.
+    void RequestStop() override;
+
     const std::string& OutputDir() const { return outputDir_; }
     const std::string& TrashDir() const { return trashDir_; }
     int ScanMode() const { return scanMode_; }
@@ -103,6 +111,9 @@ public:
     // The search one position at a time; FindChain must match it in every
     // result, window refill and progress report.
     std::uint32_t FindChainReference();
+    // Reassembles the chain at the cursor. During a scan its message is
+    // tested and written on the writer thread, in turn; otherwise (when
+    // the window is inspected on its own) before this returns.
     void CarveChain();
 
 protected:
@@ -121,6 +132,9 @@ private:
     bool SearchStep(std::int64_t limit, std::uint32_t& result);
     std::uint32_t QuietRunLength(std::int64_t limit) const;
     void DoFound(std::uint32_t offset);
+    // Runs on the writer thread during a scan; returns false once a stop
+    // has been requested other than by an OnProgress receiver.
+    bool HandleCarved(TCarvedMessage& carved);
     void WriteMessage(std::uint32_t start, const std::string& message);
     void NoteUnwritten(const std::string& reason);
 
@@ -138,9 +152,15 @@ private:
     std::uint32_t windowBase_ = 0;
     std::uint32_t windowLen_ = 0;
 
-    std::unique_ptr<TMailTest> mailTest_;
-
     std::string failureText_;
+    // Whether a stop was requested other than from the search's own thread.
+    std::atomic<bool> stopFromElsewhere_{false};
+
+    // Exists while ScanFile runs. The members after it are the writer
+    // thread's while it runs, and the scan thread's again once it has
+    // finished.
+    std::unique_ptr<TMessageWriter> writer_;
+    std::unique_ptr<TMailTest> mailTest_;
     std::uint32_t foundCount_ = 0;
     std::uint32_t unwrittenCount_ = 0;
     std::string firstUnwrittenReason_;

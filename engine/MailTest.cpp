@@ -37,8 +37,9 @@ bool TMailTest::IsMail(const std::string& text) {
 }
 
 bool TDBXScanThread::IsMail(const std::string& text) {
-    // Made on first use on the worker thread and released by ScanFile on
-    // the same thread, so the owner's list only ever changes under its lock.
+    // Made on first use by the thread that handles messages and released by
+    // ScanFile once that thread has ended; the owner's list takes its own
+    // lock for both, so the owner is never changed unsynchronised.
     if (!mailTest_) mailTest_ = std::make_unique<TMailTest>(Parent);
     return mailTest_->IsMail(text);
 }

@@ -42,7 +42,9 @@ public:
         return self;
     }
 
-    void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
+    // Virtual so that a worker can tell whose request it is; an override
+    // must call this one and be safe on any thread.
+    virtual void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
     bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
 
     // Blocks until the body has returned (OnDone may still be pending).

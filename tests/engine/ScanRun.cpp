@@ -14,7 +14,8 @@ TScanRun RunScan(const TScanSetup& setup) {
         if (setup.OnFoundHook) setup.OnFoundHook(sender, address);
         dispatcher.Post([&run, address] { run.Found.push_back(address); });
     };
-    worker->OnProgress = [&](engine::TDBXScanThread&, std::uint32_t position) {
+    worker->OnProgress = [&](engine::TDBXScanThread& sender, std::uint32_t position) {
+        if (setup.OnProgressHook) setup.OnProgressHook(sender, position);
         dispatcher.Post([&run, position] { run.Progress.push_back(position); });
     };
     worker->OnDone = [&run](platform::TThread& sender) {

@@ -28,6 +28,8 @@ struct TScanSetup {
     std::int32_t ProgressSteps = 35;
     // Called on the worker thread at each find, after the file is written.
     std::function<void(engine::TDBXScanThread&, std::uint32_t)> OnFoundHook;
+    // Called on the search's thread at each progress report.
+    std::function<void(engine::TDBXScanThread&, std::uint32_t)> OnProgressHook;
 };
 
 TScanRun RunScan(const TScanSetup& setup);

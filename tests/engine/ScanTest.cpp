@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "engine/DbxScan.h"
 #include "platform/FileSystem.h"
@@ -132,6 +135,75 @@ TEST_F(Scan, FailingFoundReceiverCostsOnlyItsOwnNotification) {
     auto run = RunScan(setup);
     EXPECT_EQ(run.Found, std::vector<std::uint32_t>{0x2AD4 + 528});
     EXPECT_EQ(ListFiles(dir_.Path() / "out").size(), 2u);
+}
+
+// Five messages and a long empty stretch behind them, so that the search
+// still reports progress after the last chain has been carved.
+class ScanWhileWriting : public Scan {
+protected:
+    void SetUp() override {
+        TStoreBuilder store(true);
+        for (int i = 0; i < 5; ++i) starts_.push_back(store.AddMessage(tools::MakeMailText(i, 900)));
+        pastLast_ = store.End();
+        store.AddZeros(20000);
+        setup_ = Setup(store);
+        setup_.OnProgressHook = [this](TDBXScanThread&, std::uint32_t p) {
+            if (p > pastLast_) searchPassedLast_ = true;
+        };
+    }
+    // Waits, on the writer's thread, until the search has carved every
+    // chain; false if it does not within a generous time.
+    bool AwaitSearchPastLastChain() {
+        for (int i = 0; i < 10000 && !searchPassedLast_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return searchPassedLast_;
+    }
+    std::vector<std::uint32_t> starts_;
+    std::uint32_t pastLast_ = 0;
+    std::atomic<bool> searchPassedLast_{false};
+    TScanSetup setup_;
+};
+
+TEST_F(ScanWhileWriting, TheSearchGoesOnWhileAMessageIsBeingWritten) {
+    bool overlapped = false;
+    setup_.OnFoundHook = [&](TDBXScanThread&, std::uint32_t address) {
+        if (address == starts_[0]) overlapped = AwaitSearchPastLastChain();
+    };
+    auto run = RunScan(setup_);
+    EXPECT_TRUE(overlapped);
+    EXPECT_EQ(run.Found, starts_) << "finds are reported in the order of the store";
+    EXPECT_EQ(ListFiles(dir_.Path() / "out").size(), 5u);
+}
+
+TEST_F(ScanWhileWriting, AStopFromElsewhereDropsTheMessagesQueuedBehind) {
+    bool queued = false;
+    setup_.OnFoundHook = [&](TDBXScanThread& scan, std::uint32_t address) {
+        if (address != starts_[0]) return;
+        queued = AwaitSearchPastLastChain();
+        std::thread window([&scan] { scan.RequestStop(); });
+        window.join();
+    };
+    auto run = RunScan(setup_);
+    EXPECT_TRUE(queued);
+    EXPECT_EQ(run.Found, std::vector<std::uint32_t>{starts_[0]});
+    EXPECT_EQ(ListFiles(dir_.Path() / "out"), std::vector<std::string>{TDBXScanThread::MessageFileName(starts_[0])});
+    EXPECT_EQ(run.Failure, "");
+}
+
+TEST_F(ScanWhileWriting, AStopFromAProgressReceiverStillWritesWhatWasCarved) {
+    setup_.OnProgressHook = [this](TDBXScanThread& scan, std::uint32_t p) {
+        if (p > pastLast_ && !searchPassedLast_) {
+            scan.RequestStop();
+            searchPassedLast_ = true;
+        }
+    };
+    bool queued = false;
+    setup_.OnFoundHook = [&](TDBXScanThread&, std::uint32_t address) {
+        if (address == starts_[0]) queued = AwaitSearchPastLastChain();
+    };
+    auto run = RunScan(setup_);
+    EXPECT_TRUE(queued);
+    EXPECT_EQ(run.Found, starts_);
+    EXPECT_EQ(ListFiles(dir_.Path() / "out").size(), 5u);
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+#include "engine/MessageWriter.h"
+
+#include <utility>
+
+namespace tervaline::engine {
+
+TMessageWriter::TMessageWriter(THandler handle, std::size_t maxQueuedBytes)
+    : handle_(std::move(handle)), maxQueuedBytes_(maxQueuedBytes) {
+    // Started last, once every member it reads exists.
+    thread_ = std::thread([this] { Run(); });
+}
+
+TMessageWriter::~TMessageWriter() { Finish(); }
+
+void TMessageWriter::Submit(TCarvedMessage message) {
+    std::unique_lock lock(mutex_);
+    const std::size_t size = message.Text.size();
+    changed_.wait(lock, [&] { return dropping_ || queuedBytes_ == 0 || queuedBytes_ + size <= maxQueuedBytes_; });
+    if (dropping_) return;
+    queuedBytes_ += size;
+    queue_.push_back(std::move(message));
+    changed_.notify_all();
+}
+
+void TMessageWriter::Finish() {
+    {
+        std::lock_guard lock(mutex_);
+        finishing_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+void TMessageWriter::Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return finishing_ || !queue_.empty(); });
+        if (queue_.empty()) return;  // finishing, and nothing left
+        TCarvedMessage message = std::move(queue_.front());
+        queue_.pop_front();
+        const std::size_t size = message.Text.size();
+        lock.unlock();
+        bool goOn = false;
+        try {
+            goOn = handle_(message);
+        } catch (...) {
+            // A handler that breaks its promise loses this message only.
+            goOn = true;
+        }
+        lock.lock();
+        queuedBytes_ -= size;
+        if (!goOn) {
+            dropping_ = true;
+            for (const auto& dropped : queue_) queuedBytes_ -= dropped.Text.size();
+            queue_.clear();
+        }
+        changed_.notify_all();
+    }
+}
+
+}  // namespace tervaline::engine

@@ -1,0 +1,69 @@
+// TMessageWriter: hands the scan's reassembled messages, in the order they
+// were carved, to a thread of its own, so that testing and writing one
+// message overlaps the search for the next.
+//
+// The queue holds at most a fixed number of bytes of message text (and
+// always one message, however large), so a scan's memory stays bounded by
+// the window, the largest message twice over, and that limit.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace tervaline::engine {
+
+// One chain as carved: its start offset and text, or, when Unwritten is not
+// empty, why its text could not be kept.
+struct TCarvedMessage {
+    std::uint32_t Start = 0;
+    std::string Text;
+    std::string Unwritten;
+};
+
+class TMessageWriter {
+public:
+    // Handle is called on the writer thread for each message in turn and
+    // must not throw. It returns false to have every message not yet
+    // handled dropped, now and later.
+    using THandler = std::function<bool(TCarvedMessage&)>;
+
+    TMessageWriter(THandler handle, std::size_t maxQueuedBytes);
+    // Finishes.
+    ~TMessageWriter();
+
+    TMessageWriter(const TMessageWriter&) = delete;
+    TMessageWriter& operator=(const TMessageWriter&) = delete;
+
+    // Queues Message, first waiting while the messages queued and in hand
+    // hold more than the limit together with it.
+    void Submit(TCarvedMessage message);
+
+    // Returns once every message submitted has been handled or dropped, and
+    // the writer thread has ended. Later calls do nothing.
+    void Finish();
+
+private:
+    void Run();
+
+    THandler handle_;
+    const std::size_t maxQueuedBytes_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    // Guarded by mutex_. Invariant: queuedBytes_ is the text size of the
+    // messages in queue_ plus the one being handled.
+    std::deque<TCarvedMessage> queue_;
+    std::size_t queuedBytes_ = 0;
+    bool finishing_ = false;
+    bool dropping_ = false;
+
+    std::thread thread_;
+};
+
+}  // namespace tervaline::engine
