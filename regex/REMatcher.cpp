@@ -1,5 +1,7 @@
 #include "regex/REMatcher.h"
 
+#include <cstring>
+
 #include "platform/CodePage.h"
 
 namespace tervaline::regex {
@@ -62,6 +64,10 @@ void TREMatcher::MatchPlain(const char* text, const char*& start, const char*& e
     if (*text == '\0') {
         if (s0->Accepting != 0) start = end = text;
         return;
+    }
+    // A text that lacks a character every match holds is passed over whole.
+    for (const char b : dfa_.RequiredBytes()) {
+        if (std::strchr(text, b) == nullptr) return;
     }
     const auto& startBytes = dfa_.StartBytes();
     // Without lead bytes every byte starts a character, so the positions

@@ -1,6 +1,9 @@
 #include "regex/RE_DFA.h"
 
 #include <algorithm>
+#include <array>
+#include <unordered_map>
+#include <vector>
 
 #include "regex/ERegExpParser.h"
 
@@ -49,6 +52,47 @@ void TRE_DFA::BuildDFA() {
         }
         startBytes_[static_cast<std::size_t>(b)] = starts;
     }
+    FindRequiredBytes();
+}
+
+void TRE_DFA::FindRequiredBytes() {
+    // Only a character that some transition takes alone can be required;
+    // a transition for a range lets a path through on another character.
+    std::array<bool, 128> alone{};
+    for (const auto& state : stateList_) {
+        for (const TRE_DFATransition& t : state->Transitions) {
+            if (t.CharBegin == t.CharEnd && t.CharBegin > 0 && t.CharBegin < 128) alone[t.CharBegin] = true;
+        }
+    }
+    std::unordered_map<const TRE_DFAState*, std::size_t> index;
+    index.reserve(stateList_.size());
+    for (std::size_t i = 0; i < stateList_.size(); ++i) index.emplace(stateList_[i].get(), i);
+    for (TREChar c = 1; c < 128 && requiredBytes_.size() < kMaxRequiredBytes; ++c) {
+        if (alone[c] && !AcceptsAvoiding(c, index)) requiredBytes_.push_back(static_cast<char>(c));
+    }
+}
+
+bool TRE_DFA::AcceptsAvoiding(TREChar code,
+                              const std::unordered_map<const TRE_DFAState*, std::size_t>& index) const {
+    // Reachability of an accepting state over every transition but the one
+    // that takes Code alone.
+    std::vector<bool> seen(stateList_.size());
+    std::vector<const TRE_DFAState*> pending{startState_};
+    seen[index.at(startState_)] = true;
+    while (!pending.empty()) {
+        const TRE_DFAState* s = pending.back();
+        pending.pop_back();
+        if (s->Accepting != 0) return true;
+        for (const TRE_DFATransition& t : s->Transitions) {
+            if (t.CharBegin == code && t.CharEnd == code) continue;
+            const std::size_t i = index.at(t.NextState);
+            if (!seen[i]) {
+                seen[i] = true;
+                pending.push_back(t.NextState);
+            }
+        }
+    }
+    return false;
 }
 
 void TRE_DFA::AddClosure(TRE_NFAStateSet& set, std::int32_t state) const {

@@ -68,6 +68,13 @@ public:
     // Lets a search skip the positions where no match can start.
     const std::array<bool, 256>& StartBytes() const { return startBytes_; }
 
+    // ASCII characters that every match holds: each path from the start to
+    // an accepting state takes a transition for that one character. A text
+    // without such a byte cannot match. At most kMaxRequiredBytes of them,
+    // in ascending order.
+    static constexpr std::size_t kMaxRequiredBytes = 4;
+    const std::vector<char>& RequiredBytes() const { return requiredBytes_; }
+
     // Closure over empty transitions of the NFA being converted.
     void EpsilonClosure(TRE_NFAStateSet& set) const;
     void AddClosure(TRE_NFAStateSet& set, std::int32_t state) const;
@@ -91,6 +98,10 @@ private:
     bool lineHeadUsed_ = false;
     bool lineTailUsed_ = false;
     std::array<bool, 256> startBytes_{};
+    std::vector<char> requiredBytes_;
+
+    void FindRequiredBytes();
+    bool AcceptsAvoiding(TREChar code, const std::unordered_map<const TRE_DFAState*, std::size_t>& index) const;
 };
 
 }  // namespace tervaline::regex

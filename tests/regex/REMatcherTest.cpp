@@ -198,5 +198,38 @@ TEST(REMatcher, IsLineSeparator) {
     EXPECT_FALSE(lf.IsLineSeparator(0));
 }
 
+TEST(RE_DFA, RequiredBytesAreTheCharactersNoMatchCanDoWithout) {
+    platform::TCodePageScope cp(platform::kSingleByteCodePage);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"[Tt][Oo]:.*@", ":@"},
+        {"[Ff][Rr][Oo][Mm]:.*@", ":@"},
+        {"ab*c", "ac"},
+        {"(a|ab)c", "ac"},
+        {"x(y|z)*", "x"},
+        {"a|b", ""},      // either will do
+        {"[ab]c", "c"},   // a class lets a path through on its other member
+        {"a*", ""},       // the empty match needs nothing
+        {"(ab)*c", "c"},
+        {"edcbaz", "abcd"},  // at most four, the lowest first
+        {"\\x41\\x42", "AB"},  // escapes name the character too
+    };
+    for (const auto& [pattern, required] : cases) {
+        Compiled re(pattern);
+        const auto& bytes = re.dfa->RequiredBytes();
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), required) << pattern;
+    }
+}
+
+TEST(REMatcher, TextsLackingARequiredByteStillMatchAsBefore) {
+    platform::TCodePageScope cp(platform::kSingleByteCodePage);
+    RunCases({
+        {"[Tt][Oo]:.*@", "To: nobody\r\nFrom: nobody", {0, 0}, {0, 0}},
+        {"[Tt][Oo]:.*@", "To: a@b", {1, 6}, {1, 6}},
+        {"[Tt][Oo]:.*@", "to: x\nto:@", {7, 4}, {7, 4}},
+        {"ab*c", "abbbb", {0, 0}, {0, 0}},
+        {"ab*c", "xabbc", {2, 4}, {2, 4}},
+    });
+}
+
 }  // namespace
 }  // namespace tervaline::regex
