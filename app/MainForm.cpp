@@ -413,8 +413,9 @@ void TMainForm::btnStartClick() {
 
     auto worker = std::make_unique<TDBXScanThread>(dispatcher_, kSyntax);
     worker->Parent = &components_;
-    // Finds and progress are raised on the worker's thread; posting them on
-    // the channel that also carries OnDone keeps them in order and ahead of it.
+    // Finds are raised on the worker's writer thread and progress on its
+    // search thread; posting both on the channel that also carries OnDone
+    // keeps each in order and both ahead of it.
     worker->OnFound = [this](TDBXScanThread&, std::uint32_t address) {
         dispatcher_.Post([this, address] { ScanFound(address); });
     };

@@ -5,7 +5,10 @@
 // it as XXXXXXXX.eml (its start offset in hexadecimal), into the output
 // folder when it looks like mail and into the trash subfolder otherwise.
 // Results leave the worker through OnFound, OnProgress, OnDone, the files it
-// writes, and the outcome fields read after OnDone.
+// writes, and the outcome fields read after OnDone. The search runs on the
+// worker's thread and raises OnProgress there; the messages are tested and
+// written, and OnFound raised, in the order found on a writer thread of the
+// worker's own, which has finished before OnDone.
 #pragma once
 
 #include <atomic>
@@ -42,7 +45,7 @@ private:
 };
 
 // What the worker knows of the message it has just written; valid inside
-// OnFound, on the worker thread.
+// OnFound, on the thread that raises it.
 struct TFoundMessage {
     std::uint32_t Address = 0;
     std::uint64_t Size = 0;

@@ -26,7 +26,7 @@ struct TScanSetup {
     int Mode = 0;
     std::int32_t BufferSize = 10 * 1024;
     std::int32_t ProgressSteps = 35;
-    // Called on the worker thread at each find, after the file is written.
+    // Called on the writer thread at each find, after the file is written.
     std::function<void(engine::TDBXScanThread&, std::uint32_t)> OnFoundHook;
     // Called on the search's thread at each progress report.
     std::function<void(engine::TDBXScanThread&, std::uint32_t)> OnProgressHook;
