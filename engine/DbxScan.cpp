@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <new>
+#include <system_error>
 
 #include "engine/BlockLayout.h"
 #include "engine/MailTest.h"
@@ -47,7 +48,12 @@ EAssertionFailed::EAssertionFailed(int check)
 TDBXScanThread::TDBXScanThread(platform::TDispatcher& dispatcher, TPathSyntax syntax)
     : TThread(dispatcher), syntax_(syntax) {}
 
-TDBXScanThread::~TDBXScanThread() = default;
+TDBXScanThread::~TDBXScanThread() {
+    // The body uses this object's members, which go before the base's
+    // destructor could stop it: a scan destroyed while running ends first.
+    RequestStop();
+    WaitFor();
+}
 
 void TDBXScanThread::SetOutputDir(const std::string& value) {
     std::string dir = value;
@@ -103,8 +109,13 @@ void TDBXScanThread::ScanFile() {
     try {
         OpenForInspection();
         CheckFileHeader();
-        writer_ = std::make_unique<TMessageWriter>([this](TCarvedMessage& carved) { return HandleCarved(carved); },
-                                                   kMaxQueuedMessageBytes);
+        try {
+            writer_ = std::make_unique<TMessageWriter>(
+                [this](TCarvedMessage& carved) { return HandleCarved(carved); }, kMaxQueuedMessageBytes);
+        } catch (const std::system_error&) {
+            // No second thread to be had: the search writes each message
+            // itself, as it does when the window is inspected on its own.
+        }
         std::uint32_t found = 0;
         do {
             found = FindChain();

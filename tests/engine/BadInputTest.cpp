@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -357,6 +359,32 @@ TEST_F(BadInput, StopFromAnotherThreadLeavesOnlyWholeMessages) {
     EXPECT_GT(run.found.size(), 0u);
     EXPECT_LT(run.found.size(), 200u);
     EXPECT_EQ(AllFiles(out).size(), run.found.size());
+    EXPECT_FALSE(AnyPartial(out));
+    ExpectWrittenFilesWhole(out);
+}
+
+TEST_F(BadInput, AScanDestroyedWhileRunningStopsBeforeItsPartsGo) {
+    const std::string store = MakeStore(300, 1200);
+    const fs::path out = dir_.Path() / "out";
+    platform::TQueueDispatcher dispatcher;
+    std::atomic<int> found{0};
+    auto worker = std::make_unique<TDBXScanThread>(dispatcher);
+    worker->OnFound = [&found](TDBXScanThread&, std::uint32_t) {
+        ++found;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    worker->SourceFile = store;
+    worker->SetOutputDir(out.string());
+    worker->SetTrashDir("trash");
+    worker->BufferSize = 4096;
+    worker->ProgressSteps = 35;
+    worker->Start();
+    for (int i = 0; i < 10000 && found == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_GT(found.load(), 0);
+    worker.reset();  // neither thread may outlive it, nor use what it owned
+    const int reported = found.load();
+    EXPECT_LT(reported, 300);
+    EXPECT_EQ(AllFiles(out).size(), static_cast<std::size_t>(reported)) << "every file written was reported";
     EXPECT_FALSE(AnyPartial(out));
     ExpectWrittenFilesWhole(out);
 }
