@@ -13,7 +13,8 @@
 // busy machine. The page cache is warmed first, and the found
 // messages go to a memory-backed folder when there is one. Beside them it
 // prints how fast the scan's output alone can be written, file by file, as
-// the floor below which no scan of this store can go.
+// the floor below which no scan of this store can go, and what the mail
+// test alone costs over the same messages, as a share of the scan.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,6 +33,7 @@
 
 #include "engine/DbxScan.h"
 #include "engine/BlockLayout.h"
+#include "engine/MailTest.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "tools/StoreBuilder.h"
@@ -198,6 +200,26 @@ TMeasure WriteAlone(const fs::path& reference, const std::string& out) {
     return m;
 }
 
+// The mail test alone over the messages a scan wrote (kept in Reference),
+// one test object as in a scan: its share of a scan, free of the noise of
+// two threads sharing the machine. Only the tests are timed.
+TMeasure MailTestAlone(const fs::path& reference) {
+    const std::vector<TWrittenMessage> messages = ReadOutput(reference);
+    tervaline::engine::TMailTest test(nullptr);
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    const auto t0 = Clock::now();
+    std::uint32_t mail = 0;
+    for (const auto& m : messages) mail += test.IsMail(m.text) ? 1 : 0;
+    TMeasure m;
+    m.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    m.cpuSeconds = CpuSeconds(after) - CpuSeconds(before);
+    m.found = mail;
+    return m;
+}
+
 // Runs Body in a child process and returns its measure with the child's
 // own peak resident memory.
 template <class Body>
@@ -263,6 +285,7 @@ int main(int argc, char** argv) {
     fs::remove_all(reference);
     InChild([&] { return Scan(store, reference, 0, 1 << 20, true); });
     const TMeasure writing = Best(out, [&] { return WriteAlone(reference, out); });
+    const TMeasure mailAlone = Best(out, [&] { return MailTestAlone(reference); });
     fs::remove_all(reference);
     std::printf("%-8s %8s %-18s %9s %7s %9s %7s %9s %8s %8s\n", "mode", "window", "what", "MB/s", "ratio",
                 "cpu MB/s", "ratio", "peak MiB", "limit", "found");
@@ -297,6 +320,9 @@ int main(int argc, char** argv) {
             row("scan, no mail test", bare);
             std::printf("%-8s %5d KB %-18s %+8.1f%% %7s %+8.1f%%\n", name, kb, "mail test adds",
                         100.0 * (scan.seconds / bare.seconds - 1), "", 100.0 * (scan.cpuSeconds / bare.cpuSeconds - 1));
+            std::printf("%-8s %5d KB %-18s %+8.1f%% %7s %+8.1f%% %28u mail\n", name, kb, "mail test alone",
+                        100.0 * mailAlone.seconds / bare.seconds, "", 100.0 * mailAlone.cpuSeconds / bare.cpuSeconds,
+                        mailAlone.found);
         }
     }
     fs::remove_all(out);
