@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "regex/ERegExpParser.h"
@@ -64,32 +64,23 @@ void TRE_DFA::FindRequiredBytes() {
             if (t.CharBegin == t.CharEnd && t.CharBegin > 0 && t.CharBegin < 128) alone[t.CharBegin] = true;
         }
     }
-    std::unordered_map<const TRE_DFAState*, std::size_t> index;
-    index.reserve(stateList_.size());
-    for (std::size_t i = 0; i < stateList_.size(); ++i) index.emplace(stateList_[i].get(), i);
     for (TREChar c = 1; c < 128 && requiredBytes_.size() < kMaxRequiredBytes; ++c) {
-        if (alone[c] && !AcceptsAvoiding(c, index)) requiredBytes_.push_back(static_cast<char>(c));
+        if (alone[c] && !AcceptsAvoiding(c)) requiredBytes_.push_back(static_cast<char>(c));
     }
 }
 
-bool TRE_DFA::AcceptsAvoiding(TREChar code,
-                              const std::unordered_map<const TRE_DFAState*, std::size_t>& index) const {
+bool TRE_DFA::AcceptsAvoiding(TREChar code) const {
     // Reachability of an accepting state over every transition but the one
     // that takes Code alone.
-    std::vector<bool> seen(stateList_.size());
+    std::unordered_set<const TRE_DFAState*> seen{startState_};
     std::vector<const TRE_DFAState*> pending{startState_};
-    seen[index.at(startState_)] = true;
     while (!pending.empty()) {
         const TRE_DFAState* s = pending.back();
         pending.pop_back();
         if (s->Accepting != 0) return true;
         for (const TRE_DFATransition& t : s->Transitions) {
             if (t.CharBegin == code && t.CharEnd == code) continue;
-            const std::size_t i = index.at(t.NextState);
-            if (!seen[i]) {
-                seen[i] = true;
-                pending.push_back(t.NextState);
-            }
+            if (seen.insert(t.NextState).second) pending.push_back(t.NextState);
         }
     }
     return false;

@@ -101,7 +101,7 @@ private:
     std::vector<char> requiredBytes_;
 
     void FindRequiredBytes();
-    bool AcceptsAvoiding(TREChar code, const std::unordered_map<const TRE_DFAState*, std::size_t>& index) const;
+    bool AcceptsAvoiding(TREChar code) const;
 };
 
 }  // namespace tervaline::regex
