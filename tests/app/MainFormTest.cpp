@@ -56,6 +56,15 @@ protected:
         return offsets;
     }
 
+    // Starts a scan of Store held inside its first find; false if the find
+    // does not come.
+    bool StartHeldAtFirstFind(TMainForm& form, const std::string& store, TScanGate& gate) {
+        form.edtFile->SetFileName(store);
+        testing::HoldAtFirstFind(form, gate);
+        form.btnStartClick();
+        return WaitUntil([&] { return gate.Arrived.load() > 0; });
+    }
+
     TTempDir programDir;
     TTempDir work;
     TRecordingDialogs dialogs;
@@ -317,11 +326,8 @@ TEST_F(MainFormTest, AbortStopsAfterTheChainBeingCarved) {
     const std::string store = work / "Inbox.dbx";
     WriteStore(store, 5);
     auto form = MakeForm();
-    form->edtFile->SetFileName(store);
     TScanGate gate;
-    testing::HoldAtFirstFind(*form, gate);
-    form->btnStartClick();
-    ASSERT_TRUE(WaitUntil([&] { return gate.Arrived.load() > 0; }));
+    ASSERT_TRUE(StartHeldAtFirstFind(*form, store, gate));
 
     form->btnAbortClick();
     EXPECT_FALSE(form->btnStart->isEnabled()) << "the buttons wait for the worker's end";
@@ -338,11 +344,8 @@ TEST_F(MainFormTest, ClosingDuringAScanAsksFirst) {
     {
         auto form = MakeForm();
         form->show();
-        form->edtFile->SetFileName(store);
         TScanGate gate;
-        testing::HoldAtFirstFind(*form, gate);
-        form->btnStartClick();
-        ASSERT_TRUE(WaitUntil([&] { return gate.Arrived.load() > 0; }));
+        ASSERT_TRUE(StartHeldAtFirstFind(*form, store, gate));
         dialogs.Answer = false;
         EXPECT_FALSE(form->close());
         ASSERT_EQ(dialogs.Shown.size(), 1u);
@@ -362,11 +365,8 @@ TEST_F(MainFormTest, ClosingDuringAScanAsksFirst) {
         std::filesystem::remove_all(work / "Inbox");
         auto form = MakeForm();
         form->show();
-        form->edtFile->SetFileName(store);
         TScanGate gate;
-        testing::HoldAtFirstFind(*form, gate);
-        form->btnStartClick();
-        ASSERT_TRUE(WaitUntil([&] { return gate.Arrived.load() > 0; }));
+        ASSERT_TRUE(StartHeldAtFirstFind(*form, store, gate));
         const QString status1 = form->lblStatus1->text();
         const QString status2 = form->lblStatus2->text();
         dialogs.Answer = true;
@@ -395,11 +395,8 @@ TEST_F(MainFormTest, AWindowDestroyedMidScanWaitsForItsWorker) {
     const std::string store = work / "Inbox.dbx";
     WriteStore(store, 3);
     auto form = MakeForm();
-    form->edtFile->SetFileName(store);
     TScanGate gate;
-    testing::HoldAtFirstFind(*form, gate);
-    form->btnStartClick();
-    ASSERT_TRUE(WaitUntil([&] { return gate.Arrived.load() > 0; }));
+    ASSERT_TRUE(StartHeldAtFirstFind(*form, store, gate));
     form.reset();  // the leak checker sees a worker that was never released
     // Nothing posted by the worker may be left to reach the window.
     QCoreApplication::processEvents();
