@@ -416,23 +416,25 @@ void TMainForm::btnStartClick() {
     // Finds are raised on the worker's writer thread and progress on its
     // search thread; posting both on the channel that also carries OnDone
     // keeps each in order and both ahead of it.
-    worker->OnFound = [this](TDBXScanThread&, std::uint32_t address) {
+    worker->OnFound = [this](TDBXScanThread&, std::uint64_t address) {
         dispatcher_.Post([this, address] { ScanFound(address); });
     };
-    worker->OnProgress = [this](TDBXScanThread&, std::uint32_t position) {
+    worker->OnProgress = [this](TDBXScanThread&, std::uint64_t position) {
         dispatcher_.Post([this, position] { ScanProgress(position); });
     };
-    worker->OnDone = [this](platform::TThread& sender) { ScanDone(static_cast<TDBXScanThread&>(sender)); };
-    worker->SourceFile = path;
-    worker->SetOutputDir(out);
-    worker->SetTrashDir(QStringToAnsi(edtTrash->text()));
-    worker->SetScanMode(rdgModeItem0->isChecked() ? 0 : 2);
+    worker->OnDone = [this](platform::TThread& sender) { ScanDone(TDBXScanThread::OutcomeOf(sender)); };
+    engine::TScanSettings settings;
+    settings.Source = path;
+    settings.Output = out;
+    settings.Trash = QStringToAnsi(edtTrash->text());
+    settings.Mode = rdgModeItem0->isChecked() ? engine::TScanMode::Shallow : engine::TScanMode::Bottom;
     std::int32_t items = 1;
     if (const int item = SelectedBufferItem(); item >= 0) {
         items = components::StrToInt(QStringToAnsi(cmbBuffer->itemText(item))).value_or(1);
     }
-    worker->BufferSize = items << 10;
-    worker->ProgressSteps = 35;
+    settings.BufferSize = items << 10;
+    settings.ProgressSteps = 35;
+    engine::ApplyScanSettings(*worker, settings);
     if (OnScanCreated) OnScanCreated(*worker);
     ScanThread = platform::TThread::StartFreeOnDone(std::move(worker));
 }
@@ -463,24 +465,24 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TMainForm::ScanFound(std::uint32_t address) {
+void TMainForm::ScanFound(std::uint64_t address) {
     // After a confirmed close the window is on its way out and keeps what
     // it shows.
     if (Closing) return;
     SetLabelText(lblStatus1, Texts.FoundData + QStringLiteral(" :"));
     lblStatus2->move(lblStatus1->x() + lblStatus1->width() + 10, lblStatus2->y());
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(address));
+    char digits[24];
+    std::snprintf(digits, sizeof digits, "%04llX", static_cast<unsigned long long>(address));
     SetLabelText(lblStatus2, Texts.HexPrefix + QString::fromLatin1(digits));
     ++FoundCount;
 }
 
-void TMainForm::ScanProgress(std::uint32_t position) {
+void TMainForm::ScanProgress(std::uint64_t position) {
     if (Closing) return;
     ProgressBar->setValue(progressScale_.Position(position));
 }
 
-void TMainForm::ScanDone(TDBXScanThread& sender) {
+void TMainForm::ScanDone(const engine::TScanOutcome& outcome) {
     ScanThread = nullptr;
     if (Closing) return;
     SetLabelText(lblStatus1, QString::number(FoundCount) + u' ' + Texts.FilesFound);
@@ -488,20 +490,15 @@ void TMainForm::ScanDone(TDBXScanThread& sender) {
     ProgressBar->setValue(0);
     btnStart->setEnabled(true);
     btnAbort->setEnabled(false);
-    ShowScanOutcome(sender);
+    ShowScanOutcome(outcome);
 }
 
-void TMainForm::ShowScanOutcome(const TDBXScanThread& scan) {
-    if (!scan.FailureText().empty()) {
+void TMainForm::ShowScanOutcome(const engine::TScanOutcome& outcome) {
+    if (!outcome.FailureText.empty()) {
         dialogs_->ShowError(this, kCaption,
-                            QStringLiteral("The scan ended early:\r\n\r\n") + AnsiToQString(scan.FailureText()));
-    } else if (scan.UnwrittenCount() > 0) {
-        const std::uint32_t count = scan.UnwrittenCount();
-        dialogs_->ShowError(this, kCaption,
-                            QStringLiteral("%1 message%2 could not be written. The first because:\r\n\r\n%3")
-                                .arg(count)
-                                .arg(count == 1 ? QString() : QStringLiteral("s"))
-                                .arg(AnsiToQString(scan.FirstUnwrittenReason())));
+                            QStringLiteral("The scan ended early:\r\n\r\n") + AnsiToQString(outcome.FailureText));
+    } else if (outcome.Unwritten > 0) {
+        dialogs_->ShowError(this, kCaption, AnsiToQString(engine::DescribeUnwritten(outcome)));
     }
 }
 

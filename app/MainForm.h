@@ -17,6 +17,7 @@
 #include "app/ProgressScale.h"
 #include "app/QtDispatcher.h"
 #include "app/UserDialogs.h"
+#include "engine/ScanSettings.h"
 #include "components/Font.h"
 #include "platform/Component.h"
 
@@ -116,9 +117,9 @@ public:
     void btnAbortClick();
     void btnCloseClick();
     void FormCloseQuery(bool& canClose);
-    void ScanFound(std::uint32_t address);
-    void ScanProgress(std::uint32_t position);
-    void ScanDone(engine::TDBXScanThread& sender);
+    void ScanFound(std::uint64_t address);
+    void ScanProgress(std::uint64_t position);
+    void ScanDone(const engine::TScanOutcome& outcome);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,7 +132,7 @@ private:
     void LayOutModeItems();
     void SetLabelText(QLabel* label, const QString& text);
     void SetRightAlignedLabelText(QLabel* label, int rightEdge, const QString& text);
-    void ShowScanOutcome(const engine::TDBXScanThread& scan);
+    void ShowScanOutcome(const engine::TScanOutcome& outcome);
     void StopAndReleaseWorker();
 
     TQtDispatcher dispatcher_;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cinttypes>
 #include <memory>
 #include <string>
 
@@ -30,81 +31,75 @@ std::string Absolute(const std::string& path) {
     return platform::JoinPath(kNative, cwd, path);
 }
 
-struct TScanReport {
-    bool done = false;
-    std::string failure;
-    std::uint32_t found = 0;
-    std::uint32_t unwritten = 0;
-    std::string firstUnwrittenReason;
-};
-
 }  // namespace
 
 int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std::FILE* out,
             std::FILE* err) {
-    const std::string store = Absolute(options.Store);
-    const std::string output =
-        options.Output.empty() ? platform::RemoveFileExt(kNative, store) : Absolute(options.Output);
+    engine::TScanSettings settings;
+    settings.Source = Absolute(options.Store);
+    settings.Output =
+        options.Output.empty() ? platform::RemoveFileExt(kNative, settings.Source) : Absolute(options.Output);
+    settings.Trash = options.Trash;
+    settings.Mode = options.Mode;
+    settings.BufferSize = options.BufferKB << 10;
+    settings.ProgressSteps = options.Quiet ? 35 : 1000;
 
+    const std::uint64_t storeSize = platform::FileSizeOrZero(settings.Source);
+    // Offsets are printed as wide as the files are named.
+    const bool wideOffsets = storeSize >= (1ull << 32);
     platform::TQueueDispatcher dispatcher;
-    TProgressBar bar(err, !options.Quiet && ::isatty(::fileno(err)) != 0, platform::FileSizeOrZero(store));
-    TScanReport report;
+    TProgressBar bar(err, !options.Quiet && ::isatty(::fileno(err)) != 0, storeSize);
+    bool done = false;
+    engine::TScanOutcome outcome;
 
     auto worker = std::make_unique<TDBXScanThread>(dispatcher);
-    worker->OnFound = [&dispatcher, &bar, out, quiet = options.Quiet](TDBXScanThread& sender, std::uint32_t) {
+    worker->OnFound = [&dispatcher, &bar, out, quiet = options.Quiet, wideOffsets](TDBXScanThread& sender,
+                                                                                  std::uint64_t) {
         // Runs on the worker: copy what the line needs, print on this thread.
         engine::TFoundMessage found = sender.LastFound();
         if (quiet) return;
-        dispatcher.Post([&bar, out, found] {
+        dispatcher.Post([&bar, out, found, wideOffsets] {
             bar.Clear();
-            std::fprintf(out, "0x%08X %10llu bytes  %-6s  %s\n", static_cast<unsigned>(found.Address),
-                         static_cast<unsigned long long>(found.Size), found.InTrash ? "trash" : "output",
-                         found.Path.c_str());
+            const bool wide = wideOffsets || found.Address >= (1ull << 32);
+            std::fprintf(out, wide ? "0x%016" PRIX64 " %10" PRIu64 " bytes  %-6s  %s\n"
+                                   : "0x%08" PRIX64 " %10" PRIu64 " bytes  %-6s  %s\n",
+                         found.Address, found.Size, found.InTrash ? "trash" : "output", found.Path.c_str());
             std::fflush(out);
         });
     };
-    worker->OnProgress = [&dispatcher, &bar](TDBXScanThread&, std::uint32_t position) {
+    worker->OnProgress = [&dispatcher, &bar](TDBXScanThread&, std::uint64_t position) {
         dispatcher.Post([&bar, position] { bar.Update(position); });
     };
-    worker->OnDone = [&report](platform::TThread& sender) {
-        auto& scan = static_cast<TDBXScanThread&>(sender);
-        report.done = true;
-        report.failure = scan.FailureText();
-        report.found = scan.FoundCount();
-        report.unwritten = scan.UnwrittenCount();
-        report.firstUnwrittenReason = scan.FirstUnwrittenReason();
+    worker->OnDone = [&done, &outcome](platform::TThread& sender) {
+        outcome = TDBXScanThread::OutcomeOf(sender);
+        done = true;
     };
-    worker->SourceFile = store;
-    worker->SetOutputDir(output);
-    worker->SetTrashDir(options.Trash);
-    worker->SetScanMode(options.ScanMode);
-    worker->BufferSize = options.BufferKB << 10;
-    worker->ProgressSteps = options.Quiet ? 35 : 1000;
+    engine::ApplyScanSettings(*worker, settings);
 
     TDBXScanThread* running = platform::TThread::StartFreeOnDone(std::move(worker));
     bool stopRequested = false;
-    while (!report.done) {
+    while (!done) {
         dispatcher.RunOne(std::chrono::milliseconds(100));
-        if (!stopRequested && stopFlag.load() && !report.done) {
+        if (!stopRequested && stopFlag.load() && !done) {
             running->RequestStop();
             stopRequested = true;
         }
     }
     bar.Clear();
 
-    std::fprintf(out, "%u files found\n", report.found);
+    std::fprintf(out, "%" PRIu64 " files found\n", outcome.Found);
     std::fflush(out);
     int status = kExitCompleted;
-    if (!report.failure.empty()) {
-        std::fprintf(err, "tervaline-scan: the scan failed: %s\n", report.failure.c_str());
+    if (!outcome.FailureText.empty()) {
+        std::fprintf(err, "tervaline-scan: the scan failed: %s\n", outcome.FailureText.c_str());
         status = kExitFailed;
     }
-    if (report.unwritten > 0) {
-        std::fprintf(err, "tervaline-scan: %u message%s could not be written; the first because: %s\n",
-                     report.unwritten, report.unwritten == 1 ? "" : "s", report.firstUnwrittenReason.c_str());
+    if (outcome.Unwritten > 0) {
+        std::fprintf(err, "tervaline-scan: %s\n", engine::DescribeUnwritten(outcome).c_str());
         status = kExitFailed;
     }
-    if (stopRequested && status == kExitCompleted) {
+    // A stop that came after the search had reached the end lost nothing.
+    if (!outcome.ReachedEnd && status == kExitCompleted) {
         std::fprintf(err, "tervaline-scan: stopped before the end of the store\n");
         status = kExitInterrupted;
     }

@@ -70,9 +70,9 @@ TScanOptions ParseScanOptions(const std::vector<std::string>& args) {
         } else if (arg == "--mode") {
             const std::string& mode = valueOf(i);
             if (mode == "shallow") {
-                options.ScanMode = 0;
+                options.Mode = engine::TScanMode::Shallow;
             } else if (mode == "bottom") {
-                options.ScanMode = 2;
+                options.Mode = engine::TScanMode::Bottom;
             } else {
                 throw EUsage("--mode takes shallow or bottom, not \"" + mode + "\"");
             }

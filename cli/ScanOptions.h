@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ScanMode.h"
+
 namespace tervaline::cli {
 
 class EUsage : public std::runtime_error {
@@ -20,7 +22,7 @@ struct TScanOptions {
     std::string Store;
     std::string Output;         // empty: the store's path without its extension
     std::string Trash = "trash";
-    int ScanMode = 0;           // 0 Shallow, 2 Bottom, as the window passes them
+    engine::TScanMode Mode = engine::TScanMode::Shallow;
     std::int32_t BufferKB = 10; // one of the window's list values
     bool Quiet = false;
 };

@@ -1,6 +1,6 @@
-// The search for the start of the next block chain, in Shallow mode (a
-// header that records its own position, on a 4-byte grid) and Bottom mode
-// (any 512 size field, at every byte).
+// The search for the start of the next block chain: a header that records
+// its own position (when the rules ask for that test) or a 512 size word,
+// at the positions the mode's step allows.
 //
 // FindChainReference takes one position per step. FindChain gives exactly
 // the same results, window refills and progress reports, but skips in bulk
@@ -8,10 +8,14 @@
 // progress report, no refill and no end of the search. Positions near the
 // window's end, reports and candidates all go through the single step.
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 
 #include "engine/BlockLayout.h"
-#include "engine/DbxScan.h"
+#include "engine/ChainScanner.h"
+#include "engine/FileWindow.h"
+#include "engine/ProgressMeter.h"
+#include "engine/ScanStop.h"
 #include "engine/WordSearch.h"
 
 namespace tervaline::engine {
@@ -28,94 +32,111 @@ constexpr std::uint32_t kStopPollBytes = 16 * 1024;
 // Below this, a position cannot start a candidate (a self offset must be
 // above 4 and a size word above 8), so the few such positions are left to
 // the single step.
-constexpr std::uint32_t kFirstBulkPosition = 9;
+constexpr std::uint64_t kFirstBulkPosition = 9;
 
 }  // namespace
 
-std::int64_t TDBXScanThread::SearchLimit() const { return static_cast<std::int64_t>(fileSize_) - kBlockHeaderSize; }
+TChainScanner::TChainScanner(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress,
+                             const TScanStop& stop)
+    : window_(window), rules_(rules), progress_(progress), stop_(stop) {}
 
-std::uint32_t TDBXScanThread::SearchStepSize() const { return scanMode_ < 0 ? 1 : 4; }
+std::int64_t TChainScanner::SearchLimit() const {
+    return static_cast<std::int64_t>(window_.FileSize()) - kBlockHeaderSize;
+}
 
-bool TDBXScanThread::SearchStep(std::int64_t limit, std::uint32_t& result) {
-    const std::uint32_t step = SearchStepSize();
-    const std::uint32_t p = Position();
-    // The window operations, taken inline while the bytes needed lie in the
-    // window; at its edge the operations themselves refill it.
+bool TChainScanner::SearchStep(std::int64_t limit, std::uint64_t& result) {
+    const std::uint32_t step = rules_.Step;
+    const std::uint64_t p = window_.Position();
     std::uint32_t v;
-    if (windowPos_ + 4 <= windowLen_) {
-        v = ReadLE32(windowBuf_.get() + windowPos_);
+    if (window_.Remaining() >= 4) {
+        v = ReadLE32(window_.Cursor());
     } else {
         std::uint8_t word[4];
-        Peek(word, sizeof word);
+        window_.Peek(word, sizeof word);
         v = ReadLE32(word);
     }
     // A header whose self offset is right is found at its first byte.
-    if (scanMode_ == 0 && p > 4 && v == p) {
+    if (rules_.SelfOffsetTest && p > 4 && v == p) {
         result = p;
         return true;
     }
     if (v == kBlockDataSize && p > 8) {
-        Back(4);
+        window_.Back(4);
         result = p;
         return true;
     }
-    if (windowPos_ + step <= windowLen_) {
-        windowPos_ += step;
+    if (window_.Remaining() >= step) {
+        window_.Advance(step);
     } else {
-        Skip(step);
+        window_.Skip(step);
     }
-    if (p > progressMark_) DoProgress(p);
+    progress_.Reach(p);
     result = 0;
-    return StopRequested() || static_cast<std::int64_t>(p) >= limit;
+    // The last position examined reaches the end, whatever else happened.
+    if (static_cast<std::int64_t>(p) >= limit) {
+        reachedEnd_ = true;
+        return true;
+    }
+    return stop_.SearchStopped();
 }
 
-std::uint32_t TDBXScanThread::FindChainReference() {
+std::uint64_t TChainScanner::FindChainReference() {
     const std::int64_t limit = SearchLimit();
-    std::uint32_t result = 0;
+    std::uint64_t result = 0;
     while (!SearchStep(limit, result)) {
     }
     return result;
 }
 
-std::uint32_t TDBXScanThread::QuietRunLength(std::int64_t limit) const {
-    const std::uint32_t step = SearchStepSize();
-    const std::uint32_t p = Position();
+std::uint32_t TChainScanner::QuietRunLength(std::int64_t limit) const {
+    const std::uint32_t step = rules_.Step;
+    const std::uint64_t p = window_.Position();
     // A stop already requested must end the search after exactly one more
     // step, as the single step would.
-    if (p < kFirstBulkPosition || p > progressMark_ || static_cast<std::int64_t>(p) >= limit || StopRequested()) {
+    if (p < kFirstBulkPosition || p > progress_.Mark() || static_cast<std::int64_t>(p) >= limit ||
+        stop_.SearchStopped()) {
         return 0;
     }
-    if (windowPos_ + 4 > windowLen_) return 0;
+    if (window_.Remaining() < 4) return 0;
     // Positions whose word lies wholly in the window: no Peek refills there,
     // and the step after each stays inside the window too.
-    std::uint64_t n = (windowLen_ - windowPos_ - 4) / step + 1;
-    // Positions that are all at most ProgressMark: none of them reports.
-    n = std::min<std::uint64_t>(n, (progressMark_ - p) / step + 1);
+    std::uint64_t n = (window_.Remaining() - 4) / step + 1;
+    // Positions that are all at most the progress mark: none of them reports.
+    n = std::min<std::uint64_t>(n, (progress_.Mark() - p) / step + 1);
     // Positions all below the limit: the search goes on after each.
-    n = std::min<std::uint64_t>(n, static_cast<std::uint64_t>(limit - p - 1) / step + 1);
+    n = std::min<std::uint64_t>(n, static_cast<std::uint64_t>(limit - static_cast<std::int64_t>(p) - 1) / step + 1);
     n = std::min<std::uint64_t>(n, kStopPollBytes / step);
     return static_cast<std::uint32_t>(n);
 }
 
-std::uint32_t TDBXScanThread::FindChain() {
+std::uint64_t TChainScanner::FindChain() {
     const std::int64_t limit = SearchLimit();
-    const std::uint32_t step = SearchStepSize();
-    std::uint32_t result = 0;
+    const std::uint32_t step = rules_.Step;
+    std::uint64_t result = 0;
     for (;;) {
         const std::uint32_t run = QuietRunLength(limit);
         if (run > 0) {
-            const std::uint8_t* bytes = windowBuf_.get() + windowPos_;
-            std::size_t hit;
-            if (scanMode_ == 0) {
-                hit = FindSelfOrSizeWordOnGrid(bytes, run, Position());
-            } else if (scanMode_ < 0) {
-                hit = FindSizeWordAtAnyByte(bytes, run);
-            } else {
-                hit = FindSizeWordOnGrid(bytes, run);
+            const std::uint8_t* bytes = window_.Cursor();
+            std::size_t hit = run;
+            switch (rules_.Search) {
+                case TWordSearch::SelfOrSizeOnGrid: {
+                    // Only stores below 4 GiB ask for the self test, so the
+                    // run's offsets fit the store's 32-bit words unwrapped.
+                    const std::uint64_t first = window_.Position();
+                    assert(first + 4ull * run <= 0xFFFFFFFFull);
+                    hit = FindSelfOrSizeWordOnGrid(bytes, run, static_cast<std::uint32_t>(first));
+                    break;
+                }
+                case TWordSearch::SizeOnGrid:
+                    hit = FindSizeWordOnGrid(bytes, run);
+                    break;
+                case TWordSearch::SizeAtAnyByte:
+                    hit = FindSizeWordAtAnyByte(bytes, run);
+                    break;
             }
-            windowPos_ += static_cast<std::uint32_t>(hit) * step;
+            window_.Advance(static_cast<std::uint32_t>(hit) * step);
             if (hit == run) {
-                if (StopRequested()) return 0;
+                if (stop_.SearchStopped()) return 0;
                 continue;
             }
             // The candidate itself is taken by the single step below.

@@ -1,13 +1,16 @@
 // Set-up and the thread body of a scan.
 #include "engine/DbxScan.h"
 
-#include <cstdio>
 #include <new>
-#include <system_error>
+#include <stdexcept>
 
-#include "engine/BlockLayout.h"
-#include "engine/MailTest.h"
+#include "engine/ChainScanner.h"
+#include "engine/FileWindow.h"
+#include "engine/MessageFileName.h"
+#include "engine/MessageOutput.h"
 #include "engine/MessageWriter.h"
+#include "engine/ProgressMeter.h"
+#include "platform/FileSystem.h"
 
 namespace tervaline::engine {
 
@@ -19,31 +22,7 @@ namespace {
 // enough to even out the writer's pace against the search's.
 constexpr std::size_t kMaxQueuedMessageBytes = 4u << 20;
 
-// The scan whose search runs on this thread, if any.
-thread_local const TDBXScanThread* tlsScanning = nullptr;
-
-class TScanningScope {
-public:
-    explicit TScanningScope(const TDBXScanThread* scan) { tlsScanning = scan; }
-    ~TScanningScope() { tlsScanning = nullptr; }
-    TScanningScope(const TScanningScope&) = delete;
-    TScanningScope& operator=(const TScanningScope&) = delete;
-};
-
 }  // namespace
-
-void TDBXScanThread::RequestStop() {
-    // A receiver of OnProgress stops the search where it stands, and what
-    // was carved before is still written. A request from anywhere else (the
-    // window, or a receiver of OnFound) stops the writing too: the message
-    // in hand is finished and those queued behind it are dropped, so that
-    // no more is written than had the search waited for each message.
-    if (tlsScanning != this) stopFromElsewhere_.store(true, std::memory_order_relaxed);
-    TThread::RequestStop();
-}
-
-EAssertionFailed::EAssertionFailed(int check)
-    : std::logic_error("Assertion failed in DbxScan, check " + std::to_string(check)), check_(check) {}
 
 TDBXScanThread::TDBXScanThread(platform::TDispatcher& dispatcher, TPathSyntax syntax)
     : TThread(dispatcher), syntax_(syntax) {}
@@ -53,6 +32,11 @@ TDBXScanThread::~TDBXScanThread() {
     // destructor could stop it: a scan destroyed while running ends first.
     RequestStop();
     WaitFor();
+}
+
+void TDBXScanThread::RequestStop() {
+    stop_.Request();
+    TThread::RequestStop();
 }
 
 void TDBXScanThread::SetOutputDir(const std::string& value) {
@@ -70,57 +54,90 @@ void TDBXScanThread::SetTrashDir(const std::string& value) {
     trashDir_ = dir;
 }
 
-void TDBXScanThread::SetScanMode(int value) { scanMode_ = value <= 1 ? value : -1; }
-
-std::string TDBXScanThread::MessageFileName(std::uint32_t offset) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%08X.eml", static_cast<unsigned>(offset));
-    return name;
+void ApplyScanSettings(TDBXScanThread& scan, const TScanSettings& settings) {
+    // The output folder is resolved against the store's, so the store comes
+    // first.
+    scan.SourceFile = settings.Source;
+    scan.SetOutputDir(settings.Output);
+    scan.SetTrashDir(settings.Trash);
+    scan.SetScanMode(settings.Mode);
+    scan.BufferSize = settings.BufferSize;
+    scan.ProgressSteps = settings.ProgressSteps;
 }
+
+TScanOutcome TDBXScanThread::Outcome() const {
+    TScanOutcome outcome;
+    outcome.FailureText = failureText_;
+    outcome.ReachedEnd = reachedEnd_;
+    if (output_) {
+        outcome.Found = output_->Written();
+        outcome.Unwritten = output_->Unwritten();
+        outcome.FirstUnwrittenReason = output_->FirstUnwrittenReason();
+    }
+    return outcome;
+}
+
+TScanOutcome TDBXScanThread::OutcomeOf(const platform::TThread& sender) {
+    return static_cast<const TDBXScanThread&>(sender).Outcome();
+}
+
+const TFoundMessage& TDBXScanThread::LastFound() const { return output_->LastFound(); }
+
+std::string TDBXScanThread::MessageFileName(std::uint64_t offset) { return engine::MessageFileName(offset, 0); }
+
+bool TDBXScanThread::IsMail(const std::string& text) { return output_->MailTest(text); }
 
 void TDBXScanThread::Execute() { ScanFile(); }
 
-void TDBXScanThread::OpenForInspection() {
-    windowPos_ = 0;
-    windowBase_ = 0;
-    fileStream_ = std::make_unique<platform::TUnsharedReadFile>(SourceFile);
-    fileSize_ = fileStream_->Size();
-    if (fileSize_ > kMaxStoreSize) {
-        throw platform::EFileError("\"" + SourceFile +
-                                   "\" is 4 GiB or larger; stores of that size cannot be scanned");
-    }
-    if (BufferSize <= 0) throw std::invalid_argument("The read buffer size must be positive");
-    // The window's content is never read before a load fills it.
-    windowBuf_ = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(BufferSize));
-    if (ProgressSteps == 0) throw std::invalid_argument("The number of progress steps is 0");
-    progressStep_ = static_cast<std::uint32_t>(static_cast<std::int64_t>(fileSize_) / ProgressSteps);
-}
-
-void TDBXScanThread::CloseFile() {
-    mailTest_.reset();
-    windowBuf_.reset();
-    fileStream_.reset();
-}
-
 void TDBXScanThread::ScanFile() {
-    // Every path out releases the window and closes the store; whatever
-    // ended the scan is kept in words for the caller instead of being lost.
-    const TScanningScope scanning(this);
+    // Every path out closes the store and lets the window go; whatever ended
+    // the scan is kept in words for the caller instead of being lost.
+    const TScanStop::TSearchThread searching(stop_);
     try {
-        OpenForInspection();
-        CheckFileHeader();
-        try {
-            writer_ = std::make_unique<TMessageWriter>(
-                [this](TCarvedMessage& carved) { return HandleCarved(carved); }, kMaxQueuedMessageBytes);
-        } catch (const std::system_error&) {
-            // No second thread to be had: the search writes each message
-            // itself, as it does when the window is inspected on its own.
+        const TScanRules rules = ScanRulesFor(scanMode_);
+        platform::TUnsharedReadFile file(SourceFile);
+        const std::uint64_t size = file.Size();
+        if (rules.Below4GiBOnly && size > kMaxShallowStoreSize) {
+            throw platform::EFileError("\"" + SourceFile +
+                                       "\" is too large for Shallow mode, which reads stores below 4 GiB "
+                                       "(4,294,966,239 bytes at most); Bottom mode reads stores and disk images "
+                                       "of any size");
         }
-        std::uint32_t found = 0;
+        if (BufferSize <= 0) throw std::invalid_argument("The read buffer size must be positive");
+        TFileWindow window(file, size, static_cast<std::uint32_t>(BufferSize));
+        if (ProgressSteps == 0) throw std::invalid_argument("The number of progress steps is 0");
+        TProgressMeter progress(size, ProgressSteps, [this](std::uint64_t position) {
+            if (OnProgress) OnProgress(*this, position);
+        });
+        TChainScanner scanner(window, rules, progress, stop_);
+        scanner.CheckFileHeader();
+
+        output_ = std::make_unique<TMessageOutput>(
+            TMessageOutput::TPlaces{outputDir_, trashDir_, syntax_, size},
+            [this](const std::string& text) { return IsMail(text); },
+            [this](const TFoundMessage& found) {
+                if (OnFound) OnFound(*this, found.Address);
+            },
+            Parent);
+        // Declared after the window and the store, so that on every path out
+        // what was carved is written, and its OnFound delivered, before
+        // either goes and OnDone can follow.
+        TMessageWriter writer(
+            [this](TCarvedMessage& carved) {
+                output_->Take(carved);
+                return !stop_.WritingStopped();
+            },
+            kMaxQueuedMessageBytes);
+        std::uint64_t found = 0;
         do {
-            found = FindChain();
-            if (found > 0) CarveChain();
-        } while (!StopRequested() && found != 0);
+            found = scanner.FindChain();
+            if (found > 0) {
+                TCarvedMessage carved = scanner.CarveChain();
+                if (!carved.Empty()) writer.Submit(std::move(carved));
+            }
+        } while (!stop_.SearchStopped() && found != 0);
+        writer.Finish();
+        reachedEnd_ = scanner.ReachedEnd() && writer.Dropped() == 0;
     } catch (const std::bad_alloc&) {
         failureText_ = "Not enough memory for the read buffer or a message";
     } catch (const std::exception& e) {
@@ -128,10 +145,6 @@ void TDBXScanThread::ScanFile() {
     } catch (...) {
         failureText_ = "The scan ended on an unknown error";
     }
-    // What was carved is written, and its OnFound delivered, before the
-    // store is let go and OnDone can follow.
-    writer_.reset();
-    CloseFile();
 }
 
 }  // namespace tervaline::engine

@@ -1,61 +1,45 @@
 // TDBXScanThread: one scan of one damaged mail store on a worker thread.
 //
-// The worker reads the store through a window buffer, finds the chains of
+// The worker reads the store through a file window, finds the chains of
 // 528-byte blocks that hold message text, reassembles each chain and writes
 // it as XXXXXXXX.eml (its start offset in hexadecimal), into the output
 // folder when it looks like mail and into the trash subfolder otherwise.
 // Results leave the worker through OnFound, OnProgress, OnDone, the files it
-// writes, and the outcome fields read after OnDone. The search runs on the
+// writes, and the outcome read after OnDone. The search runs on the
 // worker's thread and raises OnProgress there; the messages are tested and
 // written, and OnFound raised, in the order found on a writer thread of the
 // worker's own, which has finished before OnDone.
+//
+// The worker wires together the pieces that do the work: the file window
+// (FileWindow.h), the chain scanner (ChainScanner.h), the output
+// (MessageOutput.h), the writer thread (MessageWriter.h) and the stop rule
+// (ScanStop.h).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 
+#include "engine/FoundMessage.h"
+#include "engine/ScanMode.h"
+#include "engine/ScanSettings.h"
+#include "engine/ScanStop.h"
 #include "platform/Component.h"
-#include "platform/FileSystem.h"
 #include "platform/PathSyntax.h"
 #include "platform/Thread.h"
 
 namespace tervaline::engine {
 
 class TDBXScanThread;
-class TMailTest;
-class TMessageWriter;
-struct TCarvedMessage;
+class TMessageOutput;
 
-using TScanFoundEvent = std::function<void(TDBXScanThread& sender, std::uint32_t address)>;
-using TScanProgressEvent = std::function<void(TDBXScanThread& sender, std::uint32_t position)>;
+using TScanFoundEvent = std::function<void(TDBXScanThread& sender, std::uint64_t address)>;
+using TScanProgressEvent = std::function<void(TDBXScanThread& sender, std::uint64_t position)>;
 
-// A failed precondition of the file window; it names the unit and the check.
-class EAssertionFailed : public std::logic_error {
-public:
-    explicit EAssertionFailed(int check);
-    int Check() const { return check_; }
-
-private:
-    int check_;
-};
-
-// What the worker knows of the message it has just written; valid inside
-// OnFound, on the thread that raises it.
-struct TFoundMessage {
-    std::uint32_t Address = 0;
-    std::uint64_t Size = 0;
-    bool InTrash = false;
-    std::string Path;
-};
-
-// Largest store the 32-bit offsets can address with room for one block past
-// its end, so that no position ever wraps around.
-inline constexpr std::uint64_t kMaxStoreSize = 0xFFFFFFFFull - 2 * 528;
+// Largest store Shallow mode reads: its self offsets are 32-bit, with room
+// for one block past the end so that no position wraps around.
+inline constexpr std::uint64_t kMaxShallowStoreSize = 0xFFFFFFFFull - 2 * 528;
 
 class TDBXScanThread : public platform::TThread {
 public:
@@ -63,10 +47,13 @@ public:
                             platform::TPathSyntax syntax = platform::NativePathSyntax());
     ~TDBXScanThread() override;
 
-    // Set-up, before Start; SourceFile before SetOutputDir.
+    // Set-up, before Start; SourceFile before SetOutputDir. ApplyScanSettings
+    // below does all of it in the right order.
     void SetOutputDir(const std::string& value);
     void SetTrashDir(const std::string& value);
-    void SetScanMode(int value);
+    // 0 Shallow, 1 Grid, anything else Bottom.
+    void SetScanMode(int value) { scanMode_ = ScanModeFromNumber(value); }
+    void SetScanMode(TScanMode value) { scanMode_ = value; }
 
     TScanFoundEvent OnFound;
     TScanProgressEvent OnProgress;
@@ -75,49 +62,25 @@ public:
     std::int32_t ProgressSteps = 0;
     platform::TComponent* Parent = nullptr;
 
-    // Safe on any thread. Made by an OnProgress receiver, it ends the search
-    // and the messages already carved are written; made anywhere else, no
-    // message is written after the one being written.
+    // Safe on any thread; the stop rule is TScanStop's.
     void RequestStop() override;
 
     const std::string& OutputDir() const { return outputDir_; }
     const std::string& TrashDir() const { return trashDir_; }
-    int ScanMode() const { return scanMode_; }
+    TScanMode ScanMode() const { return scanMode_; }
 
-    // Outcome, read after OnDone. An empty FailureText means the scan ran to
-    // its end or to a stop request.
-    const std::string& FailureText() const { return failureText_; }
-    std::uint32_t FoundCount() const { return foundCount_; }
-    std::uint32_t UnwrittenCount() const { return unwrittenCount_; }
-    const std::string& FirstUnwrittenReason() const { return firstUnwrittenReason_; }
+    // Read after OnDone.
+    TScanOutcome Outcome() const;
+    // The outcome of the scan that raised OnDone with Sender.
+    static TScanOutcome OutcomeOf(const platform::TThread& sender);
 
-    const TFoundMessage& LastFound() const { return lastFound_; }
+    // What the worker knows of the message it has just written; valid
+    // inside OnFound, on the thread that raises it.
+    const TFoundMessage& LastFound() const;
 
-    // Name of the file that receives the chain starting at Offset.
-    static std::string MessageFileName(std::uint32_t offset);
-
-    // The file window; public so that its rules can be checked on their own.
-    void LoadWindow(std::uint32_t offset);
-    std::uint32_t Position() const { return windowBase_ + windowPos_; }
-    std::uint32_t WindowBase() const { return windowBase_; }
-    std::uint32_t WindowLen() const { return windowLen_; }
-    void Skip(std::uint32_t n);
-    void Back(std::uint32_t n);
-    void Peek(void* dest, std::uint32_t count);
-
-    // Opens SourceFile and allocates the window, as the scan body does
-    // first; for checking the window and the search on their own.
-    void OpenForInspection();
-
-    void CheckFileHeader();
-    std::uint32_t FindChain();
-    // The search one position at a time; FindChain must match it in every
-    // result, window refill and progress report.
-    std::uint32_t FindChainReference();
-    // Reassembles the chain at the cursor. During a scan its message is
-    // tested and written on the writer thread, in turn; otherwise (when
-    // the window is inspected on its own) before this returns.
-    void CarveChain();
+    // Name of the file that receives the chain starting at Offset, in a
+    // store smaller than 4 GiB (MessageFileName.h names them in any store).
+    static std::string MessageFileName(std::uint64_t offset);
 
 protected:
     void Execute() override;  // the thread body
@@ -128,50 +91,20 @@ protected:
 
 private:
     void ScanFile();
-    void CloseFile();
-    void DoProgress(std::uint32_t position);
-    std::int64_t SearchLimit() const;
-    std::uint32_t SearchStepSize() const;
-    bool SearchStep(std::int64_t limit, std::uint32_t& result);
-    std::uint32_t QuietRunLength(std::int64_t limit) const;
-    void DoFound(std::uint32_t offset);
-    // Runs on the writer thread during a scan; returns false once a stop
-    // has been requested other than by an OnProgress receiver.
-    bool HandleCarved(TCarvedMessage& carved);
-    void WriteMessage(std::uint32_t start, const std::string& message);
-    void NoteUnwritten(const std::string& reason);
 
     platform::TPathSyntax syntax_;
     std::string outputDir_;
     std::string trashDir_;
-    int scanMode_ = 0;
+    TScanMode scanMode_ = TScanMode::Shallow;
 
-    std::unique_ptr<platform::TUnsharedReadFile> fileStream_;
-    std::uint64_t fileSize_ = 0;
-    std::uint32_t progressStep_ = 0;
-    std::uint32_t progressMark_ = 0;
-    std::unique_ptr<std::uint8_t[]> windowBuf_;
-    std::uint32_t windowPos_ = 0;
-    std::uint32_t windowBase_ = 0;
-    std::uint32_t windowLen_ = 0;
-
+    TScanStop stop_;
+    // Made by the scan; the writer thread's while it runs.
+    std::unique_ptr<TMessageOutput> output_;
     std::string failureText_;
-    // Whether a stop was requested other than from the search's own thread.
-    std::atomic<bool> stopFromElsewhere_{false};
-
-    // Exists while ScanFile runs. The members after it are the writer
-    // thread's while it runs, and the scan thread's again once it has
-    // finished.
-    std::unique_ptr<TMessageWriter> writer_;
-    std::unique_ptr<TMailTest> mailTest_;
-    std::uint32_t foundCount_ = 0;
-    std::uint32_t unwrittenCount_ = 0;
-    std::string firstUnwrittenReason_;
-    TFoundMessage lastFound_;
-    // Folders this scan has already found or made, so that each message
-    // need not look them up again.
-    std::string knownOutputDir_;
-    std::string knownTrashDir_;
+    bool reachedEnd_ = false;
 };
+
+// Sets Scan up from Settings, in the order the set-up needs. Before Start.
+void ApplyScanSettings(TDBXScanThread& scan, const TScanSettings& settings);
 
 }  // namespace tervaline::engine

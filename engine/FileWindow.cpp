@@ -1,55 +1,84 @@
-// The buffered window through which every read of the store goes, and the
-// thinning of progress reports. A refill always restarts the window at the
-// position needed, so a forward scan reads the file about once.
+#include "engine/FileWindow.h"
+
+#include <algorithm>
 #include <cstring>
 
-#include "engine/DbxScan.h"
+#include "engine/AssertionFailed.h"
+#include "platform/FileSystem.h"
 
 namespace tervaline::engine {
 
-void TDBXScanThread::LoadWindow(std::uint32_t offset) {
-    if (!windowBuf_) throw EAssertionFailed(366);
-    windowBase_ = offset;
-    windowPos_ = 0;
-    windowLen_ = 0;  // a failed read below must not leave stale bytes valid
-    windowLen_ = static_cast<std::uint32_t>(
-        fileStream_->ReadAt(offset, windowBuf_.get(), static_cast<std::size_t>(BufferSize)));
+TFileWindow::TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSize, std::uint32_t bufferSize)
+    : file_(file),
+      fileSize_(fileSize),
+      bufferSize_(bufferSize),
+      // The content is never read before a load fills it.
+      buf_(std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize)) {
+    assert(bufferSize > 0);
 }
 
-void TDBXScanThread::Skip(std::uint32_t n) {
-    if (static_cast<std::uint64_t>(windowPos_) + n > windowLen_) {
-        LoadWindow(Position() + n);
+TFileWindow::~TFileWindow() = default;
+
+void TFileWindow::Load(std::uint64_t offset) {
+    base_ = offset;
+    pos_ = 0;
+    len_ = 0;  // a failed read below must not leave stale bytes valid
+    len_ = static_cast<std::uint32_t>(file_.ReadAt(offset, buf_.get(), bufferSize_));
+    CheckInvariant();
+}
+
+void TFileWindow::Skip(std::uint64_t n) {
+    if (pos_ + n > len_) {
+        Load(Position() + n);
     } else {
-        windowPos_ += n;
+        pos_ += static_cast<std::uint32_t>(n);
     }
+    CheckInvariant();
 }
 
-void TDBXScanThread::Back(std::uint32_t n) {
-    if (n > windowPos_) {
-        LoadWindow(Position() - n);
+void TFileWindow::Back(std::uint64_t n) {
+    assert(n <= Position());
+    if (n > pos_) {
+        Load(Position() - n);
     } else {
-        windowPos_ -= n;
+        pos_ -= static_cast<std::uint32_t>(n);
     }
+    CheckInvariant();
 }
 
-void TDBXScanThread::Peek(void* dest, std::uint32_t count) {
-    if (!windowBuf_) throw EAssertionFailed(395);
-    if (static_cast<std::int64_t>(count) >= BufferSize) throw EAssertionFailed(396);
-    if (static_cast<std::uint64_t>(windowPos_) + count > windowLen_) LoadWindow(Position());
-    // Bytes past the end of the file read as zeros, never as what an earlier
-    // read left in the buffer; zeros keep every block test false.
-    const std::uint32_t available = windowLen_ > windowPos_ ? windowLen_ - windowPos_ : 0;
-    const std::uint32_t copied = count < available ? count : available;
+void TFileWindow::Peek(void* dest, std::uint32_t count) {
+    if (count >= bufferSize_) throw EAssertionFailed(396);
+    if (pos_ + static_cast<std::uint64_t>(count) > len_) Load(Position());
+    // Zeros past the end of the file keep every block test false there.
+    const std::uint32_t copied = std::min(count, Remaining());
     auto* out = static_cast<std::uint8_t*>(dest);
-    std::memcpy(out, windowBuf_.get() + windowPos_, copied);
+    std::memcpy(out, Cursor(), copied);
     std::memset(out + copied, 0, count - copied);
 }
 
-void TDBXScanThread::DoProgress(std::uint32_t position) {
-    if (position > progressMark_) {
-        progressMark_ += progressStep_;
-        if (OnProgress) OnProgress(*this, position);
+std::size_t TFileWindow::ReadAt(std::uint64_t offset, void* dest, std::size_t count) {
+    // Reads go through a buffer as large as the window's, so they ask for
+    // less than it, as a peek does.
+    if (count >= bufferSize_) throw EAssertionFailed(396);
+    auto* out = static_cast<std::uint8_t*>(dest);
+    if (offset >= base_ && offset - base_ + count <= len_) {
+        std::memcpy(out, buf_.get() + (offset - base_), count);
+        return count;
     }
+    std::size_t got = 0;
+    if (offset < fileSize_) {
+        const bool inAhead = ahead_ && offset >= aheadBase_ && offset - aheadBase_ + count <= aheadLen_;
+        if (!inAhead) {
+            if (!ahead_) ahead_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize_);
+            aheadBase_ = offset;
+            aheadLen_ = 0;  // a failed read below must not leave stale bytes valid
+            aheadLen_ = static_cast<std::uint32_t>(file_.ReadAt(offset, ahead_.get(), bufferSize_));
+        }
+        got = std::min<std::size_t>(count, aheadLen_ - (offset - aheadBase_));
+        std::memcpy(out, ahead_.get() + (offset - aheadBase_), got);
+    }
+    std::memset(out + got, 0, count - got);
+    return got;
 }
 
 }  // namespace tervaline::engine

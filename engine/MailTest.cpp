@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "engine/DbxScan.h"
 #include "regex/AWKStr.h"
 #include "regex/ERegExpParser.h"
 
@@ -34,14 +33,6 @@ bool TMailTest::IsMail(const std::string& text) {
     std::int32_t length = 0;
     if (to_->Match(*subject, start, length) > 0) return true;
     return from_->Match(*subject, start, length) > 0;
-}
-
-bool TDBXScanThread::IsMail(const std::string& text) {
-    // Made on first use by the thread that handles messages and released by
-    // ScanFile once that thread has ended; the owner's list takes its own
-    // lock for both, so the owner is never changed unsynchronised.
-    if (!mailTest_) mailTest_ = std::make_unique<TMailTest>(Parent);
-    return mailTest_->IsMail(text);
 }
 
 }  // namespace tervaline::engine

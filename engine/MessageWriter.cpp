@@ -1,5 +1,7 @@
 #include "engine/MessageWriter.h"
 
+#include <cassert>
+#include <system_error>
 #include <utility>
 
 namespace tervaline::engine {
@@ -7,16 +9,41 @@ namespace tervaline::engine {
 TMessageWriter::TMessageWriter(THandler handle, std::size_t maxQueuedBytes)
     : handle_(std::move(handle)), maxQueuedBytes_(maxQueuedBytes) {
     // Started last, once every member it reads exists.
-    thread_ = std::thread([this] { Run(); });
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        // No second thread: Submit handles each message itself.
+    }
 }
 
 TMessageWriter::~TMessageWriter() { Finish(); }
 
+bool TMessageWriter::HandleOne(TCarvedMessage& message) {
+    try {
+        return handle_(message);
+    } catch (...) {
+        // A handler that breaks its promise loses this message only.
+        return true;
+    }
+}
+
 void TMessageWriter::Submit(TCarvedMessage message) {
+    if (!thread_.joinable()) {
+        // Without a writer thread everything happens on this one.
+        if (dropping_) {
+            ++dropped_;
+        } else if (!HandleOne(message)) {
+            dropping_ = true;
+        }
+        return;
+    }
     std::unique_lock lock(mutex_);
     const std::size_t size = message.Text.size();
     changed_.wait(lock, [&] { return dropping_ || queuedBytes_ == 0 || queuedBytes_ + size <= maxQueuedBytes_; });
-    if (dropping_) return;
+    if (dropping_) {
+        ++dropped_;
+        return;
+    }
     queuedBytes_ += size;
     queue_.push_back(std::move(message));
     changed_.notify_all();
@@ -31,6 +58,11 @@ void TMessageWriter::Finish() {
     if (thread_.joinable()) thread_.join();
 }
 
+std::uint64_t TMessageWriter::Dropped() const {
+    std::lock_guard lock(mutex_);
+    return dropped_;
+}
+
 void TMessageWriter::Run() {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -40,17 +72,13 @@ void TMessageWriter::Run() {
         queue_.pop_front();
         const std::size_t size = message.Text.size();
         lock.unlock();
-        bool goOn = false;
-        try {
-            goOn = handle_(message);
-        } catch (...) {
-            // A handler that breaks its promise loses this message only.
-            goOn = true;
-        }
+        const bool goOn = HandleOne(message);
         lock.lock();
+        assert(queuedBytes_ >= size);
         queuedBytes_ -= size;
         if (!goOn) {
             dropping_ = true;
+            dropped_ += queue_.size();
             for (const auto& dropped : queue_) queuedBytes_ -= dropped.Text.size();
             queue_.clear();
         }

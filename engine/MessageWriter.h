@@ -1,10 +1,11 @@
-// TMessageWriter: hands the scan's reassembled messages, in the order they
-// were carved, to a thread of its own, so that testing and writing one
-// message overlaps the search for the next.
+// TMessageWriter: hands the scan's carved messages, in the order they were
+// carved, to a thread of its own, so that testing and writing one message
+// overlaps the search for the next.
 //
 // The queue holds at most a fixed number of bytes of message text (and
 // always one message, however large), so a scan's memory stays bounded by
-// the window, the largest message twice over, and that limit.
+// the window, the largest message twice over, and that limit. Where no
+// second thread can be had, each message is handled as it is submitted.
 #pragma once
 
 #include <condition_variable>
@@ -13,24 +14,17 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <string>
 #include <thread>
+
+#include "engine/CarvedMessage.h"
 
 namespace tervaline::engine {
 
-// One chain as carved: its start offset and text, or, when Unwritten is not
-// empty, why its text could not be kept.
-struct TCarvedMessage {
-    std::uint32_t Start = 0;
-    std::string Text;
-    std::string Unwritten;
-};
-
 class TMessageWriter {
 public:
-    // Handle is called on the writer thread for each message in turn and
-    // must not throw. It returns false to have every message not yet
-    // handled dropped, now and later.
+    // Handle is called for each message in turn and must not throw. It
+    // returns false to have every message not yet handled dropped, now and
+    // later.
     using THandler = std::function<bool(TCarvedMessage&)>;
 
     TMessageWriter(THandler handle, std::size_t maxQueuedBytes);
@@ -48,13 +42,17 @@ public:
     // the writer thread has ended. Later calls do nothing.
     void Finish();
 
+    // How many submitted messages were dropped unhandled; final after Finish.
+    std::uint64_t Dropped() const;
+
 private:
     void Run();
+    bool HandleOne(TCarvedMessage& message);
 
     THandler handle_;
     const std::size_t maxQueuedBytes_;
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
     // Guarded by mutex_. Invariant: queuedBytes_ is the text size of the
     // messages in queue_ plus the one being handled.
@@ -62,6 +60,7 @@ private:
     std::size_t queuedBytes_ = 0;
     bool finishing_ = false;
     bool dropping_ = false;
+    std::uint64_t dropped_ = 0;
 
     std::thread thread_;
 };

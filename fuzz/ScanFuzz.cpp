@@ -38,8 +38,8 @@ struct TCleanUp {
 } gCleanUp;
 
 // Message files under Out and its trash folder; anything else aborts.
-std::uint32_t CountMessageFiles(const fs::path& out) {
-    std::uint32_t count = 0;
+std::uint64_t CountMessageFiles(const fs::path& out) {
+    std::uint64_t count = 0;
     if (!fs::exists(out)) return 0;
     for (const auto& entry : fs::recursive_directory_iterator(out)) {
         const fs::path rel = fs::relative(entry.path(), out);
@@ -54,31 +54,26 @@ std::uint32_t CountMessageFiles(const fs::path& out) {
     return count;
 }
 
-void ScanOnce(const std::string& store, int mode, std::int32_t bufferSize) {
+void ScanOnce(const std::string& store, engine::TScanMode mode, std::int32_t bufferSize) {
     const fs::path out = Scratch() / "out";
     platform::TQueueDispatcher dispatcher;
     bool done = false;
-    std::string failure;
-    std::uint32_t found = 0;
-    std::uint32_t unwritten = 0;
+    engine::TScanOutcome outcome;
     auto worker = std::make_unique<engine::TDBXScanThread>(dispatcher);
     worker->OnDone = [&](platform::TThread& sender) {
-        auto& scan = static_cast<engine::TDBXScanThread&>(sender);
-        failure = scan.FailureText();
-        found = scan.FoundCount();
-        unwritten = scan.UnwrittenCount();
+        outcome = engine::TDBXScanThread::OutcomeOf(sender);
         done = true;
     };
-    worker->SourceFile = store;
-    worker->SetOutputDir(out.string());
-    worker->SetTrashDir("trash");
-    worker->SetScanMode(mode);
-    worker->BufferSize = bufferSize;
-    worker->ProgressSteps = 35;
+    engine::TScanSettings settings;
+    settings.Source = store;
+    settings.Output = out.string();
+    settings.Mode = mode;
+    settings.BufferSize = bufferSize;
+    engine::ApplyScanSettings(*worker, settings);
     platform::TThread::StartFreeOnDone(std::move(worker));
     dispatcher.RunUntil([&done] { return done; });
-    if (!failure.empty() || unwritten != 0) std::abort();
-    if (CountMessageFiles(out) != found) std::abort();
+    if (!outcome.FailureText.empty() || outcome.Unwritten != 0 || !outcome.ReachedEnd) std::abort();
+    if (CountMessageFiles(out) != outcome.Found) std::abort();
     fs::remove_all(out);
 }
 
@@ -93,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         file.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
         if (!file) std::abort();
     }
-    ScanOnce(store, 0, bufferSize);
-    ScanOnce(store, 2, bufferSize);
+    ScanOnce(store, engine::TScanMode::Shallow, bufferSize);
+    ScanOnce(store, engine::TScanMode::Bottom, bufferSize);
     return 0;
 }

@@ -36,11 +36,13 @@
 #include "engine/MailTest.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
+#include "tools/ScannerRig.h"
 #include "tools/StoreBuilder.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using tervaline::engine::TDBXScanThread;
+using tervaline::engine::TScanMode;
 
 namespace {
 
@@ -105,27 +107,27 @@ protected:
     bool IsMail(const std::string&) override { return true; }
 };
 
-TMeasure Scan(const std::string& path, const std::string& out, int mode, std::int32_t buffer, bool mailTest) {
+TMeasure Scan(const std::string& path, const std::string& out, TScanMode mode, std::int32_t buffer, bool mailTest) {
     tervaline::platform::TQueueDispatcher dispatcher;
     auto worker = mailTest ? std::make_unique<TDBXScanThread>(dispatcher)
                            : std::make_unique<TScanWithoutMailTest>(dispatcher);
     bool done = false;
     TMeasure m;
-    worker->OnFound = [&m](TDBXScanThread& scan, std::uint32_t) {
+    worker->OnFound = [&m](TDBXScanThread& scan, std::uint64_t) {
         m.largestMessage = std::max(m.largestMessage, scan.LastFound().Size);
     };
     worker->OnDone = [&](tervaline::platform::TThread& sender) {
         done = true;
-        auto& scan = static_cast<TDBXScanThread&>(sender);
-        m.found = scan.FoundCount();
-        if (!scan.FailureText().empty()) std::fprintf(stderr, "scan failed: %s\n", scan.FailureText().c_str());
+        const tervaline::engine::TScanOutcome outcome = TDBXScanThread::OutcomeOf(sender);
+        m.found = static_cast<std::uint32_t>(outcome.Found);
+        if (!outcome.FailureText.empty()) std::fprintf(stderr, "scan failed: %s\n", outcome.FailureText.c_str());
     };
-    worker->SourceFile = path;
-    worker->SetOutputDir(out);
-    worker->SetTrashDir("trash");
-    worker->SetScanMode(mode);
-    worker->BufferSize = buffer;
-    worker->ProgressSteps = 35;
+    tervaline::engine::TScanSettings settings;
+    settings.Source = path;
+    settings.Output = out;
+    settings.Mode = mode;
+    settings.BufferSize = buffer;
+    tervaline::engine::ApplyScanSettings(*worker, settings);
     const auto t0 = Clock::now();
     tervaline::platform::TThread::StartFreeOnDone(std::move(worker));
     dispatcher.RunUntil([&done] { return done; });
@@ -136,20 +138,14 @@ TMeasure Scan(const std::string& path, const std::string& out, int mode, std::in
 // The search over the whole file on this thread, without carving: after
 // each candidate the cursor moves on 8 bytes from where the block header
 // would begin, as after a rejected block.
-TMeasure Search(const std::string& path, int mode, std::int32_t buffer, bool bulk) {
-    tervaline::platform::TQueueDispatcher dispatcher;
-    TDBXScanThread scan(dispatcher);
-    scan.SourceFile = path;
-    scan.SetScanMode(mode);
-    scan.BufferSize = buffer;
-    scan.ProgressSteps = 35;
+TMeasure Search(const std::string& path, TScanMode mode, std::int32_t buffer, bool bulk) {
     const auto t0 = Clock::now();
-    scan.OpenForInspection();
-    scan.CheckFileHeader();
+    tervaline::tools::TScannerRig rig(path, mode, static_cast<std::uint32_t>(buffer));
+    rig.Scanner.CheckFileHeader();
     TMeasure m;
-    while ((bulk ? scan.FindChain() : scan.FindChainReference()) != 0) {
+    while ((bulk ? rig.Scanner.FindChain() : rig.Scanner.FindChainReference()) != 0) {
         ++m.found;
-        scan.Skip(8);
+        rig.Window.Skip(8);
     }
     m.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     return m;
@@ -283,7 +279,7 @@ int main(int argc, char** argv) {
     // the peak of the scans measured after it.
     const std::string reference = out + "-reference";
     fs::remove_all(reference);
-    InChild([&] { return Scan(store, reference, 0, 1 << 20, true); });
+    InChild([&] { return Scan(store, reference, TScanMode::Shallow, 1 << 20, true); });
     const TMeasure writing = Best(out, [&] { return WriteAlone(reference, out); });
     const TMeasure mailAlone = Best(out, [&] { return MailTestAlone(reference); });
     fs::remove_all(reference);
@@ -297,8 +293,8 @@ int main(int argc, char** argv) {
         std::printf("%-8s %5d KB %-18s %9.1f %7.3f %9.1f %7.3f %9s %8s %8u\n", "-", kb, "write output alone",
                     mb / writing.seconds, raw.seconds / writing.seconds, mb / writing.cpuSeconds,
                     raw.cpuSeconds / writing.cpuSeconds, "", "", writing.found);
-        for (int mode : {0, 2}) {
-            const char* name = mode == 0 ? "shallow" : "bottom";
+        for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom}) {
+            const char* name = tervaline::engine::ScanModeName(mode);
             auto row = [&](const char* what, const TMeasure& m) {
                 std::printf("%-8s %5d KB %-18s %9.1f %7.3f %9.1f %7.3f", name, kb, what, mb / m.seconds,
                             raw.seconds / m.seconds, mb / m.cpuSeconds, raw.cpuSeconds / m.cpuSeconds);

@@ -182,26 +182,27 @@ TEST_F(MainFormTest, StartHandsTheSettingsToTheWorker) {
         const char* Name;
         std::function<void(TMainForm&)> Arrange;
         std::int32_t BufferSize;
-        int ScanMode;
+        engine::TScanMode ScanMode;
     };
+    constexpr auto kShallow = engine::TScanMode::Shallow;
     const TCase cases[] = {
-        {"default item", [](TMainForm&) {}, 10 * 1024, 0},
-        {"item 5000", [](TMainForm& f) { f.cmbBuffer->setCurrentIndex(7); }, 5'120'000, 0},
-        {"no item", [](TMainForm& f) { f.cmbBuffer->setCurrentIndex(-1); }, 1024, 0},
+        {"default item", [](TMainForm&) {}, 10 * 1024, kShallow},
+        {"item 5000", [](TMainForm& f) { f.cmbBuffer->setCurrentIndex(7); }, 5'120'000, kShallow},
+        {"no item", [](TMainForm& f) { f.cmbBuffer->setCurrentIndex(-1); }, 1024, kShallow},
         {"typed text",
          [](TMainForm& f) {
              f.cmbBuffer->lineEdit()->selectAll();
              QTest::keyClicks(f.cmbBuffer->lineEdit(), "500");
          },
-         1024, 0},
-        {"bottom mode", [](TMainForm& f) { f.rdgModeItem1->setChecked(true); }, 10 * 1024, -1},
+         1024, kShallow},
+        {"bottom mode", [](TMainForm& f) { f.rdgModeItem1->setChecked(true); }, 10 * 1024, engine::TScanMode::Bottom},
     };
     for (const auto& c : cases) {
         auto form = MakeForm();
         form->edtFile->SetFileName(store);
         c.Arrange(*form);
         std::int32_t bufferSize = 0;
-        int scanMode = 99;
+        engine::TScanMode scanMode = engine::TScanMode::Grid;
         int steps = 0;
         form->OnScanCreated = [&](TDBXScanThread& worker) {
             bufferSize = worker.BufferSize;

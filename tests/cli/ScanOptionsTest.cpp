@@ -10,12 +10,12 @@ TEST(ScanOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(o.Store, "in.dbx");
     EXPECT_EQ(o.Output, "");
     EXPECT_EQ(o.Trash, "trash");
-    EXPECT_EQ(o.ScanMode, 0);
+    EXPECT_EQ(o.Mode, engine::TScanMode::Shallow);
     EXPECT_EQ(o.BufferKB, 10);
     EXPECT_FALSE(o.Quiet);
 
     o = ParseScanOptions({"--mode", "bottom", "--buffer", "5000", "--trash", "junk", "--quiet", "in.dbx", "out"});
-    EXPECT_EQ(o.ScanMode, 2);
+    EXPECT_EQ(o.Mode, engine::TScanMode::Bottom);
     EXPECT_EQ(o.BufferKB, 5000);
     EXPECT_EQ(o.Trash, "junk");
     EXPECT_TRUE(o.Quiet);

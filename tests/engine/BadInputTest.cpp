@@ -112,7 +112,7 @@ protected:
 
     TTempDir dir_;
     std::vector<std::string> texts_;
-    std::vector<std::uint32_t> starts_;
+    std::vector<std::uint64_t> starts_;
 };
 
 TEST_F(BadInput, UnusableStoresEndTheScanWithTheReasonInWords) {
@@ -134,7 +134,7 @@ TEST_F(BadInput, UnusableStoresEndTheScanWithTheReasonInWords) {
         const TScanRun run = RunScan(Setup(c.source, dir_ / "out"));
         EXPECT_EQ(run.DoneCount, 1) << c.what;
         EXPECT_TRUE(run.Found.empty()) << c.what;
-        for (const std::string& w : c.words) EXPECT_TRUE(Contains(run.Failure, w)) << c.what << ": " << run.Failure;
+        for (const std::string& w : c.words) EXPECT_TRUE(Contains(run.Outcome.FailureText, w)) << c.what << ": " << run.Outcome.FailureText;
         EXPECT_FALSE(fs::exists(dir_.Path() / "out")) << c.what;
     }
 }
@@ -147,7 +147,7 @@ TEST_F(BadInput, StoreWithoutReadPermissionIsRefused) {
     const std::string store = MakeStore(1, 300);
     ASSERT_EQ(::chmod(store.c_str(), 0), 0);
     const TScanRun run = RunScan(Setup(store, dir_ / "out"));
-    EXPECT_TRUE(Contains(run.Failure, "Permission denied")) << run.Failure;
+    EXPECT_TRUE(Contains(run.Outcome.FailureText, "Permission denied")) << run.Outcome.FailureText;
     EXPECT_TRUE(run.Found.empty());
 }
 
@@ -158,7 +158,7 @@ TEST_F(BadInput, StoreLockedByARunningScanIsRefusedAndTheFirstScanFinishes) {
     std::shared_future<void> released = release.get_future().share();
     bool once = false;
     TScanSetup first = Setup(store, dir_ / "first");
-    first.OnFoundHook = [&](TDBXScanThread&, std::uint32_t) {
+    first.OnFoundHook = [&](TDBXScanThread&, std::uint64_t) {
         if (once) return;
         once = true;
         firstFound.set_value();
@@ -171,11 +171,11 @@ TEST_F(BadInput, StoreLockedByARunningScanIsRefusedAndTheFirstScanFinishes) {
     release.set_value();
     const TScanRun done = firstRun.get();
 
-    EXPECT_TRUE(Contains(second.Failure, "in use by another scan")) << second.Failure;
+    EXPECT_TRUE(Contains(second.Outcome.FailureText, "in use by another scan")) << second.Outcome.FailureText;
     EXPECT_TRUE(second.Found.empty());
     EXPECT_FALSE(fs::exists(dir_.Path() / "second"));
     EXPECT_EQ(done.Found, starts_);
-    EXPECT_EQ(done.Failure, "");
+    EXPECT_EQ(done.Outcome.FailureText, "");
 }
 
 TEST_F(BadInput, OutputThatCannotBeCreatedCostsEveryMessageButNotTheScan) {
@@ -201,11 +201,11 @@ TEST_F(BadInput, OutputThatCannotBeCreatedCostsEveryMessageButNotTheScan) {
         }
         const TScanRun run = RunScan(Setup(store, c.output));
         EXPECT_EQ(run.DoneCount, 1);
-        EXPECT_EQ(run.Failure, "") << c.what;
+        EXPECT_EQ(run.Outcome.FailureText, "") << c.what;
         EXPECT_TRUE(run.Found.empty()) << c.what;
-        EXPECT_EQ(run.Unwritten, 2u) << c.what;
-        EXPECT_TRUE(Contains(run.FirstUnwrittenReason, "Cannot create the folder")) << run.FirstUnwrittenReason;
-        EXPECT_TRUE(Contains(run.FirstUnwrittenReason, c.reason)) << c.what << ": " << run.FirstUnwrittenReason;
+        EXPECT_EQ(run.Outcome.Unwritten, 2u) << c.what;
+        EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "Cannot create the folder")) << run.Outcome.FirstUnwrittenReason;
+        EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, c.reason)) << c.what << ": " << run.Outcome.FirstUnwrittenReason;
     }
     EXPECT_EQ(ReadFileBytes(dir_ / "taken"), "a file");
 }
@@ -217,11 +217,11 @@ TEST_F(BadInput, FullDiskKeepsEveryWrittenMessageWholeAndLeavesNoPartialFile) {
     const std::string store = MakeStore(40, 3000);
     const fs::path out = dir_.Path() / "small" / "out";
     const TScanRun run = RunScan(Setup(store, out.string()));
-    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(run.Outcome.FailureText, "");
     EXPECT_GT(run.Found.size(), 0u);
-    EXPECT_GT(run.Unwritten, 0u);
-    EXPECT_EQ(run.Found.size() + run.Unwritten, 40u);
-    EXPECT_TRUE(Contains(run.FirstUnwrittenReason, "No space left on device")) << run.FirstUnwrittenReason;
+    EXPECT_GT(run.Outcome.Unwritten, 0u);
+    EXPECT_EQ(run.Found.size() + run.Outcome.Unwritten, 40u);
+    EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "No space left on device")) << run.Outcome.FirstUnwrittenReason;
     EXPECT_FALSE(AnyPartial(out)) << ::testing::PrintToString(AllFiles(out));
     EXPECT_EQ(AllFiles(out).size(), run.Found.size());
     ExpectWrittenFilesWhole(out);
@@ -242,12 +242,12 @@ TEST_F(BadInput, InjectedWriteFailuresHalfwayLeaveNoPartialFile) {
     const TScanRun run = RunScan(Setup(store, out.string()));
     platform::SetWriteFaultForTesting({});
     EXPECT_GT(calls.load(), 0);
-    EXPECT_EQ(run.Failure, "");
-    EXPECT_EQ(run.Found, (std::vector<std::uint32_t>{starts_[0], starts_[2]}));
-    EXPECT_EQ(run.Unwritten, 2u);
-    EXPECT_TRUE(Contains(run.FirstUnwrittenReason, "Cannot write")) << run.FirstUnwrittenReason;
-    EXPECT_TRUE(Contains(run.FirstUnwrittenReason, victim)) << run.FirstUnwrittenReason;
-    EXPECT_TRUE(Contains(run.FirstUnwrittenReason, "No space left on device")) << run.FirstUnwrittenReason;
+    EXPECT_EQ(run.Outcome.FailureText, "");
+    EXPECT_EQ(run.Found, (std::vector<std::uint64_t>{starts_[0], starts_[2]}));
+    EXPECT_EQ(run.Outcome.Unwritten, 2u);
+    EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "Cannot write")) << run.Outcome.FirstUnwrittenReason;
+    EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, victim)) << run.Outcome.FirstUnwrittenReason;
+    EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "No space left on device")) << run.Outcome.FirstUnwrittenReason;
     EXPECT_EQ(AllFiles(out), (std::vector<std::string>{TDBXScanThread::MessageFileName(starts_[0]),
                                                         TDBXScanThread::MessageFileName(starts_[2])}));
     ExpectWrittenFilesWhole(out);
@@ -262,7 +262,7 @@ TEST_F(BadInput, ReplacingAnExistingMessageFailsWithoutHarmingIt) {
     platform::SetWriteFaultForTesting([](const std::string&, std::size_t written) { return written > 0 ? EIO : 0; });
     const TScanRun run = RunScan(Setup(store, out.string()));
     platform::SetWriteFaultForTesting({});
-    EXPECT_EQ(run.Unwritten, 1u);
+    EXPECT_EQ(run.Outcome.Unwritten, 1u);
     EXPECT_EQ(ReadFileBytes(existing), "salvaged by an earlier scan");
     EXPECT_FALSE(AnyPartial(out));
 }
@@ -270,34 +270,35 @@ TEST_F(BadInput, ReplacingAnExistingMessageFailsWithoutHarmingIt) {
 // A scan driven by hand, so that a stop can be requested from any of its
 // notifications or from another thread.
 struct THandRun {
-    std::vector<std::uint32_t> found;
+    std::vector<std::uint64_t> found;
     std::string failure;
     int doneCount = 0;
 };
 
-THandRun RunWithStop(const std::string& source, const std::string& output, int mode,
+THandRun RunWithStop(const std::string& source, const std::string& output, TScanMode mode,
                      const std::function<void(TDBXScanThread&)>& beforeStart,
-                     const std::function<bool(std::uint32_t)>& stopAtProgress,
+                     const std::function<bool(std::uint64_t)>& stopAtProgress,
                      const std::function<void(TDBXScanThread&)>& whileRunning) {
     platform::TQueueDispatcher dispatcher;
     THandRun run;
     auto worker = std::make_unique<TDBXScanThread>(dispatcher);
-    worker->OnFound = [&](TDBXScanThread&, std::uint32_t address) {
+    worker->OnFound = [&](TDBXScanThread&, std::uint64_t address) {
         dispatcher.Post([&run, address] { run.found.push_back(address); });
     };
-    worker->OnProgress = [&](TDBXScanThread& scan, std::uint32_t position) {
+    worker->OnProgress = [&](TDBXScanThread& scan, std::uint64_t position) {
         if (stopAtProgress && stopAtProgress(position)) scan.RequestStop();
     };
     worker->OnDone = [&run](platform::TThread& sender) {
         ++run.doneCount;
-        run.failure = static_cast<TDBXScanThread&>(sender).FailureText();
+        run.failure = TDBXScanThread::OutcomeOf(sender).FailureText;
     };
-    worker->SourceFile = source;
-    worker->SetOutputDir(output);
-    worker->SetTrashDir("trash");
-    worker->SetScanMode(mode);
-    worker->BufferSize = 4096;
-    worker->ProgressSteps = 100000;  // a report at almost every step
+    TScanSettings settings;
+    settings.Source = source;
+    settings.Output = output;
+    settings.Mode = mode;
+    settings.BufferSize = 4096;
+    settings.ProgressSteps = 100000;  // a report at almost every step
+    ApplyScanSettings(*worker, settings);
     if (beforeStart) beforeStart(*worker);
     TDBXScanThread* running = platform::TThread::StartFreeOnDone(std::move(worker));
     if (whileRunning) whileRunning(*running);
@@ -308,11 +309,11 @@ THandRun RunWithStop(const std::string& source, const std::string& output, int m
 
 TEST_F(BadInput, StopRequestInEveryPhaseEndsCleanly) {
     const std::string store = MakeStore(6, 1200, 20000);
-    const std::uint32_t second = starts_[1];
+    const std::uint64_t second = starts_[1];
     struct TCase {
         const char* phase;
         std::function<void(TDBXScanThread&)> beforeStart;
-        std::function<bool(std::uint32_t)> stopAtProgress;
+        std::function<bool(std::uint64_t)> stopAtProgress;
         std::size_t shallowFound;  // messages written before the stop took effect
         std::size_t bottomFound;
     };
@@ -320,20 +321,20 @@ TEST_F(BadInput, StopRequestInEveryPhaseEndsCleanly) {
         // Shallow mode recognises the chain at the very first position and
         // carves it before the flag is first read; Bottom mode needs a step.
         {"before the start", [](TDBXScanThread& s) { s.RequestStop(); }, nullptr, 1, 0},
-        {"during the search", nullptr, [&](std::uint32_t p) { return p > starts_[0] + 2000 && p < second; }, 1, 1},
+        {"during the search", nullptr, [&](std::uint64_t p) { return p > starts_[0] + 2000 && p < second; }, 1, 1},
         // Reports behind the second chain's first block come from its
         // carving, which is finished before the stop is seen.
-        {"during the carving", nullptr, [&](std::uint32_t p) { return p >= second + 528 && p < second + 1584; }, 2,
+        {"during the carving", nullptr, [&](std::uint64_t p) { return p >= second + 528 && p < second + 1584; }, 2,
          2},
     };
-    for (int mode : {0, 2}) {
+    for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom}) {
         for (const TCase& c : cases) {
-            const std::size_t expected = mode == 0 ? c.shallowFound : c.bottomFound;
-            const fs::path out = dir_.Path() / (std::string("out-") + c.phase + std::to_string(mode));
+            const std::size_t expected = mode == TScanMode::Shallow ? c.shallowFound : c.bottomFound;
+            const fs::path out = dir_.Path() / (std::string("out-") + c.phase + ScanModeName(mode));
             const THandRun run = RunWithStop(store, out.string(), mode, c.beforeStart, c.stopAtProgress, nullptr);
             EXPECT_EQ(run.doneCount, 1) << c.phase;
             EXPECT_EQ(run.failure, "") << c.phase;
-            EXPECT_EQ(run.found, std::vector<std::uint32_t>(starts_.begin(), starts_.begin() + expected))
+            EXPECT_EQ(run.found, std::vector<std::uint64_t>(starts_.begin(), starts_.begin() + expected))
                 << c.phase << ", mode " << mode;
             EXPECT_EQ(AllFiles(out).size(), expected) << c.phase;
             ExpectWrittenFilesWhole(out);
@@ -345,7 +346,7 @@ TEST_F(BadInput, StopFromAnotherThreadLeavesOnlyWholeMessages) {
     const std::string store = MakeStore(200, 1200, 50000);
     const fs::path out = dir_.Path() / "out";
     std::thread stopper;
-    const THandRun run = RunWithStop(store, out.string(), 2, nullptr, nullptr, [&](TDBXScanThread& scan) {
+    const THandRun run = RunWithStop(store, out.string(), TScanMode::Bottom, nullptr, nullptr, [&](TDBXScanThread& scan) {
         // The worker pointer stays valid until OnDone, which this thread
         // delivers only after the stopper has been joined.
         stopper = std::thread([&scan, &out] {
@@ -369,15 +370,15 @@ TEST_F(BadInput, AScanDestroyedWhileRunningStopsBeforeItsPartsGo) {
     platform::TQueueDispatcher dispatcher;
     std::atomic<int> found{0};
     auto worker = std::make_unique<TDBXScanThread>(dispatcher);
-    worker->OnFound = [&found](TDBXScanThread&, std::uint32_t) {
+    worker->OnFound = [&found](TDBXScanThread&, std::uint64_t) {
         ++found;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
-    worker->SourceFile = store;
-    worker->SetOutputDir(out.string());
-    worker->SetTrashDir("trash");
-    worker->BufferSize = 4096;
-    worker->ProgressSteps = 35;
+    TScanSettings settings;
+    settings.Source = store;
+    settings.Output = out.string();
+    settings.BufferSize = 4096;
+    ApplyScanSettings(*worker, settings);
     worker->Start();
     for (int i = 0; i < 10000 && found == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_GT(found.load(), 0);

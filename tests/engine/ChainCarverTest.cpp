@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/DbxScan.h"
+#include "tools/ScannerRig.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
 #include "tools/StoreBuilder.h"
@@ -17,10 +18,11 @@ using testing::RunScan;
 using testing::TScanSetup;
 using testing::TTempDir;
 using tools::TBlockSpec;
+using tools::TScannerRig;
 using tools::TStoreBuilder;
 
-constexpr int kShallow = 0;
-constexpr int kBottom = 2;
+constexpr TScanMode kShallow = TScanMode::Shallow;
+constexpr TScanMode kBottom = TScanMode::Bottom;
 
 // A written chain, in the output folder or its trash subfolder: these tests
 // are about carving, not about which of the two the mail test chooses.
@@ -37,7 +39,7 @@ std::string Text(std::size_t size, char seed = 'a') {
 
 class ChainCarver : public ::testing::Test {
 protected:
-    testing::TScanRun Scan(const TStoreBuilder& store, int mode, std::int32_t buffer = 10 * 1024) {
+    testing::TScanRun Scan(const TStoreBuilder& store, TScanMode mode, std::int32_t buffer = 10 * 1024) {
         store.WriteTo(dir_ / "store.dbx");
         TScanSetup setup;
         setup.Source = dir_ / "store.dbx";
@@ -49,42 +51,36 @@ protected:
     std::string Out(const std::string& name) const { return Salvaged(dir_.Path() / "out", name); }
     std::vector<std::string> OutFiles() const { return ListFiles(dir_.Path() / "out"); }
 
-    // Direct access to the search, for where it leaves the cursor.
-    TDBXScanThread& Inspect(const TStoreBuilder& store, int mode) {
+    // Direct access to the search and the carving, for where they leave
+    // the cursor.
+    TScannerRig& Inspect(const TStoreBuilder& store, TScanMode mode) {
+        inspected_.reset();  // it holds the file open, unshared
         store.WriteTo(dir_ / "inspect.dbx");
-        inspected_ = std::make_unique<TDBXScanThread>(dispatcher_);
-        inspected_->SourceFile = dir_ / "inspect.dbx";
-        inspected_->SetOutputDir(dir_ / "inspect-out");
-        inspected_->SetTrashDir("trash");
-        inspected_->SetScanMode(mode);
-        inspected_->BufferSize = 4096;
-        inspected_->ProgressSteps = 35;
-        inspected_->OpenForInspection();
-        inspected_->CheckFileHeader();
+        inspected_ = std::make_unique<TScannerRig>(dir_ / "inspect.dbx", mode, 4096);
+        inspected_->Scanner.CheckFileHeader();
         return *inspected_;
     }
 
     TTempDir dir_;
-    platform::TQueueDispatcher dispatcher_;
-    std::unique_ptr<TDBXScanThread> inspected_;
+    std::unique_ptr<TScannerRig> inspected_;
 };
 
 TEST_F(ChainCarver, SignedStoreStartsBehindItsHeaderAndOthersAtZero) {
     TStoreBuilder signedStore(true);
-    EXPECT_EQ(Inspect(signedStore, kShallow).Position(), 10964u);
+    EXPECT_EQ(Inspect(signedStore, kShallow).Window.Position(), 10964u);
     TStoreBuilder plain(false);
     plain.AddZeros(20000);
-    EXPECT_EQ(Inspect(plain, kShallow).Position(), 0u);
+    EXPECT_EQ(Inspect(plain, kShallow).Window.Position(), 0u);
 }
 
 TEST_F(ChainCarver, SingleBlockMessageBehindTheHeaderIsFoundInBothModes) {
-    for (int mode : {kShallow, kBottom}) {
+    for (TScanMode mode : {kShallow, kBottom}) {
         TStoreBuilder store(true);
         const std::string text = "From: a@b\r\n\r\nhello";
         ASSERT_EQ(store.AddMessage(text), 0x2AD4u);
         store.AddZeros(600);
         auto run = Scan(store, mode);
-        EXPECT_EQ(run.Found, std::vector<std::uint32_t>{0x2AD4}) << mode;
+        EXPECT_EQ(run.Found, std::vector<std::uint64_t>{0x2AD4}) << mode;
         EXPECT_EQ(Out("00002AD4.eml"), text);
         std::filesystem::remove_all(dir_.Path() / "out");
     }
@@ -95,22 +91,27 @@ TEST_F(ChainCarver, ThreeBlockChainIsOneFileAndTheSearchGoesOnBehindIt) {
     const std::string text = Text(1124);
     const std::uint32_t start = store.AddMessage(text);
     store.AddZeros(2000);
-    TDBXScanThread& scan = Inspect(store, kShallow);
-    ASSERT_EQ(scan.FindChain(), start);
-    scan.CarveChain();
-    EXPECT_EQ(scan.Position(), start + 1584);
-    EXPECT_EQ(Salvaged(dir_.Path() / "inspect-out", TDBXScanThread::MessageFileName(start)), text);
+    TScannerRig& rig = Inspect(store, kShallow);
+    ASSERT_EQ(rig.Scanner.FindChain(), start);
+    EXPECT_EQ(rig.Scanner.CarveChain().Text, text);
+    EXPECT_EQ(rig.Window.Position(), start + 1584);
 }
 
-TEST_F(ChainCarver, FullLastBlockIsRejectedSoItsBytesAreNotWritten) {
+// A message whose length is a multiple of 512 ends in a full block with
+// Next 0: that block belongs to it, in every mode.
+TEST_F(ChainCarver, FullLastBlockWithoutANextEndsTheChainAndIsKept) {
     TStoreBuilder store(true);
     const std::uint32_t exact = store.AddMessage(Text(512));
     const std::uint32_t longer = store.AddMessage(Text(1536, 'k'));
+    const std::uint32_t after = store.AddMessage(Text(40, 'x'));
     store.AddZeros(600);
-    auto run = Scan(store, kShallow);
-    EXPECT_EQ(run.Found, std::vector<std::uint32_t>{longer});
-    EXPECT_EQ(Out(TDBXScanThread::MessageFileName(longer)), Text(1536, 'k').substr(0, 1024));
-    (void)exact;
+    for (TScanMode mode : {kShallow, kBottom, TScanMode::Grid}) {
+        auto run = Scan(store, mode);
+        EXPECT_EQ(run.Found, (std::vector<std::uint64_t>{exact, longer, after})) << mode;
+        EXPECT_EQ(Out(TDBXScanThread::MessageFileName(exact)), Text(512));
+        EXPECT_EQ(Out(TDBXScanThread::MessageFileName(longer)), Text(1536, 'k'));
+        std::filesystem::remove_all(dir_.Path() / "out");
+    }
 }
 
 TEST_F(ChainCarver, FullBlockMustBeFollowedDirectlyByTheNext) {
@@ -124,7 +125,7 @@ TEST_F(ChainCarver, FullBlockMustBeFollowedDirectlyByTheNext) {
     auto run = Scan(store, kShallow);
     // The first block is rejected; its successor alone is a find of its own
     // (as a single-block chain), and so is the valid block after it.
-    EXPECT_EQ(run.Found, (std::vector<std::uint32_t>{0x2AD4 + 528, elsewhere}));
+    EXPECT_EQ(run.Found, (std::vector<std::uint64_t>{0x2AD4 + 528, elsewhere}));
     EXPECT_EQ(Out(TDBXScanThread::MessageFileName(0x2AD4 + 528)), Text(700).substr(512));
 }
 
@@ -139,7 +140,7 @@ TEST_F(ChainCarver, MisplacedBlockIsFoundOnlyInBottomMode) {
     store.AddZeros(600);
     EXPECT_TRUE(Scan(store, kShallow).Found.empty());
     auto bottom = Scan(store, kBottom);
-    EXPECT_EQ(bottom.Found, (std::vector<std::uint32_t>{0x2AD8, 0x2AD8 + 528 + 2}));
+    EXPECT_EQ(bottom.Found, (std::vector<std::uint64_t>{0x2AD8, 0x2AD8 + 528 + 2}));
     EXPECT_EQ(Out("00002AD8.eml"), Text(300));
 }
 
@@ -149,9 +150,9 @@ TEST_F(ChainCarver, MarkersTooCloseToTheStartBeginNoCandidate) {
     store.PatchLE32(4, 4);     // a self offset at position 4
     store.PatchLE32(8, 512);   // a 512 at position 8
     store.PatchLE32(12, 512);  // the first 512 far enough out
-    TDBXScanThread& scan = Inspect(store, kShallow);
-    EXPECT_EQ(scan.FindChain(), 12u);
-    EXPECT_EQ(scan.Position(), 8u);
+    TScannerRig& rig = Inspect(store, kShallow);
+    EXPECT_EQ(rig.Scanner.FindChain(), 12u);
+    EXPECT_EQ(rig.Window.Position(), 8u);
 }
 
 TEST_F(ChainCarver, EmptyFirstBlockWritesNothingButMovesOnAWholeBlock) {
@@ -160,11 +161,10 @@ TEST_F(ChainCarver, EmptyFirstBlockWritesNothingButMovesOnAWholeBlock) {
     empty.Self = store.End();
     store.AddBlocks({empty});
     store.AddZeros(600);
-    TDBXScanThread& scan = Inspect(store, kShallow);
-    ASSERT_EQ(scan.FindChain(), 0x2AD4u);
-    scan.CarveChain();
-    EXPECT_EQ(scan.Position(), 0x2AD4u + 528);
-    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "inspect-out"));
+    TScannerRig& rig = Inspect(store, kShallow);
+    ASSERT_EQ(rig.Scanner.FindChain(), 0x2AD4u);
+    EXPECT_TRUE(rig.Scanner.CarveChain().Empty());
+    EXPECT_EQ(rig.Window.Position(), 0x2AD4u + 528);
 }
 
 TEST_F(ChainCarver, ChainBrokenPartWayKeepsWhatCameBefore) {
@@ -173,11 +173,10 @@ TEST_F(ChainCarver, ChainBrokenPartWayKeepsWhatCameBefore) {
     blocks[2].Len = 600;  // more than a block holds
     store.AddBlocks(blocks);
     store.AddZeros(600);
-    TDBXScanThread& scan = Inspect(store, kShallow);
-    ASSERT_EQ(scan.FindChain(), 0x2AD4u);
-    scan.CarveChain();
-    EXPECT_EQ(scan.Position(), 0x2AD4u + 2 * 528 + 8);
-    EXPECT_EQ(Salvaged(dir_.Path() / "inspect-out", "00002AD4.eml"), Text(1800).substr(0, 1024));
+    TScannerRig& rig = Inspect(store, kShallow);
+    ASSERT_EQ(rig.Scanner.FindChain(), 0x2AD4u);
+    EXPECT_EQ(rig.Scanner.CarveChain().Text, Text(1800).substr(0, 1024));
+    EXPECT_EQ(rig.Window.Position(), 0x2AD4u + 2 * 528 + 8);
 }
 
 TEST_F(ChainCarver, FilesShorterThanAHeaderYieldNothing) {
@@ -185,10 +184,10 @@ TEST_F(ChainCarver, FilesShorterThanAHeaderYieldNothing) {
         TStoreBuilder store(false);
         store.AddZeros(size);
         if (size >= 4) store.PatchLE32(0, 512);
-        for (int mode : {kShallow, kBottom}) {
+        for (TScanMode mode : {kShallow, kBottom}) {
             auto run = Scan(store, mode);
             EXPECT_TRUE(run.Found.empty()) << size;
-            EXPECT_EQ(run.Failure, "") << size;
+            EXPECT_EQ(run.Outcome.FailureText, "") << size;
             EXPECT_EQ(run.DoneCount, 1);
         }
     }
@@ -204,9 +203,10 @@ TEST_F(ChainCarver, WindowBoundariesDoNotChangeWhatIsFound) {
     }
     store.AddZeros(600);
     for (std::int32_t buffer : {1024, 1500, 5 * 1024, 1000 * 1024}) {
-        for (int mode : {kShallow, kBottom}) {
+        for (TScanMode mode : {kShallow, kBottom}) {
             auto run = Scan(store, mode, buffer);
-            EXPECT_EQ(run.Found, starts) << buffer << " " << mode;
+            EXPECT_EQ(run.Found, std::vector<std::uint64_t>(starts.begin(), starts.end()))
+                << buffer << " " << mode;
         }
     }
     for (int i = 0; i < 12; ++i) {

@@ -14,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
+#include "tools/ScannerRig.h"
 #include "tools/StoreBuilder.h"
 
 namespace tervaline::engine {
@@ -22,13 +23,15 @@ namespace {
 using testing::TTempDir;
 using tools::TStoreBuilder;
 
+constexpr TScanMode kModes[] = {TScanMode::Shallow, TScanMode::Bottom, TScanMode::Grid};
+
 // One thing the scan did, with the window as it stood at that moment, so
 // that a refill at another place shows up even when the results agree.
 struct TEvent {
     char Kind;  // 'p' progress report, 'f' search result
-    std::uint32_t Value;
-    std::uint32_t Position;
-    std::uint32_t WindowBase;
+    std::uint64_t Value;
+    std::uint64_t Position;
+    std::uint64_t WindowBase;
     std::uint32_t WindowLen;
     bool operator==(const TEvent&) const = default;
 };
@@ -38,7 +41,7 @@ void PrintTo(const TEvent& e, std::ostream* os) {
 }
 
 struct TRunOptions {
-    int Mode = 0;
+    TScanMode Mode = TScanMode::Shallow;
     std::int32_t BufferSize = 10 * 1024;
     std::int32_t ProgressSteps = 35;
     bool Bulk = true;
@@ -47,30 +50,26 @@ struct TRunOptions {
     int StopAtReport = -1;
 };
 
-// Drives the scan body on this thread, as the worker would, and records
-// every search result and progress report.
-std::vector<TEvent> Trace(const std::string& source, const std::string& output, const TRunOptions& o) {
-    platform::TQueueDispatcher dispatcher;
-    TDBXScanThread scan(dispatcher);
+// Drives the search and the carving on this thread, as a scan would, and
+// records every search result and progress report.
+std::vector<TEvent> Trace(const std::string& source, const TRunOptions& o) {
     std::vector<TEvent> events;
     int reports = 0;
-    scan.OnProgress = [&](TDBXScanThread& s, std::uint32_t position) {
-        events.push_back({'p', position, s.Position(), s.WindowBase(), s.WindowLen()});
-        if (reports++ == o.StopAtReport) s.RequestStop();
-    };
-    scan.SourceFile = source;
-    scan.SetOutputDir(output);
-    scan.SetScanMode(o.Mode);
-    scan.BufferSize = o.BufferSize;
-    scan.ProgressSteps = o.ProgressSteps;
-    scan.OpenForInspection();
-    scan.CheckFileHeader();
+    tools::TScannerRig* rig = nullptr;
+    tools::TScannerRig made(source, o.Mode, static_cast<std::uint32_t>(o.BufferSize), o.ProgressSteps,
+                            [&](std::uint64_t position) {
+                                const TFileWindow& w = rig->Window;
+                                events.push_back({'p', position, w.Position(), w.Base(), w.Len()});
+                                if (reports++ == o.StopAtReport) rig->Stop.Request();
+                            });
+    rig = &made;
+    rig->Scanner.CheckFileHeader();
     for (;;) {
-        const std::uint32_t r = o.Bulk ? scan.FindChain() : scan.FindChainReference();
-        events.push_back({'f', r, scan.Position(), scan.WindowBase(), scan.WindowLen()});
+        const std::uint64_t r = o.Bulk ? rig->Scanner.FindChain() : rig->Scanner.FindChainReference();
+        events.push_back({'f', r, rig->Window.Position(), rig->Window.Base(), rig->Window.Len()});
         if (r == 0) break;
-        scan.CarveChain();
-        if (scan.StopRequested()) break;
+        rig->Scanner.CarveChain();
+        if (rig->Stop.SearchStopped()) break;
     }
     return events;
 }
@@ -153,13 +152,14 @@ protected:
         testing::WriteFileBytes(source, bytes);
         std::size_t candidates = 0;
         for (TRunOptions o : runs) {
-            SCOPED_TRACE(::testing::Message() << "size " << bytes.size() << " mode " << o.Mode << " buffer "
+            SCOPED_TRACE(::testing::Message() << "size " << bytes.size() << " mode " << o.Mode
+                                              << " buffer "
                                               << o.BufferSize << " steps " << o.ProgressSteps << " stop at "
                                               << o.StopAtReport);
             o.Bulk = false;
-            const auto reference = Trace(source, dir_ / "ref", o);
+            const auto reference = Trace(source, o);
             o.Bulk = true;
-            const auto bulk = Trace(source, dir_ / "bulk", o);
+            const auto bulk = Trace(source, o);
             EXPECT_EQ(bulk, reference);
             candidates += CountResults(reference);
         }
@@ -168,7 +168,7 @@ protected:
 
     static std::vector<TRunOptions> AllModesAndWindows(std::vector<std::int32_t> steps = {35}) {
         std::vector<TRunOptions> runs;
-        for (int mode : {0, 2, 1}) {
+        for (TScanMode mode : kModes) {
             for (std::int32_t buffer : {1024, 1500, 1501, 4099, 10 * 1024}) {
                 for (std::int32_t s : steps) runs.push_back({mode, buffer, s});
             }
@@ -209,7 +209,7 @@ TEST_F(ChainSearchEquivalence, CandidatesAcrossTheFirstWindowEdge) {
                 const std::uint32_t at = static_cast<std::uint32_t>(window) - back;
                 WriteLE32(reinterpret_cast<std::uint8_t*>(bytes.data() + at), selfWord ? at : kBlockDataSize);
                 std::vector<TRunOptions> runs;
-                for (int mode : {0, 2, 1}) runs.push_back({mode, window, 35});
+                for (TScanMode mode : kModes) runs.push_back({mode, window, 35});
                 candidates += ExpectSameTraces(bytes, runs);
             }
         }
@@ -233,7 +233,7 @@ TEST_F(ChainSearchEquivalence, TinyFilesAndOddLengths) {
 TEST_F(ChainSearchEquivalence, StopRequestedFromAProgressReportEndsAtTheSamePlace) {
     const std::string bytes = GeneratedStore(7, false) + PlantedStore(8, 30000, false);
     std::vector<TRunOptions> runs;
-    for (int mode : {0, 2, 1}) {
+    for (TScanMode mode : kModes) {
         for (int stopAt : {0, 1, 5, 20}) runs.push_back({mode, 4099, 35, true, stopAt});
     }
     ExpectSameTraces(bytes, runs);
@@ -246,24 +246,20 @@ TEST_F(ChainSearchEquivalence, StopRequestedBeforeTheSearchEndsItAfterOneStep) {
     WriteLE32(reinterpret_cast<std::uint8_t*>(bytes.data() + 20100), kBlockDataSize);
     const std::string source = dir_ / "store.dbx";
     testing::WriteFileBytes(source, bytes);
-    for (int mode : {0, 2, 1}) {
-        std::vector<std::uint32_t> seen[2];
+    for (TScanMode mode : kModes) {
+        std::vector<std::uint64_t> seen[2];
         for (bool bulk : {false, true}) {
-            platform::TQueueDispatcher dispatcher;
-            TDBXScanThread scan(dispatcher);
-            scan.SourceFile = source;
-            scan.SetScanMode(mode);
-            scan.BufferSize = 10 * 1024;
-            scan.ProgressSteps = 1;  // one report, at the first step, then none
-            scan.OpenForInspection();
-            scan.LoadWindow(20000);
+            // One report, at the first step, then none.
+            tools::TScannerRig rig(source, mode, 10 * 1024, 1);
+            rig.Window.Load(20000);
             auto& out = seen[bulk];
-            out.push_back(bulk ? scan.FindChain() : scan.FindChainReference());
-            scan.RequestStop();
-            out.push_back(bulk ? scan.FindChain() : scan.FindChainReference());
-            out.push_back(scan.Position());
+            out.push_back(bulk ? rig.Scanner.FindChain() : rig.Scanner.FindChainReference());
+            rig.Stop.Request();
+            out.push_back(bulk ? rig.Scanner.FindChain() : rig.Scanner.FindChainReference());
+            out.push_back(rig.Window.Position());
         }
-        EXPECT_EQ(seen[0], (std::vector<std::uint32_t>{20100, 0, mode == 2 ? 20097u : 20100u})) << mode;
+        const std::uint64_t stoppedAt = mode == TScanMode::Bottom ? 20097 : 20100;
+        EXPECT_EQ(seen[0], (std::vector<std::uint64_t>{20100, 0, stoppedAt})) << mode;
         EXPECT_EQ(seen[1], seen[0]) << mode;
     }
 }
@@ -314,13 +310,13 @@ TEST(KnownFolders, FoldersRemovedDuringTheScanAreMadeAgain) {
     setup.Output = dir / "out";
     store.WriteTo(setup.Source);
     std::vector<std::string> written;
-    setup.OnFoundHook = [&](TDBXScanThread& scan, std::uint32_t) {
+    setup.OnFoundHook = [&](TDBXScanThread& scan, std::uint64_t) {
         if (platform::FileExists(scan.LastFound().Path)) written.push_back(scan.LastFound().Path);
         std::filesystem::remove_all(scan.OutputDir());
     };
     const auto run = testing::RunScan(setup);
     EXPECT_EQ(run.Found.size(), 6u);
-    EXPECT_EQ(run.Unwritten, 0u) << run.FirstUnwrittenReason;
+    EXPECT_EQ(run.Outcome.Unwritten, 0u) << run.Outcome.FirstUnwrittenReason;
     EXPECT_EQ(written.size(), 6u);
 }
 

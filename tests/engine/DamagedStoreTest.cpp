@@ -25,8 +25,8 @@ using testing::TScanSetup;
 using testing::TTempDir;
 using tools::TStoreBuilder;
 
-constexpr int kShallow = 0;
-constexpr int kBottom = 2;
+constexpr TScanMode kShallow = TScanMode::Shallow;
+constexpr TScanMode kBottom = TScanMode::Bottom;
 constexpr std::uint32_t kBlock = 528;
 
 // File name -> bytes.
@@ -94,7 +94,7 @@ class DamagedStore : public ::testing::Test {
 protected:
     // Scans Bytes in Mode with a small window and with a large one; both
     // must salvage the same files.
-    TFiles Scan(const std::string& bytes, int mode) {
+    TFiles Scan(const std::string& bytes, TScanMode mode) {
         TFiles first;
         bool haveFirst = false;
         for (std::int32_t buffer : {1024, 64 * 1024}) {
@@ -107,8 +107,8 @@ protected:
             setup.BufferSize = buffer;
             const auto run = RunScan(setup);
             EXPECT_EQ(run.DoneCount, 1);
-            EXPECT_EQ(run.Failure, "") << "buffer " << buffer;
-            EXPECT_EQ(run.Unwritten, 0u);
+            EXPECT_EQ(run.Outcome.FailureText, "") << "buffer " << buffer;
+            EXPECT_EQ(run.Outcome.Unwritten, 0u);
             TFiles files = Salvaged(out);
             EXPECT_EQ(run.Found.size(), files.size()) << "buffer " << buffer;
             if (files.empty()) {
@@ -132,7 +132,7 @@ protected:
 std::string Zeros(std::size_t n) { return std::string(n, '\0'); }
 
 TEST_F(DamagedStore, HealthyStoreComesBackWholeInBothModes) {
-    for (int mode : {kShallow, kBottom}) EXPECT_EQ(Scan(s_.bytes, mode), s_.Healthy()) << mode;
+    for (TScanMode mode : {kShallow, kBottom}) EXPECT_EQ(Scan(s_.bytes, mode), s_.Healthy()) << mode;
 }
 
 TEST_F(DamagedStore, TruncatedStoreKeepsWhatLiesBeforeTheCut) {
@@ -149,23 +149,19 @@ TEST_F(DamagedStore, TruncatedStoreKeepsWhatLiesBeforeTheCut) {
         {"inside the length of a full block's header", b1 + 10,
          {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 512)}}},
         {"inside the self offset of a block header", b1 + 1, {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 512)}}},
-        // The window reads the lost bytes as zeros: an intact header still
-        // vouches for its data, so the missing tail comes back as zeros.
-        {"inside the data of a full block", b1 + 16 + 100,
-         {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 612) + Zeros(412)}}},
-        {"inside the data of the last block", b2 + 16 + 100,
-         {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 1124) + Zeros(176)}}},
-        {"right behind the last block's header", b2 + 16,
-         {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 1024) + Zeros(276)}}},
+        // An intact header vouches for its data, but a message holds only
+        // the bytes that are in the file: it ends where the file does.
+        {"inside the data of a full block", b1 + 16 + 100, {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 612)}}},
+        {"inside the data of the last block", b2 + 16 + 100, {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 1124)}}},
+        {"right behind the last block's header", b2 + 16, {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 1024)}}},
         // Only the low byte of the last block's length (276 = 0x114) is
         // left: it now claims 0x14 bytes, all of them lost.
-        {"inside the length of the last block's header", b2 + 9,
-         {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 1024) + Zeros(0x14)}}},
+        {"inside the length of the last block's header", b2 + 9, {{Name(s_.a), A}, {Name(s_.b), B.substr(0, 1024)}}},
         {"between two messages", s_.index, {{Name(s_.a), A}, {Name(s_.b), B}}},
         {"inside the store header", 5000, {}},
     };
     for (const TCase& c : cases) {
-        for (int mode : {kShallow, kBottom}) {
+        for (TScanMode mode : {kShallow, kBottom}) {
             EXPECT_EQ(Scan(s_.bytes.substr(0, c.cut), mode), c.expected) << c.what << ", mode " << mode;
         }
     }
@@ -175,7 +171,7 @@ TEST_F(DamagedStore, ZeroedStoreHeaderAndIndexAreaLoseNothing) {
     std::string bytes = s_.bytes;
     bytes.replace(0, s_.a, Zeros(s_.a));
     bytes.replace(s_.index, s_.indexSize, Zeros(s_.indexSize));
-    for (int mode : {kShallow, kBottom}) EXPECT_EQ(Scan(bytes, mode), s_.Healthy()) << mode;
+    for (TScanMode mode : {kShallow, kBottom}) EXPECT_EQ(Scan(bytes, mode), s_.Healthy()) << mode;
 }
 
 TEST_F(DamagedStore, StoreInsideADiskImageIsFoundOnlyByBottomMode) {
@@ -215,7 +211,7 @@ TEST_F(DamagedStore, SmearedBlocksCostTheirOwnBytesOnly) {
         ASSERT_LE(c.length, smear.size());
         std::string bytes = s_.bytes;
         bytes.replace(c.at, c.length, smear, 0, c.length);
-        for (int mode : {kShallow, kBottom}) EXPECT_EQ(Scan(bytes, mode), c.expected) << c.what << ", mode " << mode;
+        for (TScanMode mode : {kShallow, kBottom}) EXPECT_EQ(Scan(bytes, mode), c.expected) << c.what << ", mode " << mode;
     }
 }
 
@@ -239,7 +235,7 @@ TEST_F(DamagedStore, RandomSmearsNeverForgeAMessageOrHarmAnUntouchedOne) {
             bytes.replace(at, length, Noise(length, rng()));
             smears.emplace_back(at, at + length);
         }
-        for (int mode : {kShallow, kBottom}) {
+        for (TScanMode mode : {kShallow, kBottom}) {
             const TFiles files = Scan(bytes, mode);
             for (const auto& m : messages) {
                 const std::uint32_t end = m.start + (static_cast<std::uint32_t>(m.text->size()) / 512) * kBlock +
@@ -279,7 +275,9 @@ TEST_F(DamagedStore, EachHeaderFieldCorruptedInTurn) {
         {0, kSelf, 0x12345678, tailFrom1, {}},
         {0, kSize, 1024, tailFrom1, {}},
         {0, kLen, 513, tailFrom1, {}},
-        {0, kNext, 0, tailFrom1, {}},
+        // A full block without a Next ends its chain; the rest is a chain
+        // of its own.
+        {0, kNext, 0, {{Name(c), C.substr(0, 512)}, {Name(c1), C.substr(512)}}, {}},
         {1, kSelf, 0x12345678, brokenAt1, {}},
         {1, kSize, 0, brokenAt1, {}},
         {1, kLen, 100, brokenAt1, {}},
@@ -289,7 +287,8 @@ TEST_F(DamagedStore, EachHeaderFieldCorruptedInTurn) {
         // Bottom mode trusts a last block whose own fields agree.
         {3, kSelf, 0x12345678, withoutLast, {{Name(c), C}}},
         {3, kSize, 0, withoutLast, {}},
-        {3, kLen, 512, withoutLast, {}},
+        // A full last block takes its whole data area, padding included.
+        {3, kLen, 512, {{Name(c), C + Zeros(512 - 264)}}, {}},
         {3, kLen, 0, withoutLast, {}},
         {3, kLen, 10, {{Name(c), C.substr(0, 1546)}}, {}},
         {3, kNext, c3 + kBlock, withoutLast, {}},
@@ -298,7 +297,7 @@ TEST_F(DamagedStore, EachHeaderFieldCorruptedInTurn) {
         TStoreBuilder store(false);
         store.AddBytes(s_.bytes);
         store.PatchLE32(s_.BlockOf(c, k.block) + k.field, k.value);
-        for (int mode : {kShallow, kBottom}) {
+        for (TScanMode mode : {kShallow, kBottom}) {
             TFiles expected = {{Name(s_.a), s_.A}, {Name(s_.b), s_.B}};
             const TFiles& damaged = (mode == kBottom && !k.bottom.empty()) ? k.bottom : k.shallow;
             expected.insert(damaged.begin(), damaged.end());
@@ -316,7 +315,7 @@ TEST_F(DamagedStore, FilesTooShortForABlockHeaderYieldNothing) {
         Zeros(12) + std::string("\x00\x02\x00", 3),
     };
     for (const std::string& input : inputs) {
-        for (int mode : {kShallow, kBottom}) EXPECT_EQ(Scan(input, mode), TFiles{}) << input.size();
+        for (TScanMode mode : {kShallow, kBottom}) EXPECT_EQ(Scan(input, mode), TFiles{}) << input.size();
     }
 }
 

@@ -76,7 +76,7 @@ TEST(MailTest, ScanSendsChainsToOutputOrTrashAsTheTestSays) {
     setup.Output = dir / "out";
     setup.Trash = "/";  // a lone separator leaves no name: "trash" is used
     const auto run = testing::RunScan(setup);
-    EXPECT_EQ(run.Found, (std::vector<std::uint32_t>{a, b, c}));
+    EXPECT_EQ(run.Found, (std::vector<std::uint64_t>{a, b, c}));
     const auto name = [](std::uint32_t offset) { return TDBXScanThread::MessageFileName(offset); };
     EXPECT_EQ(testing::ListFiles(dir.Path() / "out"), std::vector<std::string>{name(a)});
     EXPECT_EQ(testing::ListFiles(dir.Path() / "out" / "trash"), (std::vector<std::string>{name(b), name(c)}));

@@ -78,6 +78,7 @@ TEST(MessageWriter, RefusalDropsEverythingBehindIt) {
     writer.Submit(Message(3, 10));  // after the refusal, or queued before it
     writer.Finish();
     EXPECT_EQ(handled, std::vector<std::uint32_t>{1});
+    EXPECT_EQ(writer.Dropped(), 2u);
 }
 
 TEST(MessageWriter, AThrowingHandlerLosesOnlyThatMessage) {

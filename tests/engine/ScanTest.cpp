@@ -40,8 +40,8 @@ TEST_F(Scan, ProgressIsThinnedToAboutOneReportPerStep) {
     TStoreBuilder store(false);
     store.AddZeros(35000);
     auto run = RunScan(Setup(store));
-    std::vector<std::uint32_t> expected;
-    for (std::uint32_t p = 4; p < 35000 - 16; p += 1000) expected.push_back(p);
+    std::vector<std::uint64_t> expected;
+    for (std::uint64_t p = 4; p < 35000 - 16; p += 1000) expected.push_back(p);
     EXPECT_EQ(run.Progress, expected);
     EXPECT_EQ(run.Progress.size(), 35u);
 }
@@ -51,7 +51,7 @@ TEST_F(Scan, SmallFilesReportEveryPositionAboveZero) {
     store.AddZeros(30);  // fewer bytes than progress steps: the step is 0
     auto run = RunScan(Setup(store));
     // The last examined position (16, at or past the limit of 14) reports too.
-    EXPECT_EQ(run.Progress, (std::vector<std::uint32_t>{4, 8, 12, 16}));
+    EXPECT_EQ(run.Progress, (std::vector<std::uint64_t>{4, 8, 12, 16}));
 }
 
 TEST_F(Scan, MissingStoreEndsWithAFailureTextAndOneDone) {
@@ -60,7 +60,7 @@ TEST_F(Scan, MissingStoreEndsWithAFailureTextAndOneDone) {
     setup.Output = dir_ / "out";
     auto run = RunScan(setup);
     EXPECT_EQ(run.DoneCount, 1);
-    EXPECT_NE(run.Failure.find("missing.dbx"), std::string::npos) << run.Failure;
+    EXPECT_NE(run.Outcome.FailureText.find("missing.dbx"), std::string::npos) << run.Outcome.FailureText;
     EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "out"));
 }
 
@@ -71,7 +71,7 @@ TEST_F(Scan, StoreLockedByAnotherScanIsNotRead) {
     platform::TUnsharedReadFile held(setup.Source);
     auto run = RunScan(setup);
     EXPECT_TRUE(run.Found.empty());
-    EXPECT_NE(run.Failure.find("in use"), std::string::npos) << run.Failure;
+    EXPECT_NE(run.Outcome.FailureText.find("in use"), std::string::npos) << run.Outcome.FailureText;
 }
 
 TEST_F(Scan, BufferTooSmallForABlockFailsCheck396) {
@@ -81,7 +81,7 @@ TEST_F(Scan, BufferTooSmallForABlockFailsCheck396) {
     setup.BufferSize = 512;
     auto run = RunScan(setup);
     EXPECT_TRUE(run.Found.empty());
-    EXPECT_NE(run.Failure.find("check 396"), std::string::npos) << run.Failure;
+    EXPECT_NE(run.Outcome.FailureText.find("check 396"), std::string::npos) << run.Outcome.FailureText;
 }
 
 TEST_F(Scan, ChainsThatCannotBeWrittenAreCountedWithTheFirstReason) {
@@ -93,35 +93,60 @@ TEST_F(Scan, ChainsThatCannotBeWrittenAreCountedWithTheFirstReason) {
     setup.Output = dir_ / "file/out";
     auto run = RunScan(setup);
     EXPECT_TRUE(run.Found.empty());
-    EXPECT_EQ(run.Unwritten, 2u);
-    EXPECT_NE(run.FirstUnwrittenReason.find("Cannot create the folder"), std::string::npos)
-        << run.FirstUnwrittenReason;
-    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(run.Outcome.Unwritten, 2u);
+    EXPECT_NE(run.Outcome.FirstUnwrittenReason.find("Cannot create the folder"), std::string::npos)
+        << run.Outcome.FirstUnwrittenReason;
+    EXPECT_EQ(run.Outcome.FailureText, "");
 }
 
-TEST_F(Scan, StoresOf4GiBOrMoreAreRefusedBeforeScanning) {
-    const std::string path = dir_ / "huge.dbx";
+// A disk image past 4 GiB: Shallow mode, whose self offsets are 32-bit,
+// refuses it before scanning; Bottom mode reads it whole and names every
+// message by its offset in sixteen digits, below 4 GiB as well as past it.
+TEST_F(Scan, DiskImagesPast4GiBAreReadInBottomModeAndNamedBySixteenDigits) {
+    const std::string path = dir_ / "image.dbx";
+    constexpr std::uint64_t kPast4GiB = 0x100000003;
+    TStoreBuilder low(false);
+    low.AddZeros(0x1000);
+    const std::uint32_t lowStart = low.AddMessage("From: a@b\r\n\r\nbelow");
+    TStoreBuilder high(true);
+    const std::uint32_t highStart = high.AddMessage(tools::MakeMailText(7, 1500));
+    high.AddZeros(600);
     {
         std::ofstream out(path, std::ios::binary);
+        out.write(low.Str().data(), static_cast<std::streamsize>(low.Str().size()));
     }
-    if (::truncate(path.c_str(), 0x100000000LL) != 0) GTEST_SKIP() << "no sparse files here";
+    if (::truncate(path.c_str(), static_cast<off_t>(kPast4GiB)) != 0) GTEST_SKIP() << "no sparse files here";
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::app);
+        out.write(high.Str().data(), static_cast<std::streamsize>(high.Str().size()));
+    }
     TScanSetup setup;
     setup.Source = path;
     setup.Output = dir_ / "out";
-    auto run = RunScan(setup);
-    EXPECT_NE(run.Failure.find("4 GiB"), std::string::npos) << run.Failure;
-    EXPECT_TRUE(run.Progress.empty());
+    setup.BufferSize = 5000 * 1024;
+    auto shallow = RunScan(setup);
+    EXPECT_NE(shallow.Outcome.FailureText.find("4 GiB"), std::string::npos) << shallow.Outcome.FailureText;
+    EXPECT_NE(shallow.Outcome.FailureText.find("Bottom mode"), std::string::npos) << shallow.Outcome.FailureText;
+    EXPECT_TRUE(shallow.Progress.empty());
+
+    setup.Mode = TScanMode::Bottom;
+    auto bottom = RunScan(setup);
+    EXPECT_EQ(bottom.Outcome.FailureText, "");
+    EXPECT_TRUE(bottom.Outcome.ReachedEnd);
+    EXPECT_EQ(bottom.Found, (std::vector<std::uint64_t>{lowStart, kPast4GiB + highStart}));
+    EXPECT_EQ(ListFiles(dir_.Path() / "out"),
+              (std::vector<std::string>{"0000000000001000.eml", "0000000100002AD7.eml"}));
 }
 
 TEST_F(Scan, StopRequestTakesEffectAfterTheChainBeingCarved) {
     TStoreBuilder store(true);
     for (int i = 0; i < 5; ++i) store.AddMessage(tools::MakeMailText(i, 900));
     auto setup = Setup(store);
-    setup.OnFoundHook = [](TDBXScanThread& scan, std::uint32_t) { scan.RequestStop(); };
+    setup.OnFoundHook = [](TDBXScanThread& scan, std::uint64_t) { scan.RequestStop(); };
     auto run = RunScan(setup);
-    EXPECT_EQ(run.Found, std::vector<std::uint32_t>{0x2AD4});
+    EXPECT_EQ(run.Found, std::vector<std::uint64_t>{0x2AD4});
     EXPECT_EQ(ListFiles(dir_.Path() / "out"), std::vector<std::string>{"00002AD4.eml"});
-    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(run.Outcome.FailureText, "");
 }
 
 TEST_F(Scan, FailingFoundReceiverCostsOnlyItsOwnNotification) {
@@ -129,11 +154,11 @@ TEST_F(Scan, FailingFoundReceiverCostsOnlyItsOwnNotification) {
     store.AddMessage("From: a@b\r\n\r\none");
     store.AddMessage("From: a@b\r\n\r\ntwo");
     auto setup = Setup(store);
-    setup.OnFoundHook = [](TDBXScanThread&, std::uint32_t address) {
+    setup.OnFoundHook = [](TDBXScanThread&, std::uint64_t address) {
         if (address == 0x2AD4) throw std::runtime_error("receiver failed");
     };
     auto run = RunScan(setup);
-    EXPECT_EQ(run.Found, std::vector<std::uint32_t>{0x2AD4 + 528});
+    EXPECT_EQ(run.Found, std::vector<std::uint64_t>{0x2AD4 + 528});
     EXPECT_EQ(ListFiles(dir_.Path() / "out").size(), 2u);
 }
 
@@ -147,7 +172,7 @@ protected:
         pastLast_ = store.End();
         store.AddZeros(20000);
         setup_ = Setup(store);
-        setup_.OnProgressHook = [this](TDBXScanThread&, std::uint32_t p) {
+        setup_.OnProgressHook = [this](TDBXScanThread&, std::uint64_t p) {
             if (p > pastLast_) searchPassedLast_ = true;
         };
     }
@@ -157,26 +182,27 @@ protected:
         for (int i = 0; i < 10000 && !searchPassedLast_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return searchPassedLast_;
     }
-    std::vector<std::uint32_t> starts_;
-    std::uint32_t pastLast_ = 0;
+    std::vector<std::uint64_t> starts_;
+    std::uint64_t pastLast_ = 0;
     std::atomic<bool> searchPassedLast_{false};
     TScanSetup setup_;
 };
 
 TEST_F(ScanWhileWriting, TheSearchGoesOnWhileAMessageIsBeingWritten) {
     bool overlapped = false;
-    setup_.OnFoundHook = [&](TDBXScanThread&, std::uint32_t address) {
+    setup_.OnFoundHook = [&](TDBXScanThread&, std::uint64_t address) {
         if (address == starts_[0]) overlapped = AwaitSearchPastLastChain();
     };
     auto run = RunScan(setup_);
     EXPECT_TRUE(overlapped);
     EXPECT_EQ(run.Found, starts_) << "finds are reported in the order of the store";
     EXPECT_EQ(ListFiles(dir_.Path() / "out").size(), 5u);
+    EXPECT_TRUE(run.Outcome.ReachedEnd);
 }
 
 TEST_F(ScanWhileWriting, AStopFromElsewhereDropsTheMessagesQueuedBehind) {
     bool queued = false;
-    setup_.OnFoundHook = [&](TDBXScanThread& scan, std::uint32_t address) {
+    setup_.OnFoundHook = [&](TDBXScanThread& scan, std::uint64_t address) {
         if (address != starts_[0]) return;
         queued = AwaitSearchPastLastChain();
         std::thread window([&scan] { scan.RequestStop(); });
@@ -184,26 +210,49 @@ TEST_F(ScanWhileWriting, AStopFromElsewhereDropsTheMessagesQueuedBehind) {
     };
     auto run = RunScan(setup_);
     EXPECT_TRUE(queued);
-    EXPECT_EQ(run.Found, std::vector<std::uint32_t>{starts_[0]});
+    EXPECT_EQ(run.Found, std::vector<std::uint64_t>{starts_[0]});
     EXPECT_EQ(ListFiles(dir_.Path() / "out"), std::vector<std::string>{TDBXScanThread::MessageFileName(starts_[0])});
-    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(run.Outcome.FailureText, "");
+    EXPECT_FALSE(run.Outcome.ReachedEnd) << "messages were dropped";
+}
+
+// A stop that comes once the search has reached the end, while the last
+// message is being written, costs nothing: the scan still reached the end.
+TEST_F(ScanWhileWriting, AStopAfterTheSearchHasEndedLosesNothing) {
+    const std::uint64_t limit = pastLast_ + 20000 - 16;
+    std::atomic<bool> searchEnded{false};
+    setup_.ProgressSteps = 1000000;  // a report at every position
+    setup_.OnProgressHook = [&](TDBXScanThread&, std::uint64_t p) {
+        if (p >= limit) searchEnded = true;
+    };
+    setup_.OnFoundHook = [&](TDBXScanThread& scan, std::uint64_t address) {
+        if (address != starts_.back()) return;
+        for (int i = 0; i < 10000 && !searchEnded; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::thread window([&scan] { scan.RequestStop(); });
+        window.join();
+    };
+    auto run = RunScan(setup_);
+    EXPECT_TRUE(searchEnded);
+    EXPECT_EQ(run.Found, starts_);
+    EXPECT_TRUE(run.Outcome.ReachedEnd);
 }
 
 TEST_F(ScanWhileWriting, AStopFromAProgressReceiverStillWritesWhatWasCarved) {
-    setup_.OnProgressHook = [this](TDBXScanThread& scan, std::uint32_t p) {
+    setup_.OnProgressHook = [this](TDBXScanThread& scan, std::uint64_t p) {
         if (p > pastLast_ && !searchPassedLast_) {
             scan.RequestStop();
             searchPassedLast_ = true;
         }
     };
     bool queued = false;
-    setup_.OnFoundHook = [&](TDBXScanThread&, std::uint32_t address) {
+    setup_.OnFoundHook = [&](TDBXScanThread&, std::uint64_t address) {
         if (address == starts_[0]) queued = AwaitSearchPastLastChain();
     };
     auto run = RunScan(setup_);
     EXPECT_TRUE(queued);
     EXPECT_EQ(run.Found, starts_);
     EXPECT_EQ(ListFiles(dir_.Path() / "out").size(), 5u);
+    EXPECT_FALSE(run.Outcome.ReachedEnd) << "the search stopped before the end";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/DbxScan.h"
+#include "engine/MessageFileName.h"
 #include "platform/Dispatcher.h"
 
 namespace tervaline::engine {
@@ -53,20 +54,53 @@ TEST(ScanSetUp, TrashNameDefaultsAndLosesOneTrailingSeparator) {
     }
 }
 
-TEST(ScanSetUp, ModesAboveOneMeanBottom) {
+// The numbers callers pass, and what each mode then does: the table of
+// modes the window and the command line choose from.
+TEST(ScanSetUp, ModeNumbersAndTheRulesTheyStandFor) {
+    struct Case {
+        int given;
+        TScanMode mode;
+        std::uint32_t step;
+        bool selfTest;
+        bool positionCheck;
+        bool below4GiB;
+    };
+    const Case cases[] = {
+        {0, TScanMode::Shallow, 4, true, true, true},   {2, TScanMode::Bottom, 1, false, false, false},
+        {1, TScanMode::Grid, 4, false, false, false},   {-1, TScanMode::Bottom, 1, false, false, false},
+        {-5, TScanMode::Bottom, 1, false, false, false}, {100, TScanMode::Bottom, 1, false, false, false},
+    };
     platform::TQueueDispatcher dispatcher;
     TDBXScanThread scan(dispatcher);
-    const std::pair<int, int> cases[] = {{2, -1}, {0, 0}, {1, 1}, {-5, -5}, {100, -1}};
-    for (auto [given, stored] : cases) {
-        scan.SetScanMode(given);
-        EXPECT_EQ(scan.ScanMode(), stored) << given;
+    for (const Case& c : cases) {
+        scan.SetScanMode(c.given);
+        EXPECT_EQ(scan.ScanMode(), c.mode) << c.given;
+        const TScanRules rules = ScanRulesFor(scan.ScanMode());
+        EXPECT_EQ(rules.Step, c.step) << c.given;
+        EXPECT_EQ(rules.SelfOffsetTest, c.selfTest) << c.given;
+        EXPECT_EQ(rules.PositionCheck, c.positionCheck) << c.given;
+        EXPECT_EQ(rules.Below4GiBOnly, c.below4GiB) << c.given;
     }
 }
 
-TEST(ScanSetUp, MessageFileNamesAreEightUppercaseHexDigits) {
+// Eight digits below 4 GiB; sixteen for every chain of a larger file, so
+// that names sort by offset there too.
+TEST(ScanSetUp, MessageFileNamesAreUppercaseHexDigitsAsWideAsTheStoreNeeds) {
+    struct Case {
+        std::uint64_t offset;
+        std::uint64_t storeSize;
+        const char* name;
+    };
+    const Case cases[] = {
+        {0x2AD4, 0, "00002AD4.eml"},
+        {0xFFFFFFFF, 0, "FFFFFFFF.eml"},
+        {0xabcdef, 0xFFFFFFFF, "00ABCDEF.eml"},
+        {0x2AD4, 0x100000000, "0000000000002AD4.eml"},
+        {0x140000003, 0x200000000, "0000000140000003.eml"},
+        {0x100000000, 0, "0000000100000000.eml"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MessageFileName(c.offset, c.storeSize), c.name) << c.offset;
     EXPECT_EQ(TDBXScanThread::MessageFileName(0x2AD4), "00002AD4.eml");
-    EXPECT_EQ(TDBXScanThread::MessageFileName(0xFFFFFFFF), "FFFFFFFF.eml");
-    EXPECT_EQ(TDBXScanThread::MessageFileName(0xabcdef), "00ABCDEF.eml");
 }
 
 }  // namespace

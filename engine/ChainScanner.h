@@ -1,0 +1,58 @@
+// TChainScanner: finds the chains of message blocks in a store and carves
+// them, over a file window and the rules of a scan mode. It has no thread
+// and writes nothing: each carved message is handed back to the caller,
+// which is what a scan, the tests, the benchmark and the fuzzer drive.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/CarvedMessage.h"
+#include "engine/ScanMode.h"
+
+namespace tervaline::engine {
+
+class TFileWindow;
+class TProgressMeter;
+class TScanStop;
+struct TBlockHeader;
+
+class TChainScanner {
+public:
+    // Every argument must outlive the scanner.
+    TChainScanner(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress, const TScanStop& stop);
+
+    // Tests the store signature and leaves the cursor where the search
+    // begins: behind the store header when it is there, else at 0. The
+    // window must hold at least 8 bytes (check 174).
+    void CheckFileHeader();
+
+    // Moves the cursor to the next candidate chain start and returns the
+    // position that revealed it (never 0), or returns 0 at the end of the
+    // file or once a stop has been requested.
+    std::uint64_t FindChain();
+    // The same search one position at a time; FindChain matches it in every
+    // result, window refill and progress report.
+    std::uint64_t FindChainReference();
+
+    // Reassembles the chain whose first block header stands at the cursor,
+    // reading each block by its offset, and leaves the cursor behind what
+    // it consumed (eight bytes past a block that broke the rules).
+    TCarvedMessage CarveChain();
+
+    // Whether the last search ended at the end of the file, not on a stop.
+    bool ReachedEnd() const { return reachedEnd_; }
+
+private:
+    bool Accepts(const TBlockHeader& h, std::uint64_t at) const;
+    std::int64_t SearchLimit() const;
+    bool SearchStep(std::int64_t limit, std::uint64_t& result);
+    std::uint32_t QuietRunLength(std::int64_t limit) const;
+
+    TFileWindow& window_;
+    const TScanRules rules_;
+    TProgressMeter& progress_;
+    const TScanStop& stop_;
+    bool reachedEnd_ = false;
+};
+
+}  // namespace tervaline::engine

@@ -1,0 +1,17 @@
+// TFoundMessage: what a scan knows of a message it has just written, for
+// the receivers of its find notification.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tervaline::engine {
+
+struct TFoundMessage {
+    std::uint64_t Address = 0;  // file offset of the chain's first block header
+    std::uint64_t Size = 0;     // bytes written
+    bool InTrash = false;
+    std::string Path;
+};
+
+}  // namespace tervaline::engine
