@@ -61,9 +61,10 @@ int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std:
         dispatcher.Post([&bar, out, found, wideOffsets] {
             bar.Clear();
             const bool wide = wideOffsets || found.Address >= (1ull << 32);
-            std::fprintf(out, wide ? "0x%016" PRIX64 " %10" PRIu64 " bytes  %-6s  %s\n"
-                                   : "0x%08" PRIX64 " %10" PRIu64 " bytes  %-6s  %s\n",
-                         found.Address, found.Size, found.InTrash ? "trash" : "output", found.Path.c_str());
+            std::fprintf(out, wide ? "0x%016" PRIX64 " %10" PRIu64 " bytes  %-7s  %s\n"
+                                   : "0x%08" PRIX64 " %10" PRIu64 " bytes  %-7s  %s\n",
+                         found.Address, found.Size,
+                         found.InTrash ? "trash" : found.Deleted ? "deleted" : "output", found.Path.c_str());
             std::fflush(out);
         });
     };

@@ -30,8 +30,11 @@ std::string UsageText() {
            "\n"
            "options:\n"
            "  --trash NAME     name of the trash subfolder (default: trash)\n"
-           "  --mode MODE      shallow (default) or bottom; bottom examines every byte\n"
-           "                   and finds blocks that no longer stand where recorded\n"
+           "  --mode MODE      shallow (default), bottom or deep; bottom examines every\n"
+           "                   byte and finds blocks that no longer stand where\n"
+           "                   recorded; deep also follows each block's pointer to\n"
+           "                   the next, wherever it lies, and undeletes messages\n"
+           "                   (into a deleted subfolder of OUTPUT)\n"
            "  --buffer KB      read buffer: 1, 5, 10 (default), 50, 100, 500, 1000, 5000\n"
            "  --quiet          print only the count and failures\n"
            "  --help           show this text\n"
@@ -73,8 +76,10 @@ TScanOptions ParseScanOptions(const std::vector<std::string>& args) {
                 options.Mode = engine::TScanMode::Shallow;
             } else if (mode == "bottom") {
                 options.Mode = engine::TScanMode::Bottom;
+            } else if (mode == "deep") {
+                options.Mode = engine::TScanMode::Deep;
             } else {
-                throw EUsage("--mode takes shallow or bottom, not \"" + mode + "\"");
+                throw EUsage("--mode takes shallow, bottom or deep, not \"" + mode + "\"");
             }
         } else if (arg == "--buffer") {
             options.BufferKB = ParseBufferKB(valueOf(i));

@@ -12,6 +12,11 @@ struct TCarvedMessage {
     std::string Text;
     // Why the text could not be kept, when it could not; Text is then empty.
     std::string Unwritten;
+    // Read from the blocks of a deleted message.
+    bool Deleted = false;
+    // Does not begin like a message: the tail of one whose first blocks
+    // are gone, or not a message at all. Only Deep mode tells.
+    bool Fragment = false;
 
     // A chain with neither text nor a reason (an empty first block) has
     // nothing to write and nothing to report.

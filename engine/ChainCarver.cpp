@@ -5,7 +5,6 @@
 #include <new>
 #include <string>
 
-#include "engine/AssertionFailed.h"
 #include "engine/BlockLayout.h"
 #include "engine/ChainScanner.h"
 #include "engine/FileWindow.h"
@@ -15,12 +14,9 @@
 namespace tervaline::engine {
 
 void TChainScanner::CheckFileHeader() {
-    if (window_.BufferSize() < 8) throw EAssertionFailed(174);
-    window_.Load(0);
-    std::uint8_t signature[8];
-    window_.Peek(signature, sizeof signature);
-    if (ReadLE32(signature) == kSignatureWord1 && ReadLE32(signature + 4) == kSignatureWord2) {
-        window_.Skip(kStoreHeaderSize);
+    const std::uint64_t start = ScanStart(window_);
+    if (start > 0) {
+        window_.Skip(start);
     } else {
         window_.Load(0);
     }

@@ -1,12 +1,14 @@
-// TChainScanner: finds the chains of message blocks in a store and carves
-// them, over a file window and the rules of a scan mode. It has no thread
-// and writes nothing: each carved message is handed back to the caller,
-// which is what a scan, the tests, the benchmark and the fuzzer drive.
+// TChainScanner: finds the chains of contiguous message blocks in a store
+// and carves them, over a file window and the rules of a scan mode. It has
+// no thread and writes nothing: each carved message is handed back to the
+// caller, which is what a scan, the tests, the benchmark and the fuzzer
+// drive.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/CarvedMessage.h"
+#include "engine/ChainSource.h"
 #include "engine/ScanMode.h"
 
 namespace tervaline::engine {
@@ -16,15 +18,14 @@ class TProgressMeter;
 class TScanStop;
 struct TBlockHeader;
 
-class TChainScanner {
+class TChainScanner : public TChainSource {
 public:
     // Every argument must outlive the scanner.
     TChainScanner(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress, const TScanStop& stop);
 
-    // Tests the store signature and leaves the cursor where the search
-    // begins: behind the store header when it is there, else at 0. The
-    // window must hold at least 8 bytes (check 174).
-    void CheckFileHeader();
+    // Leaves the cursor where the search begins.
+    void CheckFileHeader() override;
+    bool NextChain() override { return FindChain() != 0; }
 
     // Moves the cursor to the next candidate chain start and returns the
     // position that revealed it (never 0), or returns 0 at the end of the
@@ -37,10 +38,9 @@ public:
     // Reassembles the chain whose first block header stands at the cursor,
     // reading each block by its offset, and leaves the cursor behind what
     // it consumed (eight bytes past a block that broke the rules).
-    TCarvedMessage CarveChain();
+    TCarvedMessage CarveChain() override;
 
-    // Whether the last search ended at the end of the file, not on a stop.
-    bool ReachedEnd() const { return reachedEnd_; }
+    bool ReachedEnd() const override { return reachedEnd_; }
 
 private:
     bool Accepts(const TBlockHeader& h, std::uint64_t at) const;

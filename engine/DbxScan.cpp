@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "engine/ChainScanner.h"
+#include "engine/ChainSource.h"
 #include "engine/FileWindow.h"
 #include "engine/MessageFileName.h"
 #include "engine/MessageOutput.h"
@@ -109,8 +109,8 @@ void TDBXScanThread::ScanFile() {
         TProgressMeter progress(size, ProgressSteps, [this](std::uint64_t position) {
             if (OnProgress) OnProgress(*this, position);
         });
-        TChainScanner scanner(window, rules, progress, stop_);
-        scanner.CheckFileHeader();
+        const std::unique_ptr<TChainSource> chains = MakeChainSource(window, rules, progress, stop_);
+        chains->CheckFileHeader();
 
         output_ = std::make_unique<TMessageOutput>(
             TMessageOutput::TPlaces{outputDir_, trashDir_, syntax_, size},
@@ -128,16 +128,16 @@ void TDBXScanThread::ScanFile() {
                 return !stop_.WritingStopped();
             },
             kMaxQueuedMessageBytes);
-        std::uint64_t found = 0;
+        bool found = false;
         do {
-            found = scanner.FindChain();
-            if (found > 0) {
-                TCarvedMessage carved = scanner.CarveChain();
+            found = chains->NextChain();
+            if (found) {
+                TCarvedMessage carved = chains->CarveChain();
                 if (!carved.Empty()) writer.Submit(std::move(carved));
             }
-        } while (!stop_.SearchStopped() && found != 0);
+        } while (!stop_.SearchStopped() && found);
         writer.Finish();
-        reachedEnd_ = scanner.ReachedEnd() && writer.Dropped() == 0;
+        reachedEnd_ = chains->ReachedEnd() && writer.Dropped() == 0;
     } catch (const std::bad_alloc&) {
         failureText_ = "Not enough memory for the read buffer or a message";
     } catch (const std::exception& e) {

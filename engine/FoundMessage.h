@@ -11,6 +11,7 @@ struct TFoundMessage {
     std::uint64_t Address = 0;  // file offset of the chain's first block header
     std::uint64_t Size = 0;     // bytes written
     bool InTrash = false;
+    bool Deleted = false;  // in the folder of deleted messages
     std::string Path;
 };
 

@@ -22,41 +22,51 @@ bool TMessageOutput::MailTest(const std::string& text) {
 }
 
 void TMessageOutput::Take(const TCarvedMessage& carved) {
-    if (carved.Unwritten.empty()) {
-        Write(carved.Start, carved.Text);
-    } else {
+    if (!carved.Unwritten.empty()) {
         NoteUnwritten(carved.Unwritten);
+        return;
     }
+    // A fragment goes to the trash whatever it holds: an address in its
+    // body does not make it a message.
+    TPlace place = TPlace::Trash;
+    if (!carved.Fragment && isMail_(carved.Text)) place = carved.Deleted ? TPlace::Deleted : TPlace::Output;
+    Write(carved.Start, carved.Text, place);
 }
 
-void TMessageOutput::Write(std::uint64_t start, const std::string& text) {
+std::string TMessageOutput::FolderOf(TPlace place) {
+    const char delimiter = platform::PathDelimiter(places_.Syntax);
+    switch (place) {
+        case TPlace::Output:
+            return places_.OutputDir;
+        case TPlace::Deleted:
+            return places_.OutputDir + delimiter + kDeletedFolder;
+        case TPlace::Trash:
+            break;
+    }
+    // An empty trash name becomes "trash" for the rest of the scan.
+    if (places_.TrashDir.empty()) places_.TrashDir = "trash";
+    return places_.OutputDir + delimiter + places_.TrashDir;
+}
+
+bool TMessageOutput::LookUp(const std::string& folder, TPlace place) {
+    std::string& known = knownFolders_[static_cast<std::size_t>(place)];
+    if (known == folder) return false;
+    if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+    known = folder;
+    return true;
+}
+
+void TMessageOutput::Write(std::uint64_t start, const std::string& text, TPlace place) {
     const char delimiter = platform::PathDelimiter(places_.Syntax);
     const std::string name = MessageFileName(start, places_.StoreSize);
-    const std::string& outputDir = places_.OutputDir;
     std::string path;
-    std::string trash;
-    bool inTrash = false;
     try {
-        const bool outputLookedUp = knownOutputDir_ != outputDir;
-        if (outputLookedUp) {
-            if (!platform::DirectoryExists(outputDir)) platform::ForceDirectories(outputDir);
-            knownOutputDir_ = outputDir;
-        }
-        bool trashLookedUp = true;
-        if (isMail_(text)) {
-            path = outputDir + delimiter + name;
-        } else {
-            // An empty trash name becomes "trash" for the rest of the scan.
-            if (places_.TrashDir.empty()) places_.TrashDir = "trash";
-            trash = outputDir + delimiter + places_.TrashDir;
-            trashLookedUp = knownTrashDir_ != trash;
-            if (trashLookedUp) {
-                if (!platform::DirectoryExists(trash)) platform::ForceDirectories(trash);
-                knownTrashDir_ = trash;
-            }
-            path = trash + delimiter + name;
-            inTrash = true;
-        }
+        // The output folder is made even when every message goes elsewhere.
+        const std::string output = FolderOf(TPlace::Output);
+        const bool outputLookedUp = LookUp(output, TPlace::Output);
+        const std::string folder = FolderOf(place);
+        const bool folderLookedUp = place == TPlace::Output || LookUp(folder, place);
+        path = folder + delimiter + name;
         try {
             platform::WriteWholeFile(path, text);
         } catch (...) {
@@ -64,12 +74,12 @@ void TMessageOutput::Write(std::uint64_t start, const std::string& text) {
             // the message written once more, just as a fresh look-up would
             // have done before the first attempt; any other failure stands.
             bool remade = false;
-            if (!outputLookedUp && !platform::DirectoryExists(outputDir)) {
-                platform::ForceDirectories(outputDir);
+            if (!outputLookedUp && !platform::DirectoryExists(output)) {
+                platform::ForceDirectories(output);
                 remade = true;
             }
-            if (!trashLookedUp && !platform::DirectoryExists(trash)) {
-                platform::ForceDirectories(trash);
+            if (!folderLookedUp && !platform::DirectoryExists(folder)) {
+                platform::ForceDirectories(folder);
                 remade = true;
             }
             if (!remade) throw;
@@ -83,7 +93,7 @@ void TMessageOutput::Write(std::uint64_t start, const std::string& text) {
         return;
     }
     ++written_;
-    lastFound_ = TFoundMessage{start, text.size(), inTrash, path};
+    lastFound_ = TFoundMessage{start, text.size(), place == TPlace::Trash, place == TPlace::Deleted, path};
     try {
         if (found_) found_(lastFound_);
     } catch (...) {

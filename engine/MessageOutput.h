@@ -1,5 +1,6 @@
 // TMessageOutput: where each carved message goes and what became of it.
-// It decides output folder or trash by the mail test, makes the folders
+// It decides output folder, trash or the folder of deleted messages by the
+// mail test and what the carver found out about the chain, makes the folders
 // (looking each up once per scan), writes the file, raises the find, and
 // counts what was written and what could not be. During a scan it belongs
 // to the thread that writes the messages.
@@ -56,8 +57,16 @@ public:
     // Valid inside Found, on the thread that raises it.
     const TFoundMessage& LastFound() const { return lastFound_; }
 
+    // The subfolder of the output folder that receives deleted messages.
+    static constexpr const char* kDeletedFolder = "deleted";
+
 private:
-    void Write(std::uint64_t start, const std::string& text);
+    enum class TPlace { Output, Trash, Deleted };
+
+    std::string FolderOf(TPlace place);
+    // Makes Folder unless this scan has already seen it; true when it looked.
+    bool LookUp(const std::string& folder, TPlace place);
+    void Write(std::uint64_t start, const std::string& text, TPlace place);
     void NoteUnwritten(const std::string& reason);
 
     TPlaces places_;
@@ -70,10 +79,9 @@ private:
     std::uint64_t unwritten_ = 0;
     std::string firstUnwrittenReason_;
     TFoundMessage lastFound_;
-    // Folders this scan has already found or made, so that each message
-    // need not look them up again.
-    std::string knownOutputDir_;
-    std::string knownTrashDir_;
+    // Folders this scan has already found or made, by place, so that each
+    // message need not look them up again.
+    std::string knownFolders_[3];
 };
 
 }  // namespace tervaline::engine

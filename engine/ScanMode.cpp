@@ -12,6 +12,8 @@ TScanRules ScanRulesFor(TScanMode mode) {
             return {4, true, true, TWordSearch::SelfOrSizeOnGrid, TChainFollow::Contiguous, true};
         case TScanMode::Grid:
             return {4, false, false, TWordSearch::SizeOnGrid, TChainFollow::Contiguous, false};
+        case TScanMode::Deep:
+            return {1, false, false, TWordSearch::SizeAtAnyByte, TChainFollow::NextPointer, false};
         case TScanMode::Bottom:
             break;
     }
@@ -22,6 +24,7 @@ const char* ScanModeName(TScanMode mode) {
     switch (mode) {
         case TScanMode::Shallow: return "shallow";
         case TScanMode::Grid: return "grid";
+        case TScanMode::Deep: return "deep";
         case TScanMode::Bottom: break;
     }
     return "bottom";

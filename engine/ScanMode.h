@@ -13,6 +13,7 @@ enum class TScanMode {
     Shallow,  // headers that record their own position, on a 4-byte grid
     Bottom,   // any block header at any byte
     Grid,     // any block header on the 4-byte grid (no window offers it)
+    Deep,     // every header indexed, chains followed by their Next pointers
 };
 
 // Which bulk search finds the next position worth a single step.
@@ -24,9 +25,13 @@ enum class TWordSearch {
 
 // How the carver gets from one block of a chain to the next.
 enum class TChainFollow {
-    Contiguous,  // the next block stands directly behind, and Next agrees
+    Contiguous,   // the next block stands directly behind, and Next agrees
+    NextPointer,  // wherever Next leads, live and deleted chains alike
 };
 
+// What the search and the carver do in a mode. Step, SelfOffsetTest,
+// PositionCheck and Search are the contiguous search's; following Next
+// pointers indexes every header at any byte instead.
 struct TScanRules {
     std::uint32_t Step;        // bytes between the positions the search examines
     bool SelfOffsetTest;       // a word equal to its own position starts a candidate
@@ -38,8 +43,8 @@ struct TScanRules {
 
 TScanRules ScanRulesFor(TScanMode mode);
 
-// The mode's word on the command line and in messages: "shallow", "bottom"
-// or "grid".
+// The mode's word on the command line and in messages: "shallow",
+// "bottom", "grid" or "deep".
 const char* ScanModeName(TScanMode mode);
 std::ostream& operator<<(std::ostream& out, TScanMode mode);
 

@@ -27,22 +27,53 @@ TStoreBuilder::TStoreBuilder(bool signedStore) {
 }
 
 std::vector<TBlockSpec> TStoreBuilder::ChainBlocks(std::uint32_t start, std::string_view text) {
+    const std::size_t count = text.empty() ? 1 : (text.size() + 511) / 512;
+    std::vector<std::uint32_t> selves;
+    for (std::size_t k = 0; k < count; ++k) selves.push_back(start + static_cast<std::uint32_t>(k) * kBlockSize);
+    return ChainBlocksAt(selves, text);
+}
+
+std::vector<TBlockSpec> TStoreBuilder::ChainBlocksAt(const std::vector<std::uint32_t>& selves,
+                                                     std::string_view text) {
+    const std::size_t count = text.empty() ? 1 : (text.size() + 511) / 512;
+    if (selves.size() != count) throw std::invalid_argument("one position per block is needed");
     std::vector<TBlockSpec> blocks;
-    std::uint32_t self = start;
-    std::size_t at = 0;
-    do {
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t at = k * 512;
         const std::size_t len = std::min<std::size_t>(512, text.size() - at);
-        const bool last = at + len >= text.size();
         TBlockSpec b;
-        b.Self = self;
+        b.Self = selves[k];
         b.Len = static_cast<std::uint32_t>(len);
-        b.Next = last ? 0 : self + kBlockSize;
+        b.Next = k + 1 < count ? selves[k + 1] : 0;
         b.Data = std::string(text.substr(at, len));
         blocks.push_back(std::move(b));
-        at += len;
-        self += kBlockSize;
-    } while (at < text.size());
+    }
     return blocks;
+}
+
+void TStoreBuilder::MarkDeleted(std::vector<TBlockSpec>& blocks) {
+    std::uint32_t previous = 0;
+    for (TBlockSpec& b : blocks) {
+        b.Size = 0x1FC;
+        b.Len = 0x210;
+        if (b.Data.size() < 4) b.Data.resize(4, '\0');
+        for (int i = 0; i < 4; ++i) b.Data[i] = static_cast<char>(previous >> (8 * i));
+        previous = b.Self;
+    }
+}
+
+std::string TStoreBuilder::UndeletedText(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size() || at == 0; at += 512) {
+        std::string block(text.substr(at, 512));
+        block.resize(512, '\0');
+        block.replace(0, 4, "----");
+        out += block;
+        if (text.empty()) break;
+    }
+    const std::size_t end = out.find_last_not_of('\0');
+    out.resize(end == std::string::npos ? 0 : end + 1);
+    return out;
 }
 
 std::uint32_t TStoreBuilder::AddMessage(std::string_view text) {

@@ -35,6 +35,21 @@ public:
     // in a full last block with Next 0, as a real store writes it.
     static std::vector<TBlockSpec> ChainBlocks(std::uint32_t start, std::string_view text);
 
+    // The blocks of a chain holding Text whose k-th block stands at
+    // Selves[k], each linked to the next wherever it lies, as a store that
+    // was grown and compacted keeps some messages. Selves must name one
+    // position per block the text needs.
+    static std::vector<TBlockSpec> ChainBlocksAt(const std::vector<std::uint32_t>& selves, std::string_view text);
+
+    // Blocks as the mail program leaves them when it deletes their message:
+    // the size and length words become 0x1FC and 0x210, and the first data
+    // word holds the previous block's offset (0 in the first block).
+    static void MarkDeleted(std::vector<TBlockSpec>& blocks);
+    // The text an undelete gets back from a deleted message that held Text:
+    // the first four bytes of each block lost (shown as "-"), and the
+    // zeros the last block ends in dropped.
+    static std::string UndeletedText(std::string_view text);
+
     // Appends a healthy chain holding Text; returns its start offset.
     std::uint32_t AddMessage(std::string_view text);
 

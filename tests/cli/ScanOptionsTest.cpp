@@ -21,6 +21,7 @@ TEST(ScanOptions, DefaultsAndEveryOption) {
     EXPECT_TRUE(o.Quiet);
     EXPECT_EQ(o.Output, "out");
 
+    EXPECT_EQ(ParseScanOptions({"--mode", "deep", "x"}).Mode, engine::TScanMode::Deep);
     EXPECT_EQ(ParseScanOptions({"--", "-odd.dbx"}).Store, "-odd.dbx");
     EXPECT_EQ(ParseScanOptions({"--help"}).Action, TAction::Help);
     EXPECT_EQ(ParseScanOptions({"--version", "x"}).Action, TAction::Version);
@@ -34,7 +35,7 @@ TEST(ScanOptions, BadUsageSaysWhatIsWrong) {
     const Case cases[] = {
         {{}, "no store"},
         {{"a", "b", "c"}, "too many"},
-        {{"--mode", "deep", "a"}, "shallow or bottom"},
+        {{"--mode", "deeper", "a"}, "shallow, bottom or deep"},
         {{"--buffer", "7", "a"}, "--buffer takes"},
         {{"--buffer"}, "needs a value"},
         {{"--trash", "a/b", "x"}, "not a path"},

@@ -14,6 +14,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -316,20 +317,26 @@ TEST_F(BadInput, StopRequestInEveryPhaseEndsCleanly) {
         std::function<bool(std::uint64_t)> stopAtProgress;
         std::size_t shallowFound;  // messages written before the stop took effect
         std::size_t bottomFound;
+        // Deep mode writes nothing before its index pass has read the file,
+        // and reports no progress while it carves.
+        std::optional<std::size_t> deepFound;
     };
     const std::vector<TCase> cases = {
         // Shallow mode recognises the chain at the very first position and
         // carves it before the flag is first read; Bottom mode needs a step.
-        {"before the start", [](TDBXScanThread& s) { s.RequestStop(); }, nullptr, 1, 0},
-        {"during the search", nullptr, [&](std::uint64_t p) { return p > starts_[0] + 2000 && p < second; }, 1, 1},
+        {"before the start", [](TDBXScanThread& s) { s.RequestStop(); }, nullptr, 1, 0, 0},
+        {"during the search", nullptr, [&](std::uint64_t p) { return p > starts_[0] + 2000 && p < second; }, 1, 1, 0},
         // Reports behind the second chain's first block come from its
         // carving, which is finished before the stop is seen.
         {"during the carving", nullptr, [&](std::uint64_t p) { return p >= second + 528 && p < second + 1584; }, 2,
-         2},
+         2, std::nullopt},
     };
-    for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom}) {
+    for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom, TScanMode::Deep}) {
         for (const TCase& c : cases) {
-            const std::size_t expected = mode == TScanMode::Shallow ? c.shallowFound : c.bottomFound;
+            if (mode == TScanMode::Deep && !c.deepFound) continue;
+            const std::size_t expected = mode == TScanMode::Shallow  ? c.shallowFound
+                                         : mode == TScanMode::Bottom ? c.bottomFound
+                                                                     : *c.deepFound;
             const fs::path out = dir_.Path() / (std::string("out-") + c.phase + ScanModeName(mode));
             const THandRun run = RunWithStop(store, out.string(), mode, c.beforeStart, c.stopAtProgress, nullptr);
             EXPECT_EQ(run.doneCount, 1) << c.phase;

@@ -27,6 +27,7 @@ using tools::TStoreBuilder;
 
 constexpr TScanMode kShallow = TScanMode::Shallow;
 constexpr TScanMode kBottom = TScanMode::Bottom;
+constexpr TScanMode kDeep = TScanMode::Deep;
 constexpr std::uint32_t kBlock = 528;
 
 // File name -> bytes.
@@ -131,8 +132,8 @@ protected:
 
 std::string Zeros(std::size_t n) { return std::string(n, '\0'); }
 
-TEST_F(DamagedStore, HealthyStoreComesBackWholeInBothModes) {
-    for (TScanMode mode : {kShallow, kBottom}) EXPECT_EQ(Scan(s_.bytes, mode), s_.Healthy()) << mode;
+TEST_F(DamagedStore, HealthyStoreComesBackWholeInEveryMode) {
+    for (TScanMode mode : {kShallow, kBottom, kDeep}) EXPECT_EQ(Scan(s_.bytes, mode), s_.Healthy()) << mode;
 }
 
 TEST_F(DamagedStore, TruncatedStoreKeepsWhatLiesBeforeTheCut) {
@@ -171,16 +172,17 @@ TEST_F(DamagedStore, ZeroedStoreHeaderAndIndexAreaLoseNothing) {
     std::string bytes = s_.bytes;
     bytes.replace(0, s_.a, Zeros(s_.a));
     bytes.replace(s_.index, s_.indexSize, Zeros(s_.indexSize));
-    for (TScanMode mode : {kShallow, kBottom}) EXPECT_EQ(Scan(bytes, mode), s_.Healthy()) << mode;
+    for (TScanMode mode : {kShallow, kBottom, kDeep}) EXPECT_EQ(Scan(bytes, mode), s_.Healthy()) << mode;
 }
 
-TEST_F(DamagedStore, StoreInsideADiskImageIsFoundOnlyByBottomMode) {
+TEST_F(DamagedStore, StoreInsideADiskImageIsFoundOnlyByBottomAndDeepModes) {
     // Offsets recorded in the blocks no longer match their place in the
     // image; an odd shift also moves every block off the 4-byte grid.
     for (std::uint32_t shift : {1001u, 4096u}) {
         const std::string image = Noise(shift, 7) + s_.bytes + Noise(333, 8);
         EXPECT_EQ(Scan(image, kShallow), TFiles{}) << shift;
         EXPECT_EQ(Scan(image, kBottom), s_.Healthy(shift)) << shift;
+        EXPECT_EQ(Scan(image, kDeep), s_.Healthy(shift)) << shift;
     }
 }
 
@@ -235,7 +237,7 @@ TEST_F(DamagedStore, RandomSmearsNeverForgeAMessageOrHarmAnUntouchedOne) {
             bytes.replace(at, length, Noise(length, rng()));
             smears.emplace_back(at, at + length);
         }
-        for (TScanMode mode : {kShallow, kBottom}) {
+        for (TScanMode mode : {kShallow, kBottom, kDeep}) {
             const TFiles files = Scan(bytes, mode);
             for (const auto& m : messages) {
                 const std::uint32_t end = m.start + (static_cast<std::uint32_t>(m.text->size()) / 512) * kBlock +

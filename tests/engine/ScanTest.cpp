@@ -99,45 +99,6 @@ TEST_F(Scan, ChainsThatCannotBeWrittenAreCountedWithTheFirstReason) {
     EXPECT_EQ(run.Outcome.FailureText, "");
 }
 
-// A disk image past 4 GiB: Shallow mode, whose self offsets are 32-bit,
-// refuses it before scanning; Bottom mode reads it whole and names every
-// message by its offset in sixteen digits, below 4 GiB as well as past it.
-TEST_F(Scan, DiskImagesPast4GiBAreReadInBottomModeAndNamedBySixteenDigits) {
-    const std::string path = dir_ / "image.dbx";
-    constexpr std::uint64_t kPast4GiB = 0x100000003;
-    TStoreBuilder low(false);
-    low.AddZeros(0x1000);
-    const std::uint32_t lowStart = low.AddMessage("From: a@b\r\n\r\nbelow");
-    TStoreBuilder high(true);
-    const std::uint32_t highStart = high.AddMessage(tools::MakeMailText(7, 1500));
-    high.AddZeros(600);
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(low.Str().data(), static_cast<std::streamsize>(low.Str().size()));
-    }
-    if (::truncate(path.c_str(), static_cast<off_t>(kPast4GiB)) != 0) GTEST_SKIP() << "no sparse files here";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::app);
-        out.write(high.Str().data(), static_cast<std::streamsize>(high.Str().size()));
-    }
-    TScanSetup setup;
-    setup.Source = path;
-    setup.Output = dir_ / "out";
-    setup.BufferSize = 5000 * 1024;
-    auto shallow = RunScan(setup);
-    EXPECT_NE(shallow.Outcome.FailureText.find("4 GiB"), std::string::npos) << shallow.Outcome.FailureText;
-    EXPECT_NE(shallow.Outcome.FailureText.find("Bottom mode"), std::string::npos) << shallow.Outcome.FailureText;
-    EXPECT_TRUE(shallow.Progress.empty());
-
-    setup.Mode = TScanMode::Bottom;
-    auto bottom = RunScan(setup);
-    EXPECT_EQ(bottom.Outcome.FailureText, "");
-    EXPECT_TRUE(bottom.Outcome.ReachedEnd);
-    EXPECT_EQ(bottom.Found, (std::vector<std::uint64_t>{lowStart, kPast4GiB + highStart}));
-    EXPECT_EQ(ListFiles(dir_.Path() / "out"),
-              (std::vector<std::string>{"0000000000001000.eml", "0000000100002AD7.eml"}));
-}
-
 TEST_F(Scan, StopRequestTakesEffectAfterTheChainBeingCarved) {
     TStoreBuilder store(true);
     for (int i = 0; i < 5; ++i) store.AddMessage(tools::MakeMailText(i, 900));

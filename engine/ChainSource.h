@@ -1,0 +1,44 @@
+// TChainSource: where a scan gets its chains from, one after another, in
+// the order of their first blocks. The contiguous modes search the file as
+// they go (TChainScanner); Deep mode indexes it first and follows the
+// blocks' own pointers (TDeepScanner). MakeChainSource picks by the rules.
+#pragma once
+
+#include <memory>
+
+#include "engine/CarvedMessage.h"
+#include "engine/ScanMode.h"
+
+namespace tervaline::engine {
+
+class TFileWindow;
+class TProgressMeter;
+class TScanStop;
+
+class TChainSource {
+public:
+    virtual ~TChainSource() = default;
+
+    // Tests the store signature: the scan begins behind the store header
+    // when it is there, else at 0. The window must hold at least 8 bytes
+    // (check 174).
+    virtual void CheckFileHeader() = 0;
+    // Moves on to the next chain; false at the end of the file or once a
+    // stop has been requested.
+    virtual bool NextChain() = 0;
+    // Reassembles the chain NextChain moved to.
+    virtual TCarvedMessage CarveChain() = 0;
+    // Whether the chains ran out because the whole file was searched, not
+    // because of a stop.
+    virtual bool ReachedEnd() const = 0;
+};
+
+// Every argument must outlive the source.
+std::unique_ptr<TChainSource> MakeChainSource(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress,
+                                              const TScanStop& stop);
+
+// Check 174, then whether the file begins with the store signature; the
+// window then stands at 0. Returns where the scan begins.
+std::uint64_t ScanStart(TFileWindow& window);
+
+}  // namespace tervaline::engine

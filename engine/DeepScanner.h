@@ -1,0 +1,45 @@
+// TDeepScanner: the chain source of Deep mode. It indexes every plausible
+// block header in the file, live or deleted, at any byte (TBlockIndex),
+// links them by their Next pointers wherever the blocks lie (TChainLinker),
+// and hands out the chains in the order of their first blocks, each read
+// block by block at its own position.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "engine/BlockIndex.h"
+#include "engine/ChainSource.h"
+
+namespace tervaline::engine {
+
+class TChainLinker;
+
+class TDeepScanner : public TChainSource {
+public:
+    // Every argument must outlive the scanner.
+    TDeepScanner(TFileWindow& window, TProgressMeter& progress, const TScanStop& stop);
+    ~TDeepScanner() override;
+
+    void CheckFileHeader() override;
+    // The first call reads the whole file into the index; a stop during
+    // that pass ends the scan with no chain.
+    bool NextChain() override;
+    TCarvedMessage CarveChain() override;
+    bool ReachedEnd() const override { return reachedEnd_; }
+
+private:
+    TFileWindow& window_;
+    TProgressMeter& progress_;
+    const TScanStop& stop_;
+
+    std::uint64_t from_ = 0;
+    TBlockIndex index_;
+    std::unique_ptr<TChainLinker> linker_;
+    std::size_t next_ = 0;     // the first block not yet looked at for a chain start
+    std::size_t current_ = 0;  // the first block of the chain NextChain moved to
+    bool reachedEnd_ = false;
+};
+
+}  // namespace tervaline::engine
