@@ -76,6 +76,27 @@ TStoreBuilder BuildSample() {
     // 11 and 12: two more ordinary messages.
     store.AddMessage(MakeMailText(11, 450));
     store.AddMessage(MakeMailText(12, 2100));
+    // 14: a message the mail program moved when it compacted the store: its
+    // first two blocks stand here, its third behind the next message, joined
+    // only by a Next pointer. Deep mode gets it back whole; the other modes
+    // find its first two blocks, and its third alone.
+    {
+        const std::string moved = MakeMailText(14, 1200);
+        const std::string between = MakeMailText(15, 300);
+        const std::uint32_t first = store.End();
+        const std::uint32_t third = first + 3 * 528;  // behind the one-block message between
+        auto blocks = TStoreBuilder::ChainBlocksAt({first, first + 528, third}, moved);
+        store.AddBlocks({blocks[0], blocks[1]});
+        store.AddMessage(between);
+        store.AddBlocks({blocks[2]});
+    }
+    // 16: a message the user deleted, its blocks not yet reused: only Deep
+    // mode finds it, and puts it in the deleted subfolder.
+    {
+        auto blocks = TStoreBuilder::ChainBlocks(store.End(), MakeMailText(16, 900));
+        TStoreBuilder::MarkDeleted(blocks);
+        store.AddBlocks(blocks);
+    }
     // 13: the last message, of three blocks; main cuts the store inside it.
     store.AddMessage(MakeMailText(13, 1500));
     return store;

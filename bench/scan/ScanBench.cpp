@@ -4,8 +4,9 @@
 // messages and noise. For 10 KB and 1000 KB windows it prints the raw read
 // throughput of the file through a buffer of that size, and for Shallow and
 // Bottom mode the throughput of: the search alone, step by step and in bulk
-// (each candidate is stepped over as a rejected block would be); the whole
-// scan; and the whole scan without the mail test, with their ratios to the
+// (each candidate is stepped over as a rejected block would be); for Deep
+// mode its index pass and linking alone, and its speed beside Bottom's; for
+// each the whole scan; and the whole scan without the mail test, with their ratios to the
 // raw read, the scan's peak memory and the share the mail test adds. Each
 // figure is the best of a few runs, each in a child process so that its
 // peak memory and processor time are its own; throughput by processor time
@@ -14,7 +15,9 @@
 // messages go to a memory-backed folder when there is one. Beside them it
 // prints how fast the scan's output alone can be written, file by file, as
 // the floor below which no scan of this store can go, and what the mail
-// test alone costs over the same messages, as a share of the scan.
+// test alone costs over the same messages, as a share of the scan. Last,
+// Bottom and Deep mode over a sparse disk image of 8.5 GiB that holds the
+// store past 4 GiB, beside a raw read of the image.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,8 +34,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/DbxScan.h"
+#include "engine/BlockIndex.h"
 #include "engine/BlockLayout.h"
+#include "engine/ChainLinker.h"
+#include "engine/ChainSource.h"
+#include "engine/DbxScan.h"
+#include "engine/FileWindow.h"
+#include "engine/ProgressMeter.h"
+#include "engine/ScanStop.h"
 #include "engine/MailTest.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
@@ -151,6 +160,23 @@ TMeasure Search(const std::string& path, TScanMode mode, std::int32_t buffer, bo
     return m;
 }
 
+// Deep mode's index pass and linking alone over the whole file, without
+// carving: what Deep mode costs before it reads a single chain.
+TMeasure Index(const std::string& path, std::int32_t buffer) {
+    const auto t0 = Clock::now();
+    tervaline::platform::TUnsharedReadFile file(path);
+    tervaline::engine::TFileWindow window(file, file.Size(), static_cast<std::uint32_t>(buffer));
+    tervaline::engine::TProgressMeter progress(file.Size(), 35, {});
+    tervaline::engine::TScanStop stop;
+    tervaline::engine::TBlockIndex index;
+    index.Build(window, tervaline::engine::ScanStart(window), progress, stop);
+    const tervaline::engine::TChainLinker linker(index);
+    TMeasure m;
+    m.found = static_cast<std::uint32_t>(index.Size());
+    m.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    return m;
+}
+
 double CpuSeconds(const rusage& u) {
     const auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
     return s(u.ru_utime) + s(u.ru_stime);
@@ -245,12 +271,12 @@ TMeasure InChild(Body body) {
     return m;
 }
 
-// The best of kRuns runs, each in a child, by wall-clock and by processor
+// The best of Runs runs, each in a child, by wall-clock and by processor
 // time separately; the output folder is emptied before each.
 template <class Body>
-TMeasure Best(const std::string& out, Body body) {
+TMeasure Best(const std::string& out, Body body, int runs = kRuns) {
     TMeasure best;
-    for (int i = 0; i < kRuns; ++i) {
+    for (int i = 0; i < runs; ++i) {
         fs::remove_all(out);
         const TMeasure m = InChild(body);
         const double cpu = i == 0 ? m.cpuSeconds : std::min(best.cpuSeconds, m.cpuSeconds);
@@ -258,6 +284,37 @@ TMeasure Best(const std::string& out, Body body) {
         best.cpuSeconds = cpu;
     }
     return best;
+}
+
+// A disk image: the store placed past 4 GiB in a sparse file of 8 GiB and
+// more, scanned in Bottom and Deep mode beside a raw read of the image.
+void ImageRows(const fs::path& cache, const std::string& store, const std::string& out) {
+    const std::string image = (cache / "image-8G.dbx").string();
+    constexpr std::uint64_t kAt = (4ull << 30) + 3;
+    constexpr std::uint64_t kImageSize = (8ull << 30) + kStoreSize;
+    if (!fs::exists(image) || fs::file_size(image) != kImageSize) {
+        std::fprintf(stderr, "making %s ...\n", image.c_str());
+        std::ifstream in(store, std::ios::binary);
+        std::fstream file(image, std::ios::binary | std::ios::out | std::ios::trunc);
+        file.close();
+        fs::resize_file(image, kImageSize);
+        file.open(image, std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(static_cast<std::streamoff>(kAt));
+        file << in.rdbuf();
+    }
+    const std::int32_t buffer = 1000 * 1024;
+    const double mb = static_cast<double>(kImageSize) / 1e6;
+    const int runs = 2;
+    const TMeasure raw = Best(out, [&] { return RawRead(image, static_cast<std::size_t>(buffer)); }, runs);
+    std::printf("%-8s %5d KB %-18s %9.1f %7s %9.1f\n", "image", 1000, "raw read", mb / raw.seconds, "",
+                mb / raw.cpuSeconds);
+    for (TScanMode mode : {TScanMode::Bottom, TScanMode::Deep}) {
+        const TMeasure m = Best(out, [&] { return Scan(image, out, mode, buffer, true); }, runs);
+        std::printf("%-8s %5d KB %-18s %9.1f %7.3f %9.1f %7.3f %9.1f %8s %8u\n", "image", 1000,
+                    tervaline::engine::ScanModeName(mode), mb / m.seconds, raw.seconds / m.seconds,
+                    mb / m.cpuSeconds, raw.cpuSeconds / m.cpuSeconds, m.peakKiB / 1024.0, "", m.found);
+        std::fflush(stdout);
+    }
 }
 
 }  // namespace
@@ -293,14 +350,19 @@ int main(int argc, char** argv) {
         std::printf("%-8s %5d KB %-18s %9.1f %7.3f %9.1f %7.3f %9s %8s %8u\n", "-", kb, "write output alone",
                     mb / writing.seconds, raw.seconds / writing.seconds, mb / writing.cpuSeconds,
                     raw.cpuSeconds / writing.cpuSeconds, "", "", writing.found);
-        for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom}) {
+        double bottomSeconds = 0;
+        std::uint32_t headers = 0;
+        for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom, TScanMode::Deep}) {
             const char* name = tervaline::engine::ScanModeName(mode);
             auto row = [&](const char* what, const TMeasure& m) {
                 std::printf("%-8s %5d KB %-18s %9.1f %7.3f %9.1f %7.3f", name, kb, what, mb / m.seconds,
                             raw.seconds / m.seconds, mb / m.cpuSeconds, raw.cpuSeconds / m.cpuSeconds);
                 if (m.peakKiB > 0 && m.largestMessage > 0) {
-                    // Window, twice the largest message, and 32 MiB for the program.
-                    const double limitMiB = (buffer + 2.0 * m.largestMessage) / 1048576.0 + 32.0;
+                    // Window, twice the largest message, and 32 MiB for the
+                    // program; Deep mode adds its read-ahead buffer and 32
+                    // bytes for each header in its index.
+                    double limitMiB = (buffer + 2.0 * m.largestMessage) / 1048576.0 + 32.0;
+                    if (mode == TScanMode::Deep) limitMiB += (buffer + 32.0 * headers) / 1048576.0;
                     std::printf(" %9.1f %8.1f", m.peakKiB / 1024.0, limitMiB);
                 } else {
                     std::printf(" %9s %8s", "", "");
@@ -308,10 +370,20 @@ int main(int argc, char** argv) {
                 std::printf(" %8u\n", m.found);
                 std::fflush(stdout);
             };
-            row("search, reference", Best(out, [&] { return Search(store, mode, buffer, false); }));
-            row("search, bulk", Best(out, [&] { return Search(store, mode, buffer, true); }));
+            if (mode == TScanMode::Deep) {
+                const TMeasure index = Best(out, [&] { return Index(store, buffer); });
+                headers = index.found;
+                row("index, headers", index);
+            } else {
+                row("search, reference", Best(out, [&] { return Search(store, mode, buffer, false); }));
+                row("search, bulk", Best(out, [&] { return Search(store, mode, buffer, true); }));
+            }
             const TMeasure scan = Best(out, [&] { return Scan(store, out, mode, buffer, true); });
             row("scan", scan);
+            if (mode == TScanMode::Bottom) bottomSeconds = scan.seconds;
+            if (mode == TScanMode::Deep) {
+                std::printf("%-8s %5d KB %-18s %9.3f\n", name, kb, "of bottom's speed", bottomSeconds / scan.seconds);
+            }
             const TMeasure bare = Best(out, [&] { return Scan(store, out, mode, buffer, false); });
             row("scan, no mail test", bare);
             std::printf("%-8s %5d KB %-18s %+8.1f%% %7s %+8.1f%%\n", name, kb, "mail test adds",
@@ -321,6 +393,7 @@ int main(int argc, char** argv) {
                         mailAlone.found);
         }
     }
+    ImageRows(cache, store, out);
     fs::remove_all(out);
     return 0;
 }
