@@ -81,6 +81,17 @@ TEST(REMatcher, Anchors) {
         {"a$|b", "ba", {1, 1}, {1, 1}},
         {"(^a)*", "^a", {1, 2}, {1, 2}},
         {"(a$)*b", "a$a$b", {1, 5}, {1, 5}},
+        // An anchored branch beside one that matches the empty string.
+        {"^a|", "", {1, 0}, {1, 0}},
+        {"|^a", "", {1, 0}, {1, 0}},
+        {"^a|b*", "", {1, 0}, {1, 0}},
+        {"^a|", "x", {1, 0}, {1, 0}},
+        // $ where the pattern could also take the separator itself.
+        {"a$|a\\nb", "a\nc", {0, 0}, {1, 1}},
+        {"\\n?$", "\na", {3, 0}, {1, 0}},
+        {"c\\n?$", "c\nd", {0, 0}, {1, 1}},
+        {"a$|a\\rb", "a\rc", {1, 1}, {0, 0}},
+        {"[\\r\\n]*$", "\r\nab", {1, 0}, {1, 1}},
     });
 }
 
