@@ -47,6 +47,7 @@ void TRE_NFA::GenerateStateList(const TREParseNode* node, std::int32_t from, std
                 lineHeadUsed_ = true;
                 AddTransition(from, to, MakeRangeLabel(lineHeadCode_, lineHeadCode_));
             } else {
+                literalAnchorUsed_ = true;
                 AddTransition(from, to, NodeLabel(*node));
             }
             return;
@@ -56,6 +57,7 @@ void TRE_NFA::GenerateStateList(const TREParseNode* node, std::int32_t from, std
                 lineTailUsed_ = true;
                 AddTransition(from, to, MakeRangeLabel(lineTailCode_, lineTailCode_));
             } else {
+                literalAnchorUsed_ = true;
                 AddTransition(from, to, NodeLabel(*node));
             }
             return;

@@ -217,5 +217,13 @@ TEST(REDifferential, AgreesWithPosixLineByLine) {
     EXPECT_EQ(Compare(gen, 3000, REG_NEWLINE, mcls_LF), 12000);
 }
 
+TEST(REDifferential, BareAnchorsAreLiteralsWhereTheyCannotAnchor) {
+    platform::TCodePageScope cp(platform::kSingleByteCodePage);
+    PatternGenerator gen(20261209u, Features{.literalAnchors = true});
+    EXPECT_EQ(Compare(gen, 2000, 0, mcls_CRLF), 8000);
+    PatternGenerator lines(20261210u, Features{.lines = true, .literalAnchors = true});
+    EXPECT_EQ(Compare(lines, 2000, REG_NEWLINE, mcls_LF), 8000);
+}
+
 }  // namespace
 }  // namespace tervaline::regex
