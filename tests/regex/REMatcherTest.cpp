@@ -96,6 +96,11 @@ TEST(REMatcher, Anchors) {
         {"a$|a\\rb", "a\rc", {1, 1}, {0, 0}},
         {"[\\r\\n]*$", "\r\nab", {1, 0}, {1, 1}},
         {"a.?$$", "a$\r", {1, 2}, {0, 0}},
+        // Codes past any text character, written as escapes, are never
+        // taken for an anchor's pseudo-character, nor it for them.
+        {"^a|[\\xFF00-\\xFFFE]b", "a", {1, 1}, {1, 1}},
+        {"^a|[\\xFF00-\\xFFFE]b", "b", {0, 0}, {0, 0}},
+        {"a[\\xFFF0-\\xFFFE]|b$", "a", {0, 0}, {0, 0}},
     });
 }
 
