@@ -37,22 +37,19 @@ bool TREMatcher::IsLineSeparator(TREChar code) const {
 }
 
 const char* TREMatcher::LongestFrom(const char* p, const TRE_DFAState* state) const {
-    if (state == nullptr) return nullptr;
     const char* result = nullptr;
     const char* cursor = p;
-    const TRE_DFAState* last = state;
-    TREChar code = 0;
     while (state != nullptr) {
         if (state->Accepting != 0) result = cursor;
-        last = state;
-        code = FetchREChar(cursor);
+        const char* here = cursor;
+        const TREChar code = FetchREChar(cursor);
+        // A trailing $ matches before a line separator or at the end of the
+        // text. Every state the walk passes there counts, not only the one
+        // where it stops: the pattern may go on to take the separator itself
+        // and then fail, as a$|a\nb does on a, line feed, c.
+        if ((code == 0 || IsLineSeparator(code)) && NextDFAState(state, lineTailCode_) != nullptr) result = here;
         if (code == 0) break;
         state = NextDFAState(state, code);
-    }
-    // A trailing $ matches before a line separator or at the end of the
-    // text. Separators are single bytes, so the match ends one byte back.
-    if ((code == 0 || IsLineSeparator(code)) && NextDFAState(last, lineTailCode_) != nullptr) {
-        result = code == 0 ? cursor : cursor - 1;
     }
     return result;
 }
@@ -98,11 +95,13 @@ void TREMatcher::MatchPlain(const char* text, const char*& start, const char*& e
 }
 
 const char* TREMatcher::MatchAtLineHead(const char* p, const TRE_DFAState* state) const {
-    if (!dfa_.LineHeadUsed()) return LongestFrom(p, state);
-    const char* r1 = LongestFrom(p, NextDFAState(state, lineHeadCode_));
-    if (r1 == nullptr) return nullptr;
-    const char* r2 = LongestFrom(p, state);
-    return (r2 != nullptr && r2 >= r1) ? r2 : r1;
+    const char* unanchored = LongestFrom(p, state);
+    if (!dfa_.LineHeadUsed()) return unanchored;
+    // Either side may match alone: in an empty text no later position is
+    // tried, so ^a| must find its empty branch here.
+    const char* anchored = LongestFrom(p, NextDFAState(state, lineHeadCode_));
+    if (anchored == nullptr) return unanchored;
+    return (unanchored != nullptr && unanchored >= anchored) ? unanchored : anchored;
 }
 
 void TREMatcher::ScanAnchored(const char* text, const char*& start, const char*& end) const {

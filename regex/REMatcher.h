@@ -42,9 +42,11 @@ public:
     // The position-by-position scan of MatchAnchored.
     void ScanAnchored(const char* text, const char*& start, const char*& end) const;
 
-    // The end of the longest match from P, which stands at a line head.
+    // The end of the longest match from P, which stands at a line head:
+    // through an anchoring ^ or not, whichever reaches further.
     const char* MatchAtLineHead(const char* p, const TRE_DFAState* state) const;
-    // The end of the longest match from P in State, or null.
+    // The end of the longest match from P in State, or null (also for a
+    // null State). A trailing $ counts at every line end the walk reaches.
     const char* LongestFrom(const char* p, const TRE_DFAState* state) const;
 
     static const TRE_DFAState* NextDFAState(const TRE_DFAState* state, TREChar code);

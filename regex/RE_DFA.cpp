@@ -155,7 +155,51 @@ TRE_TransitionGroupList TRE_DFA::CollectTransitions(const TRE_DFAState& state) c
             }
         }
     }
+    // The leaves of the parse tree are disjoint or equal, so only a literal
+    // ^ or $ can overlap another range.
+    if (nfa_->LiteralAnchorUsed()) MakeGroupsDisjoint(groups);
     return groups;
+}
+
+void TRE_DFA::MakeGroupsDisjoint(TRE_TransitionGroupList& groups) const {
+    const auto first = [](const TRE_TransitionGroup& g) { return static_cast<TREChar>(g.Range & 0xFFFF); };
+    const auto last = [](const TRE_TransitionGroup& g) { return static_cast<TREChar>(g.Range >> 16); };
+
+    // A bare ^ or $ that stands for itself is no leaf: its code can fall
+    // inside a class or '.' leaving the same state, as in x^b|x.c. A lookup
+    // finds only one of two overlapping transitions, so the ranges are cut
+    // at each other's ends and every piece leads to the targets of all the
+    // ranges that hold it.
+    bool overlap = false;
+    for (std::size_t i = 0; i < groups.size() && !overlap; ++i) {
+        for (std::size_t k = i + 1; k < groups.size() && !overlap; ++k) {
+            overlap = first(groups[i]) <= last(groups[k]) && first(groups[k]) <= last(groups[i]);
+        }
+    }
+    if (!overlap) return;
+
+    std::vector<std::uint32_t> cuts;
+    for (const TRE_TransitionGroup& g : groups) {
+        cuts.push_back(first(g));
+        cuts.push_back(std::uint32_t{last(g)} + 1);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    TRE_TransitionGroupList pieces;
+    for (std::size_t c = 0; c + 1 < cuts.size(); ++c) {
+        TRE_TransitionGroup piece;
+        piece.Range = MakeRangeLabel(static_cast<TREChar>(cuts[c]), static_cast<TREChar>(cuts[c + 1] - 1));
+        for (const TRE_TransitionGroup& g : groups) {
+            if (first(g) > cuts[c] || last(g) < cuts[c]) continue;
+            if (piece.StateSet == nullptr) {
+                piece.StateSet = std::make_unique<TRE_NFAStateSet>(*g.StateSet);
+            } else {
+                piece.StateSet->IncludeAll(*g.StateSet);
+            }
+        }
+        if (piece.StateSet != nullptr) pieces.push_back(std::move(piece));
+    }
+    groups = std::move(pieces);
 }
 
 void TRE_DFA::DisposeTransitionGroups(TRE_TransitionGroupList& groups) { groups.clear(); }

@@ -85,6 +85,8 @@ public:
     // or a new one that takes Set over (the caller's pointer becomes null).
     TRE_DFAState* RegisterState(std::unique_ptr<TRE_NFAStateSet>& set);
     TRE_DFAState* NextUnvisitedState() const;
+    // Groups the transitions leaving State by range. The ranges of the
+    // groups are pairwise disjoint: a code leads to one group only.
     TRE_TransitionGroupList CollectTransitions(const TRE_DFAState& state) const;
     static void DisposeTransitionGroups(TRE_TransitionGroupList& groups);
     void SortTransitions();
@@ -100,6 +102,7 @@ private:
     std::array<bool, 256> startBytes_{};
     std::vector<char> requiredBytes_;
 
+    void MakeGroupsDisjoint(TRE_TransitionGroupList& groups) const;
     void FindRequiredBytes();
     bool AcceptsAvoiding(TREChar code) const;
 };

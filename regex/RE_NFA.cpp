@@ -1,5 +1,6 @@
 #include "regex/RE_NFA.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "regex/REParser.h"
@@ -38,15 +39,27 @@ void TRE_NFA::AddTransition(std::int32_t from, std::int32_t to, TRERangeLabel la
 void TRE_NFA::GenerateStateList(const TREParseNode* node, std::int32_t from, std::int32_t to) {
     if (node == nullptr) throw std::logic_error("This cannot happen in TRE_NFA.GenerateStateList");
     switch (node->Kind) {
-        case reop_CharRange:
-            AddTransition(from, to, NodeLabel(*node));
+        case reop_CharRange: {
+            // The anchors' pseudo-characters lie above every code a text can
+            // hold, but a range written with escapes may reach them. It is
+            // cut short below them, so that the automaton never takes a
+            // class for an anchor, nor an anchor for a class. A single code
+            // stays: an anchor and the escape of its code are one.
+            const TREChar firstPseudo = std::min(lineHeadCode_, lineTailCode_);
+            if (node->CharEnd < firstPseudo || node->CharBegin == node->CharEnd) {
+                AddTransition(from, to, NodeLabel(*node));
+            } else if (node->CharBegin < firstPseudo) {
+                AddTransition(from, to, MakeRangeLabel(node->CharBegin, static_cast<TREChar>(firstPseudo - 1)));
+            }
             return;
+        }
         case reop_LineHead:
             // Only a ^ whose transition leaves the entry state anchors.
             if (from == entryState_) {
                 lineHeadUsed_ = true;
                 AddTransition(from, to, MakeRangeLabel(lineHeadCode_, lineHeadCode_));
             } else {
+                literalAnchorUsed_ = true;
                 AddTransition(from, to, NodeLabel(*node));
             }
             return;
@@ -56,6 +69,7 @@ void TRE_NFA::GenerateStateList(const TREParseNode* node, std::int32_t from, std
                 lineTailUsed_ = true;
                 AddTransition(from, to, MakeRangeLabel(lineTailCode_, lineTailCode_));
             } else {
+                literalAnchorUsed_ = true;
                 AddTransition(from, to, NodeLabel(*node));
             }
             return;

@@ -57,6 +57,9 @@ public:
     std::int32_t FinalState() const { return finalState_; }
     bool LineHeadUsed() const { return lineHeadUsed_; }
     bool LineTailUsed() const { return lineTailUsed_; }
+    // A ^ or $ became a transition on its own character. Unlike the leaves
+    // of the parse tree, such a range may overlap others.
+    bool LiteralAnchorUsed() const { return literalAnchorUsed_; }
     TREChar LineHeadCode() const { return lineHeadCode_; }
     TREChar LineTailCode() const { return lineTailCode_; }
 
@@ -67,6 +70,7 @@ private:
     const TREParser& parser_;
     bool lineHeadUsed_ = false;
     bool lineTailUsed_ = false;
+    bool literalAnchorUsed_ = false;
     TREChar lineHeadCode_;
     TREChar lineTailCode_;
 };

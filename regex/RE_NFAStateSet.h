@@ -2,6 +2,7 @@
 // automaton have the same size, so equality is a plain byte comparison.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,11 @@ public:
 
     bool Has(std::int32_t i) const { return (bits_[static_cast<std::size_t>(i / 8)] >> (i % 8)) & 1u; }
     void Include(std::int32_t i) { bits_[static_cast<std::size_t>(i / 8)] |= static_cast<std::uint8_t>(1u << (i % 8)); }
+    // Both sets must belong to one automaton.
+    void IncludeAll(const TRE_NFAStateSet& other) {
+        assert(other.bits_.size() == bits_.size());
+        for (std::size_t i = 0; i < bits_.size(); ++i) bits_[i] |= other.bits_[i];
+    }
     bool Equals(const TRE_NFAStateSet& other) const { return bits_ == other.bits_; }
     std::int32_t ByteCount() const { return static_cast<std::int32_t>(bits_.size()); }
     // Equal sets hash alike; lets the DFA find a known set without

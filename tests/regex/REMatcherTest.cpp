@@ -45,6 +45,9 @@ TEST(REMatcher, LeftmostThenLongest) {
         {"[^a]+", "aa\x01\x7Fz\ra", {3, 3}, {3, 3}},
         {"x$y", "x$y", {1, 3}, {1, 3}},
         {"a^", "a^", {1, 2}, {1, 2}},
+        // A literal ^ or $ inside the range of '.' or a class: both ways on.
+        {"x^b|x.c", "x^b", {1, 3}, {1, 3}},
+        {"x^b|x.c", "x^c", {1, 3}, {1, 3}},
         {"[A-Za-z]+", "@`[{az", {5, 2}, {5, 2}},
     });
 }
@@ -81,6 +84,23 @@ TEST(REMatcher, Anchors) {
         {"a$|b", "ba", {1, 1}, {1, 1}},
         {"(^a)*", "^a", {1, 2}, {1, 2}},
         {"(a$)*b", "a$a$b", {1, 5}, {1, 5}},
+        // An anchored branch beside one that matches the empty string.
+        {"^a|", "", {1, 0}, {1, 0}},
+        {"|^a", "", {1, 0}, {1, 0}},
+        {"^a|b*", "", {1, 0}, {1, 0}},
+        {"^a|", "x", {1, 0}, {1, 0}},
+        // $ where the pattern could also take the separator itself.
+        {"a$|a\\nb", "a\nc", {0, 0}, {1, 1}},
+        {"\\n?$", "\na", {3, 0}, {1, 0}},
+        {"c\\n?$", "c\nd", {0, 0}, {1, 1}},
+        {"a$|a\\rb", "a\rc", {1, 1}, {0, 0}},
+        {"[\\r\\n]*$", "\r\nab", {1, 0}, {1, 1}},
+        {"a.?$$", "a$\r", {1, 2}, {0, 0}},
+        // Codes past any text character, written as escapes, are never
+        // taken for an anchor's pseudo-character, nor it for them.
+        {"^a|[\\xFF00-\\xFFFE]b", "a", {1, 1}, {1, 1}},
+        {"^a|[\\xFF00-\\xFFFE]b", "b", {0, 0}, {0, 0}},
+        {"a[\\xFFF0-\\xFFFE]|b$", "a", {0, 0}, {0, 0}},
     });
 }
 
@@ -136,7 +156,9 @@ TEST(REMatcher, DoubleByteText) {
 
 TEST(RE_DFA, TransitionsSortedAndComplete) {
     platform::TCodePageScope cp(platform::kSingleByteCodePage);
-    for (const std::string pattern : {"[a-z]|[A-Z]+x", "(a|b|c|d)*[^b-c]", "ab|abcd|b+c?", "^(x|y)*z$"}) {
+    // The last three hold a literal ^ or $ inside the range of '.' or a class.
+    for (const std::string pattern : {"[a-z]|[A-Z]+x", "(a|b|c|d)*[^b-c]", "ab|abcd|b+c?", "^(x|y)*z$", "x^b|x.c",
+                                      "x^y|x[\\^-a]z", "a.?$$"}) {
         Compiled re(pattern);
         const auto& states = re.dfa->States();
         ASSERT_FALSE(states.empty());
@@ -144,7 +166,8 @@ TEST(RE_DFA, TransitionsSortedAndComplete) {
         for (const auto& state : states) {
             EXPECT_EQ(state->Visited, 0xFFFF);
             const auto& ts = state->Transitions;
-            for (std::size_t i = 1; i < ts.size(); ++i) EXPECT_LE(ts[i - 1].CharBegin, ts[i].CharBegin) << pattern;
+            // Sorted and disjoint, so that a lookup finds every way on.
+            for (std::size_t i = 1; i < ts.size(); ++i) EXPECT_LT(ts[i - 1].CharEnd, ts[i].CharBegin) << pattern;
             for (const auto& t : ts) EXPECT_NE(t.NextState, nullptr);
         }
     }
@@ -176,15 +199,15 @@ TEST(RE_DFA, LookupOverSortedRanges) {
     for (TREChar code : {0x41, 0x5A, 0x61, 0x7A}) EXPECT_NE(TREMatcher::NextDFAState(s0, code), nullptr) << code;
 }
 
-TEST(RE_DFA, OverlapOfLiteralAnchorAndClassPrefersTheSingleCode) {
-    // A literal ^ (not at the entry) and a class starting at ^ overlap in
-    // one state; the single-code transition was created first and wins for
-    // ^ itself, so x^z cannot take the class branch.
+TEST(RE_DFA, LiteralAnchorAndAClassAroundItBothLeadOn) {
+    // A literal ^ (not at the entry) and a class starting at ^ leave one
+    // state; ^ itself must lead on along both branches.
     platform::TCodePageScope cp(platform::kSingleByteCodePage);
     Compiled re("x^y|x[\\^-a]z");
     EXPECT_EQ(re.Match("x^y"), Result(1, 3));
     EXPECT_EQ(re.Match("x_z"), Result(1, 3));
-    EXPECT_EQ(re.Match("x^z"), Result(0, 0));
+    EXPECT_EQ(re.Match("x^z"), Result(1, 3));
+    EXPECT_EQ(re.Match("x_y"), Result(0, 0));
 }
 
 TEST(REMatcher, IsLineSeparator) {
