@@ -1,3 +1,8 @@
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -6,6 +11,7 @@
 #include "app/LanguageFile.h"
 #include "app/OpenDialogFilter.h"
 #include "app/ProgressScale.h"
+#include "app/UserDialogs.h"
 
 namespace tervaline::app {
 namespace {
@@ -48,6 +54,32 @@ TEST(ProgressScaleTest, PositionsOfLargeFilesFitTheBar) {
         EXPECT_EQ(scale.Position(c.Position), c.ExpectedPosition) << c.Maximum;
         EXPECT_LE(scale.Position(c.Position), scale.Maximum());
     }
+}
+
+TEST(UserDialogsTest, MessageBoxesSpeakTheWindowsLanguageAndAQuestionCanBeWithdrawn) {
+    TQtUserDialogs dialogs;
+    dialogs.ButtonTexts = {"Gut", "&Ja", "&Nein", "Lieber nicht"};
+    QStringList captions;
+    auto readButtons = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return false;
+        for (QAbstractButton* button : box->buttons()) captions.append(button->text());
+        return true;
+    };
+    QTimer::singleShot(0, [&] {
+        if (readButtons()) dialogs.DismissQuestion();
+    });
+    EXPECT_FALSE(dialogs.AskYesNo(nullptr, "Tervaline", "Stop?")) << "withdrawn counts as No";
+    captions.sort();
+    EXPECT_EQ(captions, QStringList({"&Ja", "&Nein"}));
+
+    captions.clear();
+    QTimer::singleShot(0, [&] {
+        if (readButtons()) QApplication::activeModalWidget()->close();
+    });
+    dialogs.ShowError(nullptr, "Tervaline", "Wrong");
+    EXPECT_EQ(captions, QStringList({"Gut"}));
+    dialogs.DismissQuestion();  // with no question open, nothing to do
 }
 
 TEST(LanguageEncodingTest, ValidUtf8IsToldFromOtherBytes) {
