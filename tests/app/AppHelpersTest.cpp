@@ -7,7 +7,9 @@
 
 #include <climits>
 #include <cstdint>
+#include <vector>
 
+#include "app/CaptionFit.h"
 #include "app/LanguageFile.h"
 #include "app/OpenDialogFilter.h"
 #include "app/ProgressScale.h"
@@ -53,6 +55,29 @@ TEST(ProgressScaleTest, PositionsOfLargeFilesFitTheBar) {
         EXPECT_EQ(scale.Maximum(), c.ExpectedMaximum) << c.Maximum;
         EXPECT_EQ(scale.Position(c.Position), c.ExpectedPosition) << c.Maximum;
         EXPECT_LE(scale.Position(c.Position), scale.Maximum());
+    }
+}
+
+TEST(ShareWidthTest, EqualColumnsWhenAllFitElseTheWiderGiveWay) {
+    struct TCase {
+        std::vector<int> Wanted;
+        int Room;
+        std::vector<int> Expected;
+    };
+    const TCase cases[] = {
+        {{80, 90}, 194, {97, 97}},
+        {{60, 120}, 194, {67, 127}},
+        {{100, 120}, 200, {100, 100}},
+        {{50, 100, 120}, 200, {50, 75, 75}},
+        {{100}, 80, {80}},
+        {{}, 100, {}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<int> shares = ShareWidth(c.Wanted, c.Room);
+        EXPECT_EQ(shares, c.Expected) << c.Room;
+        int total = 0;
+        for (int share : shares) total += share;
+        EXPECT_LE(total, c.Room);
     }
 }
 
