@@ -7,10 +7,12 @@
 
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "app/CaptionFit.h"
 #include "app/LanguageFile.h"
+#include "app/MainForm.h"
 #include "app/OpenDialogFilter.h"
 #include "app/ProgressScale.h"
 #include "app/UserDialogs.h"
@@ -56,6 +58,32 @@ TEST(ProgressScaleTest, PositionsOfLargeFilesFitTheBar) {
         EXPECT_EQ(scale.Position(c.Position), c.ExpectedPosition) << c.Maximum;
         EXPECT_LE(scale.Position(c.Position), scale.Maximum());
     }
+}
+
+TEST(BufferKilobytesTest, OnlyAWholeNumberFromOneTo5000) {
+    struct TCase {
+        const char* Text;
+        std::optional<int> Expected;
+    };
+    const TCase cases[] = {
+        {"64", 64}, {"1", 1}, {"5000", 5000}, {" 10 ", 10}, {"0064", 64},
+        {"\xEF\xBC\x96\xEF\xBC\x94", 64},  // full-width digits from an input method
+        {"", std::nullopt}, {"0", std::nullopt}, {"5001", std::nullopt}, {"-5", std::nullopt},
+        {"+5", std::nullopt}, {"64.5", std::nullopt}, {"1 0", std::nullopt}, {"0x10", std::nullopt},
+        {"99999999999", std::nullopt}, {"64 KB", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(BufferKilobytes(QString::fromUtf8(c.Text)), c.Expected) << c.Text;
+}
+
+TEST(ElapsedTextTest, MinutesAndSecondsThenHours) {
+    struct TCase {
+        std::int64_t Milliseconds;
+        const char* Expected;
+    };
+    const TCase cases[] = {{0, "0:00"},          {999, "0:00"},         {59'999, "0:59"},   {60'000, "1:00"},
+                           {3'599'000, "59:59"}, {3'600'000, "1:00:00"}, {3'723'000, "1:02:03"},
+                           {-5, "0:00"}};
+    for (const auto& c : cases) EXPECT_EQ(ElapsedText(c.Milliseconds), c.Expected) << c.Milliseconds;
 }
 
 TEST(ShareWidthTest, EqualColumnsWhenAllFitElseTheWiderGiveWay) {
