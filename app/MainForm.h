@@ -118,7 +118,7 @@ public:
     // Of FoundCount, the messages that went to the trash subfolder.
     std::int32_t TrashCount = 0;
 
-    // The six message texts and the open-file dialog's filter.
+    // The message texts and button captions, and the open-file dialog's filter.
     TInterfaceTexts Texts;
     QString OpenDialogFilter = QStringLiteral("DBX File (*.dbx)|*.dbx|All Types (*.*)|*.*");
 
