@@ -1,8 +1,10 @@
-// The six texts the window composes its messages and status lines from.
-// A language file may replace each of them.
+// The texts the window composes its messages and status lines from, and the
+// captions of its message boxes' buttons. A language file may replace each.
 #pragma once
 
 #include <QString>
+
+#include "app/UserDialogs.h"
 
 namespace tervaline::app {
 
@@ -13,6 +15,28 @@ struct TInterfaceTexts {
     QString FoundData = QStringLiteral("Found data in address");
     QString FilesFound = QStringLiteral("files found");
     QString HexPrefix = QStringLiteral("0x");
+
+    // Followed by an empty line and the reason.
+    QString ScanFailed = QStringLiteral("The scan ended early:");
+    // %1 the count; followed by an empty line and the first reason.
+    QString Unwritten = QStringLiteral("%1 messages could not be written. The first because:");
+    QString UnwrittenOne = QStringLiteral("A message could not be written, because:");
+    // Followed by an empty line and the refused text in quotes.
+    QString BadBuffer = QStringLiteral("The buffer must be a whole number of KB from 1 to 5000.");
+    // %1 the language file, %2 its key; followed by the error's own text.
+    QString BadLanguage =
+        QStringLiteral("The language file \"%1\" has a bad value for %2, so its texts and font are not used.");
+    // The end of a scan: %1 messages in the output folder, %2 in the trash;
+    // %1 the time the scan took; for a stopped scan %1 how far it got, in
+    // percent, and %2 the time.
+    QString MailTrash = QStringLiteral("(%1 mail, %2 trash)");
+    QString Finished = QStringLiteral("Finished in %1");
+    QString Stopped = QStringLiteral("Stopped at %1% after %2");
+    QString OpenFolder = QStringLiteral("Open output folder");
+    // Followed by an empty line and the folder.
+    QString OpenFailed = QStringLiteral("The folder could not be opened:");
+
+    TDialogButtonTexts Buttons;
 };
 
 }  // namespace tervaline::app

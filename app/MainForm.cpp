@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -14,15 +15,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <utility>
 
+#include "app/CaptionFit.h"
 #include "app/LanguageFile.h"
 #include "app/OpenDialogFilter.h"
+#include "app/WindowIcon.h"
 #include "components/AnsiText.h"
 #include "components/DropEdit.h"
 #include "components/FoldrDlg.h"
@@ -48,6 +53,31 @@ const QString kCaption = QStringLiteral("Tervaline");
 const QStringList kJapaneseFallbackFaces = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")};
 
 constexpr components::TColor clBtnFace = components::kSystemColorFlag + 15;
+
+constexpr int kLargestBufferKB = 5000;
+
+// The mode frame's width in the layout; it grows, never shrinks, when its
+// items need more room.
+constexpr int kModeFrameWidth = 202;
+// Margin inside the mode frame, and room between two of its items, so that
+// one item's mark never touches the text before it.
+constexpr int kModeInset = 4;
+constexpr int kModeItemGap = 6;
+// The items stand in one row below the frame's title. Those that need more
+// room than one row gives stand in two lower ones, and the frame reaches
+// down to just above the status line.
+struct TModeRows {
+    int FrameHeight;
+    int Top;
+    int Height;
+};
+constexpr TModeRows kModeRows[] = {{41, 16, 20}, {49, 17, 15}};
+// Least room kept between two controls side by side.
+constexpr int kControlGap = 4;
+// The gap the status line keeps between its two parts.
+constexpr int kStatusGap = 10;
+
+const QString kParagraph = QStringLiteral("\r\n\r\n");
 
 // The layout is laid out in pixels for a 96 dpi screen, so font sizes in
 // points are turned into pixels at that resolution, whatever the screen.
@@ -92,6 +122,8 @@ QPushButton* MakeButton(QWidget* parent, const QRect& bounds, const QString& tex
     return button;
 }
 
+QString Quoted(const QString& text) { return u'"' + text + u'"'; }
+
 }  // namespace
 
 std::uint64_t FileSizeOf(const std::string& path) { return platform::FileSizeOrZero(path); }
@@ -103,6 +135,45 @@ QStringList WindowFontFamilies(const QString& face) {
         if (!families.contains(fallback, Qt::CaseInsensitive)) families.append(fallback);
     }
     return families;
+}
+
+std::optional<int> BufferKilobytes(const QString& text) {
+    const QString digits = text.trimmed();
+    // More digits than this are over the limit whatever they say.
+    if (digits.isEmpty() || digits.size() > 9) return std::nullopt;
+    int value = 0;
+    for (const QChar c : digits) {
+        // Any decimal digit, so that full-width digits typed through an
+        // input method count as well.
+        if (!c.isDigit()) return std::nullopt;
+        value = value * 10 + c.digitValue();
+    }
+    if (value < 1 || value > kLargestBufferKB) return std::nullopt;
+    return value;
+}
+
+QString ElapsedText(std::int64_t milliseconds) {
+    const std::int64_t seconds = std::max<std::int64_t>(0, milliseconds) / 1000;
+    const auto twoDigits = [](std::int64_t n) { return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0')); };
+    if (seconds < 3600) return QString::number(seconds / 60) + u':' + twoDigits(seconds % 60);
+    return QString::number(seconds / 3600) + u':' + twoDigits(seconds / 60 % 60) + u':' + twoDigits(seconds % 60);
+}
+
+std::string OutputFolderFor(const std::string& store, const std::string& typed) {
+    const std::string folder = typed.empty() ? platform::RemoveFileExt(kSyntax, store) : typed;
+    if (platform::HasDrivePart(kSyntax, folder)) return folder;
+    return platform::ExtractFilePath(kSyntax, store) + folder;
+}
+
+std::string NearestExistingFolder(const std::string& path) {
+    if (!platform::HasDrivePart(kSyntax, path)) return {};
+    std::string folder = path;
+    while (!platform::DirectoryExists(folder)) {
+        std::string parent = platform::ExtractFileDir(kSyntax, folder);
+        if (parent.empty() || parent == folder) return {};
+        folder = std::move(parent);
+    }
+    return folder;
 }
 
 TMainForm::TMainForm(std::string appDir, TUserDialogs* dialogs, QWidget* parent)
@@ -121,8 +192,9 @@ void TMainForm::CreateControls() {
     setWindowTitle(kCaption);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(WindowIcon());
     setFixedSize(382, 257);
-    move(320, 287);
+    CentreOnScreen();
     QPalette face = palette();
     face.setColor(QPalette::Window, components::ToQColor(clBtnFace, face));
     setPalette(face);
@@ -148,9 +220,8 @@ void TMainForm::CreateControls() {
     rdgModeItem0 = new QRadioButton(QStringLiteral("Shallow Mode"), rdgMode);
     rdgModeItem1 = new QRadioButton(QStringLiteral("Bottom Mode"), rdgMode);
     rdgModeItem0->setChecked(true);
-    // Closer marks leave both items room in the frame's two columns.
+    // Closer marks leave the items more room in the frame.
     rdgMode->setStyleSheet(QStringLiteral("QRadioButton { spacing: 2px; }"));
-    LayOutModeItems();
 
     lblBuffer = MakeLabel(this, 0, 152, QString());
     lblBuffer->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -161,10 +232,8 @@ void TMainForm::CreateControls() {
     cmbBuffer->addItems({"1", "5", "10", "50", "100", "500", "1000", "5000"});
     cmbBuffer->setCurrentIndex(2);
     cmbBuffer->setGeometry(301, 149, 48, 20);
-    // A typed text is no list item: only picking from the list selects one.
-    connect(cmbBuffer->lineEdit(), &QLineEdit::textEdited, this, [this] { bufferEdited_ = true; });
-    connect(cmbBuffer, &QComboBox::activated, this, [this] { bufferEdited_ = false; });
-    connect(cmbBuffer, &QComboBox::currentIndexChanged, this, [this] { bufferEdited_ = false; });
+    // The box is narrow: a longer number is shown smaller rather than cut.
+    connect(cmbBuffer, &QComboBox::currentTextChanged, this, [this] { FitComboText(*cmbBuffer, font()); });
     lblBuffer->setBuddy(cmbBuffer);
     SetRightAlignedLabelText(lblBuffer, 296, lblBuffer->text());
     lblUnit = MakeLabel(this, 352, 152, QStringLiteral("KB"));
@@ -184,7 +253,17 @@ void TMainForm::CreateControls() {
     btnAbort->setEnabled(false);
     btnClose = MakeButton(this, {296, 226, 75, 25}, QStringLiteral("&Close"));
     // A font of its own: later changes of the window's font pass it by.
-    btnClose->setFont(ToWindowQFont(windowFont_));
+    closeFont_ = ToWindowQFont(windowFont_);
+    btnClose->setFont(closeFont_);
+
+    // In the corner the buttons leave free, below the progress bar.
+    lblOpenFolder = new QLabel(this);
+    lblOpenFolder->setTextFormat(Qt::RichText);
+    lblOpenFolder->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    lblOpenFolder->move(16, 231);
+    lblOpenFolder->hide();
+    OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    connect(lblOpenFolder, &QLabel::linkActivated, this, [this] { OpenOutputFolder(); });
 
     connect(btnFile, &QPushButton::clicked, this, [this] { btnFileClick(); });
     connect(btnFolder, &QPushButton::clicked, this, [this] { btnFolderClick(); });
@@ -193,6 +272,15 @@ void TMainForm::CreateControls() {
     connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, btnClose, &QPushButton::click);
+    // Enter in a box starts as Start does; a disabled Start ignores it.
+    connect(edtTrash, &QLineEdit::returnPressed, btnStart, &QPushButton::click);
+    connect(cmbBuffer->lineEdit(), &QLineEdit::returnPressed, btnStart, &QPushButton::click);
+}
+
+void TMainForm::CentreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    move(screen->availableGeometry().center() - rect().center());
 }
 
 void TMainForm::FormCreate() {
@@ -223,11 +311,14 @@ void TMainForm::FormCreate() {
     edtTrashBase->SetColor(clBtnFace);
     edtTrashBase->SetFileName({});
     lblTrash->setBuddy(edtTrash);
+    for (TDropEdit* box : {edtFile, edtFolder}) {
+        connect(box, &QLineEdit::returnPressed, btnStart, &QPushButton::click);
+    }
     // With a focus target the access-key mark is no longer drawn: resize.
     for (QLabel* label : {lblFile, lblFolder, lblTrash}) label->adjustSize();
 
     QWidget* order[] = {edtFile, btnFile, edtFolder, btnFolder, edtTrash, rdgModeItem0,
-                        rdgModeItem1, cmbBuffer, btnStart, btnAbort, btnClose};
+                        rdgModeItem1, cmbBuffer, btnStart, btnAbort, btnClose, lblOpenFolder};
     for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     FolderDlg = &platform::TComponent::MakeOwned<components::TFolderDlg>(components_, this);
@@ -241,8 +332,20 @@ void TMainForm::FormCreate() {
     } catch (const components::EConvertError& e) {
         // The rest of the language file is not applied: the font is read
         // first and only applied whole, so the built-in texts and font stay.
-        dialogs_->ShowError(this, kCaption, QString::fromUtf8(e.what()));
+        // Of the font's keys only the colour is read with a conversion that
+        // can fail.
+        const QString text = ReadLanguageText("BadLanguage", Texts.BadLanguage)
+                                 .arg(AnsiToQString(Ini->ResolvedPath()), QStringLiteral("Font.Color"));
+        dialogs_->ShowError(this, kCaption, text + kParagraph + QString::fromUtf8(e.what()));
     }
+    ApplyDialogTexts();
+    FitCaptions();
+}
+
+void TMainForm::ApplyDialogTexts() {
+    dialogs_->ButtonTexts = Texts.Buttons;
+    FolderDlg->SetButtonCaptions(QStringToAnsi(Texts.Buttons.Ok), QStringToAnsi(Texts.Buttons.Cancel));
+    lblOpenFolder->setText(QStringLiteral("<a href=\"folder\">%1</a>").arg(Texts.OpenFolder.toHtmlEscaped()));
 }
 
 void TMainForm::FormDestroy() {
@@ -269,17 +372,93 @@ void TMainForm::StopAndReleaseWorker() {
     dispatcher_.RunPending();
 }
 
+void TMainForm::FitCaptions() {
+    const QFont base = font();
+    FitLabel(*lblFile, base, btnFile->x() - kControlGap - lblFile->x());
+    FitLabel(*lblFolder, base, btnFolder->x() - kControlGap - lblFolder->x());
+    FitLabel(*lblTrash, base, edtTrashBase->geometry().right() + 1 - lblTrash->x());
+    FitLabel(*lblUnit, base, width() - kControlGap - lblUnit->x());
+    // The status caption may take up to half of the status line.
+    FitLabel(*lblStatusFix, base, ProgressBar->width() / 2);
+    // The status text keeps its place unless its caption has grown into it.
+    const int captionEnd = lblStatusFix->geometry().right() + 1;
+    if (lblStatus1->x() <= captionEnd) lblStatus1->move(captionEnd + kStatusGap, lblStatus1->y());
+    const int bufferRight = lblBuffer->geometry().right() + 1;
+    FitLabel(*lblBuffer, base, bufferRight - (rdgMode->x() + kModeFrameWidth + kControlGap));
+    lblBuffer->move(bufferRight - lblBuffer->width(), lblBuffer->y());
+    LayOutModeItems();
+    for (QPushButton* button : {btnFile, btnFolder, btnStart, btnAbort}) FitButton(*button, base);
+    FitButton(*btnClose, closeFont_);
+    FitComboText(*cmbBuffer, base);
+    FitLabel(*lblOpenFolder, base, btnStart->x() - kControlGap - lblOpenFolder->x());
+    FitStatusLine();
+}
+
 void TMainForm::LayOutModeItems() {
-    // Two columns; the toolkit's radio marks are wider than the layout
-    // allowed for, so a first item that needs more room pushes the second
-    // column right rather than being cut off.
-    const int inner = rdgMode->width() - 8;
-    const int column = inner / 2;
-    const int top = 16;
-    const int width0 = std::max(column, rdgModeItem0->sizeHint().width());
-    rdgModeItem0->setGeometry(4, top, std::min(width0, inner), 20);
-    const int left1 = 4 + std::min(width0, inner - column / 2);
-    rdgModeItem1->setGeometry(left1, top, std::max(0, 4 + inner - left1), 20);
+    const QList<QRadioButton*> radios = rdgMode->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    const std::vector<QWidget*> items(radios.begin(), radios.end());
+    const int count = static_cast<int>(radios.size());
+    if (count == 0) return;
+    const QFont base = font();
+    // The frame may grow to the right into the room the buffer label leaves.
+    const int widest = std::max(kModeFrameWidth, lblBuffer->x() - kControlGap - rdgMode->x());
+    auto columnsOf = [count](int rows) { return (count + rows - 1) / rows; };
+    // Widths the columns need, the items filling the rows one after another.
+    auto columnWidths = [&](int rows) {
+        std::vector<int> widths(static_cast<std::size_t>(columnsOf(rows)), 0);
+        for (int i = 0; i < count; ++i) {
+            int& width = widths[static_cast<std::size_t>(i % columnsOf(rows))];
+            width = std::max(width, radios[i]->sizeHint().width());
+        }
+        return widths;
+    };
+    auto frameWidth = [&](const std::vector<int>& widths) {
+        return std::accumulate(widths.begin(), widths.end(), 0) +
+               kModeItemGap * (static_cast<int>(widths.size()) - 1) + 2 * kModeInset;
+    };
+    // One row while the items fit it in the window's font; else the number
+    // of rows that needs the least shrinking, the fewer on a tie.
+    int rows = 1;
+    int bestPixels = 0;
+    for (int candidate = 1; candidate <= std::min<int>(count, std::size(kModeRows)); ++candidate) {
+        FitFont(items, base, [&] { return frameWidth(columnWidths(candidate)) <= widest; });
+        const int pixels = radios.front()->font().pixelSize();
+        if (pixels > bestPixels) {
+            bestPixels = pixels;
+            rows = candidate;
+        }
+        if (pixels == base.pixelSize()) break;
+    }
+    QFont chosen = base;
+    chosen.setPixelSize(bestPixels);
+    for (QRadioButton* radio : radios) radio->setFont(chosen);
+
+    const std::vector<int> wanted = columnWidths(rows);
+    const int width = std::clamp(frameWidth(wanted), kModeFrameWidth, widest);
+    const TModeRows& layout = kModeRows[rows - 1];
+    rdgMode->resize(width, layout.FrameHeight);
+    const int gaps = kModeItemGap * (static_cast<int>(wanted.size()) - 1);
+    const std::vector<int> shares = ShareWidth(wanted, width - 2 * kModeInset - gaps);
+    for (int i = 0; i < count; ++i) {
+        const int column = i % columnsOf(rows);
+        int left = kModeInset;
+        for (int c = 0; c < column; ++c) left += shares[static_cast<std::size_t>(c)] + kModeItemGap;
+        radios[i]->setGeometry(left, layout.Top + i / columnsOf(rows) * layout.Height,
+                               shares[static_cast<std::size_t>(column)], layout.Height);
+    }
+    // The frame's own font only draws its title; each item has its own.
+    FitFont({rdgMode}, base, [&] { return CaptionWidth(rdgMode->font(), rdgMode->title()) + 4 * kModeInset <= width; });
+}
+
+void TMainForm::FitStatusLine() {
+    const int right = ProgressBar->geometry().right() + 1;
+    FitFont({lblStatus1, lblStatus2}, font(), [&] {
+        lblStatus1->adjustSize();
+        lblStatus2->adjustSize();
+        if (lblStatus2->text().isEmpty()) return lblStatus1->geometry().right() + 1 <= right;
+        lblStatus2->move(lblStatus1->x() + lblStatus1->width() + kStatusGap, lblStatus2->y());
+        return lblStatus2->geometry().right() + 1 <= right;
+    });
 }
 
 void TMainForm::SetLabelText(QLabel* label, const QString& text) {
@@ -305,27 +484,26 @@ void TMainForm::ApplyWindowFont(const components::TFontAttributes& font) {
     }
     SetRightAlignedLabelText(lblDelimit, 291, lblDelimit->text());
     SetRightAlignedLabelText(lblBuffer, 296, lblBuffer->text());
-    LayOutModeItems();
 }
 
-int TMainForm::SelectedBufferItem() const { return bufferEdited_ ? -1 : cmbBuffer->currentIndex(); }
-
 std::string TMainForm::FindLanguageFile() const { return app::FindLanguageFile(AppDir); }
+
+QString TMainForm::ReadLanguageText(const char* key, const QString& current) const {
+    return languageEncoding_.Decode(
+        Ini->ReadString(kLanguageSection, key, languageEncoding_.Encode(current)));
+}
 
 void TMainForm::LoadLanguage() {
     Ini->SetFileName(FindLanguageFile());
     if (Ini->FileName().empty()) return;
 
-    const TLanguageEncoding encoding = TLanguageEncoding::OfFile(Ini->ResolvedPath());
-    const std::string section(kLanguageSection);
-    auto read = [&](const char* key, const QString& current) {
-        return encoding.Decode(Ini->ReadString(section, key, encoding.Encode(current)));
-    };
+    languageEncoding_ = TLanguageEncoding::OfFile(Ini->ResolvedPath());
+    auto read = [this](const char* key, const QString& current) { return ReadLanguageText(key, current); };
 
     components::TFontAttributes font = windowFont_;
-    font.Name = encoding.Encode(AnsiToQString(windowFont_.Name));
-    Ini->ReadFont(section, "Font", font);
-    font.Name = QStringToAnsi(encoding.Decode(font.Name));
+    font.Name = languageEncoding_.Encode(AnsiToQString(windowFont_.Name));
+    Ini->ReadFont(kLanguageSection, "Font", font);
+    font.Name = QStringToAnsi(languageEncoding_.Decode(font.Name));
     windowFont_ = font;
     ApplyWindowFont(windowFont_);
 
@@ -345,7 +523,6 @@ void TMainForm::LoadLanguage() {
     const QString bottom = read("BottomMode", rdgModeItem1->text());
     rdgModeItem0->setText(shallow);
     rdgModeItem1->setText(bottom);
-    LayOutModeItems();
     SetLabelText(lblStatusFix, read("Status", lblStatusFix->text()));
     SetRightAlignedLabelText(lblBuffer, 296, read("Buffer", lblBuffer->text()));
     lblStatus1->move(lblStatusFix->x() + lblStatusFix->width() + 10, lblStatus1->y());
@@ -358,6 +535,20 @@ void TMainForm::LoadLanguage() {
     Texts.FoundData = read("FoundData", Texts.FoundData);
     Texts.FilesFound = read("FilesFound", Texts.FilesFound);
     Texts.HexPrefix = read("HexPrefix", Texts.HexPrefix);
+    Texts.ScanFailed = read("ScanFailed", Texts.ScanFailed);
+    Texts.Unwritten = read("Unwritten", Texts.Unwritten);
+    Texts.UnwrittenOne = read("UnwrittenOne", Texts.UnwrittenOne);
+    Texts.BadBuffer = read("BadBuffer", Texts.BadBuffer);
+    Texts.BadLanguage = read("BadLanguage", Texts.BadLanguage);
+    Texts.MailTrash = read("MailTrash", Texts.MailTrash);
+    Texts.Finished = read("Finished", Texts.Finished);
+    Texts.Stopped = read("Stopped", Texts.Stopped);
+    Texts.OpenFolder = read("OpenFolder", Texts.OpenFolder);
+    Texts.OpenFailed = read("OpenFailed", Texts.OpenFailed);
+    Texts.Buttons.Ok = read("OK", Texts.Buttons.Ok);
+    Texts.Buttons.Yes = read("Yes", Texts.Buttons.Yes);
+    Texts.Buttons.No = read("No", Texts.Buttons.No);
+    Texts.Buttons.Cancel = read("Cancel", Texts.Buttons.Cancel);
 }
 
 void TMainForm::btnFileClick() {
@@ -367,7 +558,9 @@ void TMainForm::btnFileClick() {
 }
 
 void TMainForm::btnFolderClick() {
-    FolderDlg->SetFolderPath(edtFolder->FileName());
+    // A folder the scan has yet to make is shown by the nearest one there is.
+    const std::string folder = OutputFolderFor(edtFile->FileName(), edtFolder->FileName());
+    FolderDlg->SetFolderPath(NearestExistingFolder(folder));
     if (FolderDlg->Execute()) edtFolder->SetFileName(FolderDlg->FolderPath());
 }
 
@@ -393,31 +586,32 @@ void TMainForm::edtFolderFileDrop() {
 void TMainForm::edtFolderFilenameChange() { edtTrashBase->SetFileName(edtFolder->FileName()); }
 
 void TMainForm::btnStartClick() {
+    // What a box shows is what counts, though it still has the focus.
+    edtFile->TakeShownText();
+    edtFolder->TakeShownText();
     const std::string path = edtFile->FileName();
     if (!platform::FileExists(path)) {
-        dialogs_->ShowError(this, kCaption,
-                            Texts.NoFile + QStringLiteral("\r\n\r\n\"") + AnsiToQString(path) + u'"');
+        dialogs_->ShowError(this, kCaption, Texts.NoFile + kParagraph + Quoted(AnsiToQString(path)));
+        return;
+    }
+    const std::optional<int> kilobytes = BufferKilobytes(cmbBuffer->currentText());
+    if (!kilobytes) {
+        RefuseBuffer();
         return;
     }
     if (edtTrash->text().isEmpty()) edtTrash->setText(DefaultTrash);
-    std::string out = edtFolder->FileName();
-    if (out.empty()) out = platform::RemoveFileExt(kSyntax, path);
-
-    SetLabelText(lblStatus1, Texts.NowScan + QStringLiteral("..."));
-    SetLabelText(lblStatus2, QString());
-    progressScale_ = TProgressScale(FileSizeOf(path));
-    ProgressBar->setMaximum(progressScale_.Maximum());
-    btnStart->setEnabled(false);
-    btnAbort->setEnabled(true);
-    FoundCount = 0;
+    const std::string out = OutputFolderFor(path, edtFolder->FileName());
+    const std::int32_t bufferBytes = *kilobytes << 10;
+    ShowScanStarted(path, out);
 
     auto worker = std::make_unique<TDBXScanThread>(dispatcher_, kSyntax);
     worker->Parent = &components_;
     // Finds are raised on the worker's writer thread and progress on its
     // search thread; posting both on the channel that also carries OnDone
     // keeps each in order and both ahead of it.
-    worker->OnFound = [this](TDBXScanThread&, std::uint64_t address) {
-        dispatcher_.Post([this, address] { ScanFound(address); });
+    worker->OnFound = [this](TDBXScanThread& sender, std::uint64_t address) {
+        const bool inTrash = sender.LastFound().InTrash;
+        dispatcher_.Post([this, address, inTrash] { ScanFound(address, inTrash); });
     };
     worker->OnProgress = [this](TDBXScanThread&, std::uint64_t position) {
         dispatcher_.Post([this, position] { ScanProgress(position); });
@@ -428,25 +622,58 @@ void TMainForm::btnStartClick() {
     settings.Output = out;
     settings.Trash = QStringToAnsi(edtTrash->text());
     settings.Mode = rdgModeItem0->isChecked() ? engine::TScanMode::Shallow : engine::TScanMode::Bottom;
-    std::int32_t items = 1;
-    if (const int item = SelectedBufferItem(); item >= 0) {
-        items = components::StrToInt(QStringToAnsi(cmbBuffer->itemText(item))).value_or(1);
-    }
-    settings.BufferSize = items << 10;
+    settings.BufferSize = bufferBytes;
     settings.ProgressSteps = 35;
     engine::ApplyScanSettings(*worker, settings);
     if (OnScanCreated) OnScanCreated(*worker);
     ScanThread = platform::TThread::StartFreeOnDone(std::move(worker));
 }
 
+void TMainForm::RefuseBuffer() {
+    dialogs_->ShowError(this, kCaption, Texts.BadBuffer + kParagraph + Quoted(cmbBuffer->currentText()));
+    cmbBuffer->setFocus();
+    cmbBuffer->lineEdit()->selectAll();
+}
+
+void TMainForm::ShowScanStarted(const std::string& path, const std::string& outputDir) {
+    SetLabelText(lblStatus1, Texts.NowScan + QStringLiteral("..."));
+    SetLabelText(lblStatus2, QString());
+    FitStatusLine();
+    lblOpenFolder->hide();
+    progressScale_ = TProgressScale(FileSizeOf(path));
+    ProgressBar->setMaximum(progressScale_.Maximum());
+    ProgressBar->setValue(0);
+    ProgressBar->setTextVisible(false);
+    btnAbort->setEnabled(true);
+    // Disabling the focused Start would hand the focus on to Close, where a
+    // Space meant for the next scan would end the program.
+    btnAbort->setFocus();
+    btnStart->setEnabled(false);
+    FoundCount = 0;
+    TrashCount = 0;
+    stopRequested_ = false;
+    outputDir_ = outputDir;
+    scanTimer_.start();
+}
+
 void TMainForm::btnAbortClick() {
-    if (ScanThread != nullptr) ScanThread->RequestStop();
+    if (ScanThread == nullptr) return;
+    stopRequested_ = true;
+    ScanThread->RequestStop();
 }
 
 void TMainForm::btnCloseClick() { close(); }
 
+bool TMainForm::ConfirmStop() {
+    askingToStop_ = true;
+    stopQuestionDismissed_ = false;
+    const bool yes = dialogs_->AskYesNo(this, kCaption, Texts.CanStop);
+    askingToStop_ = false;
+    return yes || stopQuestionDismissed_;
+}
+
 void TMainForm::FormCloseQuery(bool& canClose) {
-    if (btnAbort->isEnabled() && !dialogs_->AskYesNo(this, kCaption, Texts.CanStop)) {
+    if (btnAbort->isEnabled() && !ConfirmStop()) {
         canClose = false;
         return;
     }
@@ -465,16 +692,20 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TMainForm::ScanFound(std::uint64_t address) {
+void TMainForm::ScanFound(std::uint64_t address, bool inTrash) {
     // After a confirmed close the window is on its way out and keeps what
     // it shows.
     if (Closing) return;
     SetLabelText(lblStatus1, Texts.FoundData + QStringLiteral(" :"));
-    lblStatus2->move(lblStatus1->x() + lblStatus1->width() + 10, lblStatus2->y());
+    lblStatus2->move(lblStatus1->x() + lblStatus1->width() + kStatusGap, lblStatus2->y());
     char digits[24];
     std::snprintf(digits, sizeof digits, "%04llX", static_cast<unsigned long long>(address));
     SetLabelText(lblStatus2, Texts.HexPrefix + QString::fromLatin1(digits));
+    FitStatusLine();
     ++FoundCount;
+    if (inTrash) ++TrashCount;
+    // The search has passed every find, even between two progress reports.
+    ProgressBar->setValue(std::max(ProgressBar->value(), progressScale_.Position(address)));
 }
 
 void TMainForm::ScanProgress(std::uint64_t position) {
@@ -484,21 +715,53 @@ void TMainForm::ScanProgress(std::uint64_t position) {
 
 void TMainForm::ScanDone(const engine::TScanOutcome& outcome) {
     ScanThread = nullptr;
+    // A close waiting on its question goes ahead: there is no scan left to stop.
+    if (askingToStop_) {
+        stopQuestionDismissed_ = true;
+        dialogs_->DismissQuestion();
+    }
     if (Closing) return;
-    SetLabelText(lblStatus1, QString::number(FoundCount) + u' ' + Texts.FilesFound);
-    SetLabelText(lblStatus2, QString());
-    ProgressBar->setValue(0);
+    // A stop that came once the scan had reached the end lost nothing.
+    ShowScanEnd(stopRequested_ && !outcome.ReachedEnd, scanTimer_.elapsed());
     btnStart->setEnabled(true);
+    if (focusWidget() == btnAbort) btnStart->setFocus();
     btnAbort->setEnabled(false);
     ShowScanOutcome(outcome);
 }
 
+void TMainForm::ShowScanEnd(bool stopped, std::int64_t elapsedMs) {
+    SetLabelText(lblStatus1, QString::number(FoundCount) + u' ' + Texts.FilesFound);
+    SetLabelText(lblStatus2, Texts.MailTrash.arg(FoundCount - TrashCount).arg(TrashCount));
+    FitStatusLine();
+    // The bar says how the scan ended and how long it took; after a stop it
+    // stays where the scan got to.
+    const QString elapsed = ElapsedText(elapsedMs);
+    if (stopped) {
+        const int percent = static_cast<int>(100LL * ProgressBar->value() / std::max(1, ProgressBar->maximum()));
+        ProgressBar->setFormat(Texts.Stopped.arg(QString::number(percent), elapsed));
+    } else {
+        ProgressBar->setValue(0);
+        ProgressBar->setFormat(Texts.Finished.arg(elapsed));
+    }
+    ProgressBar->setTextVisible(true);
+    lblOpenFolder->setToolTip(AnsiToQString(outputDir_));
+    lblOpenFolder->setVisible(!outputDir_.empty() && platform::DirectoryExists(outputDir_));
+}
+
+void TMainForm::OpenOutputFolder() {
+    const QString folder = AnsiToQString(outputDir_);
+    if (OpenUrl(QUrl::fromLocalFile(folder))) return;
+    dialogs_->ShowError(this, kCaption, Texts.OpenFailed + kParagraph + folder);
+}
+
 void TMainForm::ShowScanOutcome(const engine::TScanOutcome& outcome) {
     if (!outcome.FailureText.empty()) {
-        dialogs_->ShowError(this, kCaption,
-                            QStringLiteral("The scan ended early:\r\n\r\n") + AnsiToQString(outcome.FailureText));
+        dialogs_->ShowError(this, kCaption, Texts.ScanFailed + kParagraph + AnsiToQString(outcome.FailureText));
     } else if (outcome.Unwritten > 0) {
-        dialogs_->ShowError(this, kCaption, AnsiToQString(engine::DescribeUnwritten(outcome)));
+        const std::uint64_t count = outcome.Unwritten;
+        dialogs_->ShowError(this, kCaption,
+                            (count == 1 ? Texts.UnwrittenOne : Texts.Unwritten.arg(count)) + kParagraph +
+                                AnsiToQString(outcome.FirstUnwrittenReason));
     }
 }
 

@@ -1,19 +1,24 @@
 // TMainForm: the program's one window. The user names the damaged store,
 // the output folder and the trash subfolder, picks the scan mode and the
 // buffer size, starts and aborts a scan and watches its progress, each find
-// and the final count. A language file beside the program may replace its
-// texts and font.
+// and how the scan ended, and opens the output folder afterwards. A language
+// file beside the program may replace its texts and font.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QFont>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/InterfaceTexts.h"
+#include "app/LanguageFile.h"
 #include "app/ProgressScale.h"
 #include "app/QtDispatcher.h"
 #include "app/UserDialogs.h"
@@ -49,6 +54,22 @@ std::uint64_t FileSizeOf(const std::string& path);
 // for it, in order, where it is missing.
 QStringList WindowFontFamilies(const QString& face);
 
+// The read buffer in KB that Text asks for: a whole number from 1 to 5000,
+// blanks around it allowed; nothing for anything else.
+std::optional<int> BufferKilobytes(const QString& text);
+
+// A scan's duration as m:ss, or h:mm:ss from an hour on.
+QString ElapsedText(std::int64_t milliseconds);
+
+// The folder a scan of Store writes to when the output box holds Typed:
+// Store without its extension when Typed is empty, and a relative Typed
+// taken from the store's folder.
+std::string OutputFolderFor(const std::string& store, const std::string& typed);
+
+// Path itself when it is an existing folder, else its nearest existing
+// parent; empty when none exists or Path is relative.
+std::string NearestExistingFolder(const std::string& path);
+
 class TMainForm : public QWidget {
     Q_OBJECT
 
@@ -81,6 +102,8 @@ public:
     QPushButton* btnStart;
     QPushButton* btnAbort;
     QPushButton* btnClose;
+    // Shown after a scan whose output folder exists.
+    QLabel* lblOpenFolder;
 
     // Created by FormCreate.
     components::TIniGT* Ini = nullptr;
@@ -93,17 +116,17 @@ public:
     components::TDropEdit* edtFolder = nullptr;
     components::TDropEdit* edtTrashBase = nullptr;
     std::int32_t FoundCount = 0;
+    // Of FoundCount, the messages that went to the trash subfolder.
+    std::int32_t TrashCount = 0;
 
-    // The six message texts and the open-file dialog's filter.
+    // The message texts and button captions, and the open-file dialog's filter.
     TInterfaceTexts Texts;
     QString OpenDialogFilter = QStringLiteral("DBX File (*.dbx)|*.dbx|All Types (*.*)|*.*");
 
     // Called with each new worker before it starts; lets tests pace a scan.
     std::function<void(engine::TDBXScanThread&)> OnScanCreated;
-
-    // The index of the buffer list item that is selected, or -1 once text
-    // has been typed into the box.
-    int SelectedBufferItem() const;
+    // Hands a folder to the desktop's file manager; tests look instead.
+    std::function<bool(const QUrl&)> OpenUrl;
 
     std::string FindLanguageFile() const;
     void LoadLanguage();
@@ -117,9 +140,13 @@ public:
     void btnAbortClick();
     void btnCloseClick();
     void FormCloseQuery(bool& canClose);
-    void ScanFound(std::uint64_t address);
+    void ScanFound(std::uint64_t address, bool inTrash = false);
     void ScanProgress(std::uint64_t position);
     void ScanDone(const engine::TScanOutcome& outcome);
+    // The status line and the progress bar at the end of a scan, from the
+    // counts, whether the window asked it to stop, and how long it took.
+    void ShowScanEnd(bool stopped, std::int64_t elapsedMs);
+    void OpenOutputFolder();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,10 +155,18 @@ private:
     void CreateControls();
     void FormCreate();
     void FormDestroy();
+    void CentreOnScreen();
     void ApplyWindowFont(const components::TFontAttributes& font);
+    QString ReadLanguageText(const char* key, const QString& current) const;
+    void ApplyDialogTexts();
+    void FitCaptions();
     void LayOutModeItems();
+    void FitStatusLine();
     void SetLabelText(QLabel* label, const QString& text);
     void SetRightAlignedLabelText(QLabel* label, int rightEdge, const QString& text);
+    void RefuseBuffer();
+    void ShowScanStarted(const std::string& path, const std::string& outputDir);
+    bool ConfirmStop();
     void ShowScanOutcome(const engine::TScanOutcome& outcome);
     void StopAndReleaseWorker();
 
@@ -142,8 +177,17 @@ private:
     std::unique_ptr<TUserDialogs> ownDialogs_;
     TUserDialogs* dialogs_;
     components::TFontAttributes windowFont_;
+    // The Close button's own font, which the window's font passes by.
+    QFont closeFont_;
+    TLanguageEncoding languageEncoding_{TLanguageEncoding::Utf8};
     TProgressScale progressScale_;
-    bool bufferEdited_ = false;
+    QElapsedTimer scanTimer_;
+    std::string outputDir_;
+    bool stopRequested_ = false;
+    // Set while the close question is open, and when the end of the scan
+    // answered it.
+    bool askingToStop_ = false;
+    bool stopQuestionDismissed_ = false;
 };
 
 }  // namespace tervaline::app

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tervaline::app {
 
@@ -15,12 +16,23 @@ QString ForDisplay(QString text) { return text.replace(QStringLiteral("\r\n"), Q
 }  // namespace
 
 void TQtUserDialogs::ShowError(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox::critical(parent, caption, ForDisplay(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, caption, ForDisplay(text), QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(ButtonTexts.Ok);
+    box.exec();
 }
 
 bool TQtUserDialogs::AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
-    return QMessageBox::question(parent, caption, ForDisplay(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, caption, ForDisplay(text), QMessageBox::Yes | QMessageBox::No, parent);
+    box.button(QMessageBox::Yes)->setText(ButtonTexts.Yes);
+    box.button(QMessageBox::No)->setText(ButtonTexts.No);
+    question_ = &box;
+    const int answer = box.exec();
+    question_ = nullptr;
+    return answer == QMessageBox::Yes;
+}
+
+void TQtUserDialogs::DismissQuestion() {
+    if (question_ != nullptr) question_->done(QMessageBox::No);
 }
 
 std::optional<QString> TQtUserDialogs::ChooseFile(QWidget* parent, const QString& fileName,

@@ -3,14 +3,24 @@
 // the window can run without anyone to answer them.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace tervaline::app {
+
+// Captions of the message boxes' buttons, in the window's language.
+struct TDialogButtonTexts {
+    QString Ok = QStringLiteral("OK");
+    QString Yes = QStringLiteral("&Yes");
+    QString No = QStringLiteral("&No");
+    QString Cancel = QStringLiteral("Cancel");
+};
 
 class TUserDialogs {
 public:
@@ -22,11 +32,17 @@ public:
     // A question with Yes and No; true only for Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
 
+    // Closes the question AskYesNo is waiting on, if any, as if No had been
+    // chosen: for a question that the course of events has answered.
+    virtual void DismissQuestion() = 0;
+
     // The open-file dialog, starting at FileName and offering NameFilters
     // (the toolkit's "Description (patterns)" form); the chosen existing
     // file, or nothing when the user cancelled.
     virtual std::optional<QString> ChooseFile(QWidget* parent, const QString& fileName,
                                               const QStringList& nameFilters) = 0;
+
+    TDialogButtonTexts ButtonTexts;
 };
 
 // The real dialogs of the toolkit.
@@ -34,8 +50,13 @@ class TQtUserDialogs final : public TUserDialogs {
 public:
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
     bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) override;
+    void DismissQuestion() override;
     std::optional<QString> ChooseFile(QWidget* parent, const QString& fileName,
                                       const QStringList& nameFilters) override;
+
+private:
+    // The question being asked; it lives on AskYesNo's stack.
+    QPointer<QMessageBox> question_;
 };
 
 }  // namespace tervaline::app

@@ -87,7 +87,15 @@ void TDropEdit::SetFileName(std::string value) {
                                     contentsRect().width() - kWidthMargin);
     showingCompact_ = ShowsCompactForm();
     setText(AnsiToQString(showingCompact_ ? minFileName_ : fileName_));
+    // A path too long for the box can be read whole without entering it.
+    setToolTip(minFileName_ != fileName_ ? AnsiToQString(fileName_) : QString());
     if (previous != fileName_ && OnFilenameChange) OnFilenameChange(*this);
+}
+
+void TDropEdit::TakeShownText() {
+    if (showingCompact_) return;
+    std::string shown = QStringToAnsi(text());
+    if (shown != fileName_) SetFileName(std::move(shown));
 }
 
 void TDropEdit::SetColor(TColor value) {

@@ -1,6 +1,7 @@
 // TDropEdit: a one-line box holding one full file or folder path. It takes
 // the first of the files dropped on it from the desktop, and while it is not
-// the focused control of its window it shows the path compacted to its width.
+// the focused control of its window it shows the path compacted to its width,
+// with the full path as its tooltip.
 #pragma once
 
 #include <QFontMetrics>
@@ -39,6 +40,11 @@ public:
     // byte for byte from the previous one.
     void SetFileName(std::string value);
     const std::string& MinFileName() const { return minFileName_; }
+
+    // Takes a path still being typed as FileName at once, as leaving the box
+    // would, for a command that acts while the focus stays here. A box that
+    // shows its compacted form holds nothing typed and keeps its name.
+    void TakeShownText();
 
     TColor Color() const { return color_; }
     void SetColor(TColor value);

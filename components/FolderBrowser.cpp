@@ -53,6 +53,15 @@ void TFolderBrowser::SetComment(const QString& comment) { comment_->setText(comm
 
 QString TFolderBrowser::Comment() const { return comment_->text(); }
 
+void TFolderBrowser::SetButtonCaptions(const QString& ok, const QString& cancel) {
+    if (!ok.isEmpty()) buttons_->button(QDialogButtonBox::Ok)->setText(ok);
+    if (!cancel.isEmpty()) buttons_->button(QDialogButtonBox::Cancel)->setText(cancel);
+}
+
+QString TFolderBrowser::ButtonCaption(bool ok) const {
+    return buttons_->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->text();
+}
+
 bool TFolderBrowser::SelectFolder(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isDir()) return false;
     const QModelIndex index = model_->index(QDir::cleanPath(QDir(path).absolutePath()));

@@ -24,6 +24,10 @@ public:
     void SetComment(const QString& comment);
     QString Comment() const;
 
+    // Captions of OK and Cancel; an empty one keeps the toolkit's own.
+    void SetButtonCaptions(const QString& ok, const QString& cancel);
+    QString ButtonCaption(bool ok) const;
+
     // Highlights the folder at Path and opens the tree down to it; returns
     // false, changing nothing, when Path names no folder.
     bool SelectFolder(const QString& path);

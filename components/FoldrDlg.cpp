@@ -24,6 +24,7 @@ void TFolderDlg::SetFolderPath(const std::string& value) {
 bool TFolderDlg::Execute() {
     TFolderBrowser browser(ownerWindow_.data());
     browser.SetComment(AnsiToQString(comment_));
+    browser.SetButtonCaptions(AnsiToQString(okCaption_), AnsiToQString(cancelCaption_));
     if (!folderPath_.empty() && platform::DirectoryExists(folderPath_)) {
         browser.SelectFolder(AnsiToQString(folderPath_));
     }

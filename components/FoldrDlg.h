@@ -31,6 +31,13 @@ public:
     const std::string& Comment() const { return comment_; }
     void SetComment(std::string value) { comment_ = std::move(value); }
 
+    // Captions of the dialog's OK and Cancel buttons, in the language of the
+    // window that shows it; empty keeps the toolkit's own.
+    void SetButtonCaptions(std::string ok, std::string cancel) {
+        okCaption_ = std::move(ok);
+        cancelCaption_ = std::move(cancel);
+    }
+
     // Shows the dialog and waits; true when a folder was chosen with OK,
     // which then becomes FolderPath (a root keeps its separator) and
     // FolderName. Cancel changes nothing.
@@ -45,6 +52,8 @@ private:
     std::string folderName_;
     std::string folderPath_;
     std::string comment_;
+    std::string okCaption_;
+    std::string cancelCaption_;
 };
 
 // FolderPath's trimming rule on its own: Path without a trailing separator,

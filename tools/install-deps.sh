@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev
   qt6-base-dev libgl-dev
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic fonts-dejavu-core
 )
 if [ "${TERVALINE_EXTRA_PACKAGES:-}" != "" ]; then
   # shellcheck disable=SC2206

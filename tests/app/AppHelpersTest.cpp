@@ -1,11 +1,21 @@
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
+#include "app/CaptionFit.h"
 #include "app/LanguageFile.h"
+#include "app/MainForm.h"
 #include "app/OpenDialogFilter.h"
 #include "app/ProgressScale.h"
+#include "app/UserDialogs.h"
 
 namespace tervaline::app {
 namespace {
@@ -48,6 +58,81 @@ TEST(ProgressScaleTest, PositionsOfLargeFilesFitTheBar) {
         EXPECT_EQ(scale.Position(c.Position), c.ExpectedPosition) << c.Maximum;
         EXPECT_LE(scale.Position(c.Position), scale.Maximum());
     }
+}
+
+TEST(BufferKilobytesTest, OnlyAWholeNumberFromOneTo5000) {
+    struct TCase {
+        const char* Text;
+        std::optional<int> Expected;
+    };
+    const TCase cases[] = {
+        {"64", 64}, {"1", 1}, {"5000", 5000}, {" 10 ", 10}, {"0064", 64},
+        {"\xEF\xBC\x96\xEF\xBC\x94", 64},  // full-width digits from an input method
+        {"", std::nullopt}, {"0", std::nullopt}, {"5001", std::nullopt}, {"-5", std::nullopt},
+        {"+5", std::nullopt}, {"64.5", std::nullopt}, {"1 0", std::nullopt}, {"0x10", std::nullopt},
+        {"99999999999", std::nullopt}, {"64 KB", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(BufferKilobytes(QString::fromUtf8(c.Text)), c.Expected) << c.Text;
+}
+
+TEST(ElapsedTextTest, MinutesAndSecondsThenHours) {
+    struct TCase {
+        std::int64_t Milliseconds;
+        const char* Expected;
+    };
+    const TCase cases[] = {{0, "0:00"},          {999, "0:00"},         {59'999, "0:59"},   {60'000, "1:00"},
+                           {3'599'000, "59:59"}, {3'600'000, "1:00:00"}, {3'723'000, "1:02:03"},
+                           {-5, "0:00"}};
+    for (const auto& c : cases) EXPECT_EQ(ElapsedText(c.Milliseconds), c.Expected) << c.Milliseconds;
+}
+
+TEST(ShareWidthTest, EqualColumnsWhenAllFitElseTheWiderGiveWay) {
+    struct TCase {
+        std::vector<int> Wanted;
+        int Room;
+        std::vector<int> Expected;
+    };
+    const TCase cases[] = {
+        {{80, 90}, 194, {97, 97}},
+        {{60, 120}, 194, {67, 127}},
+        {{100, 120}, 200, {100, 100}},
+        {{50, 100, 120}, 200, {50, 75, 75}},
+        {{100}, 80, {80}},
+        {{}, 100, {}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<int> shares = ShareWidth(c.Wanted, c.Room);
+        EXPECT_EQ(shares, c.Expected) << c.Room;
+        int total = 0;
+        for (int share : shares) total += share;
+        EXPECT_LE(total, c.Room);
+    }
+}
+
+TEST(UserDialogsTest, MessageBoxesSpeakTheWindowsLanguageAndAQuestionCanBeWithdrawn) {
+    TQtUserDialogs dialogs;
+    dialogs.ButtonTexts = {"Gut", "&Ja", "&Nein", "Lieber nicht"};
+    QStringList captions;
+    auto readButtons = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return false;
+        for (QAbstractButton* button : box->buttons()) captions.append(button->text());
+        return true;
+    };
+    QTimer::singleShot(0, [&] {
+        if (readButtons()) dialogs.DismissQuestion();
+    });
+    EXPECT_FALSE(dialogs.AskYesNo(nullptr, "Tervaline", "Stop?")) << "withdrawn counts as No";
+    captions.sort();
+    EXPECT_EQ(captions, QStringList({"&Ja", "&Nein"}));
+
+    captions.clear();
+    QTimer::singleShot(0, [&] {
+        if (readButtons()) QApplication::activeModalWidget()->close();
+    });
+    dialogs.ShowError(nullptr, "Tervaline", "Wrong");
+    EXPECT_EQ(captions, QStringList({"Gut"}));
+    dialogs.DismissQuestion();  // with no question open, nothing to do
 }
 
 TEST(LanguageEncodingTest, ValidUtf8IsToldFromOtherBytes) {

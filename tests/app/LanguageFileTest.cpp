@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,7 +41,10 @@ TShownTexts ShownTexts(const TMainForm& f) {
              f.edtTrash->text(), f.DefaultTrash, f.rdgMode->title(), f.rdgModeItem0->text(),
              f.rdgModeItem1->text(), f.lblStatusFix->text(), f.lblBuffer->text(), f.btnStart->text(),
              f.btnAbort->text(), f.btnClose->text(), f.Texts.NoFile, f.Texts.NowScan, f.Texts.CanStop,
-             f.Texts.FoundData, f.Texts.FilesFound, f.Texts.HexPrefix}};
+             f.Texts.FoundData, f.Texts.FilesFound, f.Texts.HexPrefix, f.Texts.ScanFailed, f.Texts.Unwritten,
+             f.Texts.UnwrittenOne, f.Texts.BadBuffer, f.Texts.MailTrash, f.Texts.Finished, f.Texts.Stopped,
+             f.Texts.OpenFolder, f.Texts.OpenFailed, f.Texts.Buttons.Ok, f.Texts.Buttons.Yes, f.Texts.Buttons.No,
+             f.Texts.Buttons.Cancel, f.lblOpenFolder->text()}};
 }
 
 class LanguageFileTest : public ::testing::Test {
@@ -189,9 +193,41 @@ TEST_F(LanguageFileTest, AMalformedColourIsShownAndTheBuiltInTextsStay) {
     auto form = MakeForm();
     ASSERT_EQ(dialogs.Shown.size(), 1u);
     EXPECT_EQ(dialogs.Shown[0].Kind, "error");
-    EXPECT_EQ(dialogs.Shown[0].Text, QString::fromUtf8("'$ZZ' は整数ではありません"));
+    // Where the fault is, then what it is.
+    EXPECT_EQ(dialogs.Shown[0].Text,
+              QString::fromUtf8("The language file \"%1/bad.lng\" has a bad value for Font.Color, so its texts and "
+                                "font are not used.\r\n\r\n'$ZZ' は整数ではありません")
+                  .arg(QString::fromStdString(programDir.Path().string())));
     EXPECT_EQ(ShownTexts(*form), builtIn);
     EXPECT_EQ(form->font(), builtInFont);
+}
+
+TEST_F(LanguageFileTest, EveryTextTheWindowShowsHasAKey) {
+    using TGetter = std::function<QString(const TMainForm&)>;
+    struct TCase {
+        const char* Key;
+        TGetter Shown;
+    };
+    const TCase cases[] = {
+        {"ScanFailed", [](const TMainForm& f) { return f.Texts.ScanFailed; }},
+        {"Unwritten", [](const TMainForm& f) { return f.Texts.Unwritten; }},
+        {"UnwrittenOne", [](const TMainForm& f) { return f.Texts.UnwrittenOne; }},
+        {"BadBuffer", [](const TMainForm& f) { return f.Texts.BadBuffer; }},
+        {"MailTrash", [](const TMainForm& f) { return f.Texts.MailTrash; }},
+        {"Finished", [](const TMainForm& f) { return f.Texts.Finished; }},
+        {"Stopped", [](const TMainForm& f) { return f.Texts.Stopped; }},
+        {"OpenFolder", [](const TMainForm& f) { return f.lblOpenFolder->text(); }},
+        {"OpenFailed", [](const TMainForm& f) { return f.Texts.OpenFailed; }},
+        {"OK", [this](const TMainForm&) { return dialogs.ButtonTexts.Ok; }},
+        {"Yes", [this](const TMainForm&) { return dialogs.ButtonTexts.Yes; }},
+        {"No", [this](const TMainForm&) { return dialogs.ButtonTexts.No; }},
+        {"Cancel", [this](const TMainForm&) { return dialogs.ButtonTexts.Cancel; }},
+    };
+    std::string file = "[Interface]\n";
+    for (const auto& c : cases) file += std::string(c.Key) + "=x " + c.Key + "\n";
+    WriteLanguage("all.lng", file);
+    auto form = MakeForm();
+    for (const auto& c : cases) EXPECT_TRUE(c.Shown(*form).contains(QString("x ") + c.Key)) << c.Key;
 }
 
 TEST_F(LanguageFileTest, JapaneseFilesReadInEitherEncoding) {

@@ -1,11 +1,14 @@
 #include "app/MainForm.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -43,13 +46,14 @@ protected:
         return std::make_unique<TMainForm>(programDir.Path().string(), &dialogs);
     }
 
-    // A store of Count mails; returns the offsets of their chains.
-    std::vector<std::uint32_t> WriteStore(const std::string& path, int count) {
+    // A store of Count mails, then Trash chains that are no mail; returns
+    // the offsets of their chains.
+    std::vector<std::uint32_t> WriteStore(const std::string& path, int count, int trash = 0) {
         tools::TStoreBuilder store(true);
         std::vector<std::uint32_t> offsets;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count + trash; ++i) {
             store.AddNoise(700, static_cast<std::uint64_t>(i) + 1);
-            texts.push_back(tools::MakeMailText(static_cast<std::uint64_t>(i) + 10, 1500));
+            texts.push_back(tools::MakeMailText(static_cast<std::uint64_t>(i) + 10, 1500, i < count));
             offsets.push_back(store.AddMessage(texts.back()));
         }
         store.WriteTo(path);
@@ -63,6 +67,13 @@ protected:
         testing::HoldAtFirstFind(form, gate);
         form.btnStartClick();
         return WaitUntil([&] { return gate.Arrived.load() > 0; });
+    }
+
+    // Shown and active, so that keys reach it as they would a user's.
+    static void Activate(TMainForm& form) {
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     }
 
     TTempDir programDir;
@@ -99,6 +110,10 @@ TEST_F(MainFormTest, StartsIdleWithItsBuiltInSettings) {
     EXPECT_EQ(form->Ini->FileName(), "");
     EXPECT_TRUE(form->font().families().contains("IPAPGothic"));
     EXPECT_EQ(form->font().pixelSize(), 12);
+    EXPECT_FALSE(form->windowIcon().isNull());
+    const QPoint offCentre = form->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 2);
+    EXPECT_FALSE(form->lblOpenFolder->isVisibleTo(form.get()));
 }
 
 TEST_F(MainFormTest, FocusMovesInTheWindowsOrder) {
@@ -156,18 +171,40 @@ TEST_F(MainFormTest, AFileDroppedOnTheOutputBoxStandsForItsFolder) {
     EXPECT_EQ(form->edtFolder->FileName(), folder);
 }
 
-TEST_F(MainFormTest, StartWithoutAnInputFileOnlyComplains) {
+TEST_F(MainFormTest, StartRefusesWhatItCannotUseAndChangesNothing) {
     std::filesystem::create_directories(work.Path() / "folder.dbx");
-    const std::string cases[] = {"", work / "absent.dbx", work / "folder.dbx"};
-    for (const auto& path : cases) {
+    const std::string store = work / "Inbox.dbx";
+    WriteStore(store, 1);
+    const QString noFile = "File doesn't exist\r\n\r\n\"%1\"";
+    const QString badBuffer = "The buffer must be a whole number of KB from 1 to 5000.\r\n\r\n\"%1\"";
+    struct TCase {
+        std::string File;
+        const char* Buffer;
+        QString Message;
+    };
+    const TCase cases[] = {
+        {"", "10", noFile.arg("")},
+        {work / "absent.dbx", "10", noFile.arg(QString::fromStdString(work / "absent.dbx"))},
+        {work / "folder.dbx", "10", noFile.arg(QString::fromStdString(work / "folder.dbx"))},
+        {store, "", badBuffer.arg("")},
+        {store, "0", badBuffer.arg("0")},
+        {store, "5001", badBuffer.arg("5001")},
+        {store, "64.5", badBuffer.arg("64.5")},
+        {store, "-5", badBuffer.arg("-5")},
+        {store, "0x10", badBuffer.arg("0x10")},
+        {store, "1 0", badBuffer.arg("1 0")},
+        {store, "KB", badBuffer.arg("KB")},
+    };
+    for (const auto& c : cases) {
         auto form = MakeForm();
-        form->edtFile->SetFileName(path);
+        form->edtFile->SetFileName(c.File);
+        form->cmbBuffer->setEditText(c.Buffer);
         form->edtTrash->clear();
         dialogs.Shown.clear();
         form->btnStartClick();
-        ASSERT_EQ(dialogs.Shown.size(), 1u) << path;
+        ASSERT_EQ(dialogs.Shown.size(), 1u) << c.File << " " << c.Buffer;
         EXPECT_EQ(dialogs.Shown[0].Kind, "error");
-        EXPECT_EQ(dialogs.Shown[0].Text, QString("File doesn't exist\r\n\r\n\"%1\"").arg(QString::fromStdString(path)));
+        EXPECT_EQ(dialogs.Shown[0].Text, c.Message);
         EXPECT_EQ(form->ScanThread, nullptr);
         EXPECT_TRUE(form->btnStart->isEnabled());
         EXPECT_EQ(form->lblStatus1->text(), "");
@@ -188,13 +225,14 @@ TEST_F(MainFormTest, StartHandsTheSettingsToTheWorker) {
     const TCase cases[] = {
         {"default item", [](TMainForm&) {}, 10 * 1024, kShallow},
         {"item 5000", [](TMainForm& f) { f.cmbBuffer->setCurrentIndex(7); }, 5'120'000, kShallow},
-        {"no item", [](TMainForm& f) { f.cmbBuffer->setCurrentIndex(-1); }, 1024, kShallow},
-        {"typed text",
+        {"typed 64",
          [](TMainForm& f) {
              f.cmbBuffer->lineEdit()->selectAll();
-             QTest::keyClicks(f.cmbBuffer->lineEdit(), "500");
+             QTest::keyClicks(f.cmbBuffer->lineEdit(), "64");
          },
-         1024, kShallow},
+         64 * 1024, kShallow},
+        {"typed like an item", [](TMainForm& f) { f.cmbBuffer->setEditText("500"); }, 500 * 1024, kShallow},
+        {"typed with blanks", [](TMainForm& f) { f.cmbBuffer->setEditText(" 1 "); }, 1024, kShallow},
         {"bottom mode", [](TMainForm& f) { f.rdgModeItem1->setChecked(true); }, 10 * 1024, engine::TScanMode::Bottom},
     };
     for (const auto& c : cases) {
@@ -242,6 +280,95 @@ TEST_F(MainFormTest, EmptyBoxesAtStartFallBackToTheirDefaults) {
     ASSERT_TRUE(WaitForScanEnd(*form));
 }
 
+TEST_F(MainFormTest, StartUsesWhatTheBoxesShowThoughOneStillHasTheFocus) {
+    const std::string store = work / "Inbox.dbx";
+    WriteStore(store, 1);
+    const std::string typedFolder = work / "typed";
+    struct TCase {
+        const char* Name;
+        std::function<void(TMainForm&)> Act;
+        std::string Output;
+        std::int32_t BufferSize;
+    };
+    auto type = [](QWidget* box, const std::string& text, QKeyCombination key) {
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(box, QString::fromStdString(text));
+        QTest::keyClick(box, key.key(), key.keyboardModifiers());
+    };
+    const TCase cases[] = {
+        {"store typed, Alt+S", [&](TMainForm& f) { type(f.edtFile, store, Qt::AltModifier | Qt::Key_S); },
+         work / "Inbox", 10 * 1024},
+        {"store typed, Enter", [&](TMainForm& f) { type(f.edtFile, store, QKeyCombination(Qt::Key_Return)); },
+         work / "Inbox", 10 * 1024},
+        {"output folder typed, Alt+S",
+         [&](TMainForm& f) {
+             f.edtFile->SetFileName(store);
+             f.edtFolder->setFocus(Qt::TabFocusReason);
+             f.edtFolder->selectAll();
+             type(f.edtFolder, typedFolder, Qt::AltModifier | Qt::Key_S);
+         },
+         typedFolder, 10 * 1024},
+        {"Enter in the trash box",
+         [&](TMainForm& f) {
+             f.edtFile->SetFileName(store);
+             type(f.edtTrash, "", QKeyCombination(Qt::Key_Enter));
+         },
+         work / "Inbox", 10 * 1024},
+        {"buffer typed, Enter",
+         [&](TMainForm& f) {
+             f.edtFile->SetFileName(store);
+             f.cmbBuffer->lineEdit()->selectAll();
+             type(f.cmbBuffer->lineEdit(), "64", QKeyCombination(Qt::Key_Return));
+         },
+         work / "Inbox", 64 * 1024},
+    };
+    for (const auto& c : cases) {
+        auto form = MakeForm();
+        Activate(*form);
+        std::string source;
+        std::string output;
+        std::int32_t bufferSize = 0;
+        form->OnScanCreated = [&](TDBXScanThread& worker) {
+            source = worker.SourceFile;
+            output = worker.OutputDir();
+            bufferSize = worker.BufferSize;
+        };
+        dialogs.Shown.clear();
+        c.Act(*form);
+        // An access key clicks its button a moment later, as a user sees it pressed.
+        WaitUntil([&] { return !source.empty() || !dialogs.Shown.empty(); }, 5000);
+        EXPECT_TRUE(dialogs.Shown.empty()) << c.Name << ": " << (dialogs.Shown.empty() ? "" : dialogs.Shown[0].Text.toStdString());
+        EXPECT_EQ(source, store) << c.Name;
+        EXPECT_EQ(output, c.Output) << c.Name;
+        EXPECT_EQ(form->edtTrashBase->FileName(), c.Output) << c.Name << ": the mirror follows first";
+        EXPECT_EQ(bufferSize, c.BufferSize) << c.Name;
+        ASSERT_TRUE(WaitForScanEnd(*form)) << c.Name;
+    }
+}
+
+TEST_F(MainFormTest, FocusIsOnAbortDuringAScanAndOnStartAfterIt) {
+    const std::string store = work / "Inbox.dbx";
+    WriteStore(store, 2);
+    auto form = MakeForm();
+    Activate(*form);
+    form->edtFile->SetFileName(store);
+    TScanGate gate;
+    testing::HoldAtFirstFind(*form, gate);
+    form->btnStart->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(form->btnStart, Qt::Key_Space);
+    ASSERT_TRUE(WaitUntil([&] { return gate.Arrived.load() > 0; }));
+    EXPECT_EQ(form->focusWidget(), form->btnAbort);
+    gate.Open = true;
+    ASSERT_TRUE(WaitForScanEnd(*form));
+    EXPECT_EQ(form->focusWidget(), form->btnStart);
+
+    // The next Space starts the next scan; it does not close the window.
+    QTest::keyClick(form->focusWidget(), Qt::Key_Space);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->btnStart->isEnabled());
+    ASSERT_TRUE(WaitForScanEnd(*form));
+}
+
 TEST_F(MainFormTest, EachFindShowsItsAddress) {
     struct TCase {
         std::uint32_t Address;
@@ -260,21 +387,36 @@ TEST_F(MainFormTest, EachFindShowsItsAddress) {
 }
 
 TEST_F(MainFormTest, AWholeScanWritesEveryMessageAndCountsIt) {
-    for (int messages : {3, 0}) {
+    struct TCase {
+        int Mail;
+        int Trash;
+    };
+    for (const TCase c : {TCase{3, 1}, TCase{0, 0}}) {
+        const int messages = c.Mail + c.Trash;
         const std::string store = work / ("Store" + std::to_string(messages) + ".dbx");
-        const std::vector<std::uint32_t> offsets = WriteStore(store, messages);
+        const std::vector<std::uint32_t> offsets = WriteStore(store, c.Mail, c.Trash);
         auto form = MakeForm();
+        form->show();
         form->edtFile->SetFileName(store);
         int progressSeen = 0;
         QObject::connect(form->ProgressBar, &QProgressBar::valueChanged, [&](int v) {
             if (v > 0) ++progressSeen;
         });
+        std::vector<QUrl> opened;
+        form->OpenUrl = [&](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        };
         form->btnStartClick();
         ASSERT_TRUE(WaitForScanEnd(*form));
 
         EXPECT_EQ(form->lblStatus1->text(), QString("%1 files found").arg(messages));
-        EXPECT_EQ(form->lblStatus2->text(), "");
+        EXPECT_EQ(form->lblStatus2->text(), QString("(%1 mail, %2 trash)").arg(c.Mail).arg(c.Trash));
+        EXPECT_EQ(form->lblStatus2->x(), form->lblStatus1->x() + form->lblStatus1->width() + 10);
         EXPECT_EQ(form->ProgressBar->value(), 0);
+        EXPECT_TRUE(form->ProgressBar->isTextVisible());
+        EXPECT_TRUE(QRegularExpression("^Finished in 0:0\\d$").match(form->ProgressBar->text()).hasMatch())
+            << form->ProgressBar->text().toStdString();
         EXPECT_FALSE(form->btnAbort->isEnabled());
         EXPECT_TRUE(dialogs.Shown.empty());
         EXPECT_GT(progressSeen, 0);
@@ -282,9 +424,17 @@ TEST_F(MainFormTest, AWholeScanWritesEveryMessageAndCountsIt) {
         for (std::uint32_t offset : offsets) expected.push_back(TDBXScanThread::MessageFileName(offset));
         const std::string out = form->edtFolder->FileName();
         EXPECT_EQ(out, work / ("Store" + std::to_string(messages)));
+        // Only a folder the scan made can be opened.
+        EXPECT_EQ(form->lblOpenFolder->isVisible(), messages > 0);
         if (messages > 0) {
-            EXPECT_EQ(testing::ListFiles(out), expected);
+            std::vector<std::string> written = testing::ListFiles(out);
+            for (const std::string& name : testing::ListFiles(std::filesystem::path(out) / "trash")) written.push_back(name);
+            std::sort(written.begin(), written.end());
+            EXPECT_EQ(written, expected);
             EXPECT_EQ(testing::ReadFileBytes(std::filesystem::path(out) / expected[0]), texts[0]);
+            EXPECT_EQ(form->lblOpenFolder->toolTip().toStdString(), out);
+            QTest::mouseClick(form->lblOpenFolder, Qt::LeftButton, Qt::NoModifier, QPoint(3, form->lblOpenFolder->height() / 2));
+            EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(out))});
         }
         texts.clear();
     }
@@ -330,11 +480,28 @@ TEST_F(MainFormTest, AbortStopsAfterTheChainBeingCarved) {
     TScanGate gate;
     ASSERT_TRUE(StartHeldAtFirstFind(*form, store, gate));
 
+    ASSERT_TRUE(WaitUntil([&] { return form->FoundCount > 0; }));
+    const int reached = form->ProgressBar->value();
+    EXPECT_GT(reached, 0) << "the bar has passed the find";
     form->btnAbortClick();
     EXPECT_FALSE(form->btnStart->isEnabled()) << "the buttons wait for the worker's end";
     ASSERT_TRUE(WaitForScanEnd(*form));
     EXPECT_EQ(form->lblStatus1->text(), "1 files found");
+    EXPECT_EQ(form->lblStatus2->text(), "(1 mail, 0 trash)");
+    // The bar stays where the scan stopped, and says so.
+    EXPECT_EQ(form->ProgressBar->value(), reached);
+    EXPECT_TRUE(form->ProgressBar->isTextVisible());
+    EXPECT_TRUE(form->ProgressBar->text().startsWith(
+        QString("Stopped at %1% after 0:0").arg(100 * reached / form->ProgressBar->maximum())))
+        << form->ProgressBar->text().toStdString();
     EXPECT_EQ(testing::ListFiles(form->edtFolder->FileName()).size(), 1u);
+
+    // The next scan starts with a bar of its own.
+    testing::HoldAtFirstFind(*form, gate);
+    form->btnStartClick();
+    EXPECT_FALSE(form->ProgressBar->isTextVisible());
+    EXPECT_EQ(form->ProgressBar->value(), 0);
+    ASSERT_TRUE(WaitForScanEnd(*form));
 }
 
 TEST_F(MainFormTest, ClosingDuringAScanAsksFirst) {
@@ -382,6 +549,26 @@ TEST_F(MainFormTest, ClosingDuringAScanAsksFirst) {
         ASSERT_EQ(files.size(), 1u);
         EXPECT_EQ(testing::ReadFileBytes(std::filesystem::path(work / "Inbox") / files[0]), texts[0]);
     }
+    dialogs.Shown.clear();
+    // Unanswered while the scan ends by itself: the question goes, and the
+    // window closes as asked.
+    {
+        auto form = MakeForm();
+        form->show();
+        TScanGate gate;
+        ASSERT_TRUE(StartHeldAtFirstFind(*form, store, gate));
+        dialogs.Answer = false;
+        dialogs.WhileAsking = [&] {
+            gate.Open = true;
+            WaitUntil([&] { return dialogs.Dismissed; }, 5000);
+        };
+        EXPECT_TRUE(form->close());
+        dialogs.WhileAsking = nullptr;
+        EXPECT_TRUE(dialogs.Dismissed);
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(form->ScanThread, nullptr);
+        EXPECT_EQ(testing::ListFiles(work / "Inbox").size(), 4u) << "the scan ran to its end";
+    }
 }
 
 TEST_F(MainFormTest, ClosingWhileIdleAsksNothing) {
@@ -419,25 +606,38 @@ TEST_F(MainFormTest, BrowsingForTheInputFileOffersTheFilter) {
     EXPECT_EQ(form->edtFile->FileName(), "/mail/Sent.dbx") << "cancel changes nothing";
 }
 
-TEST_F(MainFormTest, BrowsingForTheOutputFolderStartsAtTheBox) {
+TEST_F(MainFormTest, BrowsingForTheOutputFolderStartsAtTheNearestFolderThere) {
     std::filesystem::create_directories(work.Path() / "a");
     std::filesystem::create_directories(work.Path() / "b");
-    auto form = MakeForm();
-    form->edtFolder->SetFileName(work / "a");
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        components::TFolderBrowser* browser = form->FolderDlg->ActiveBrowser();
-        if (browser == nullptr) return;
-        shown = true;
-        EXPECT_EQ(browser->Comment(), "Select Output Folder");
-        EXPECT_EQ(browser->SelectedPath().toStdString(), work / "a");
-        browser->SelectFolder(QString::fromStdString(work / "b"));
-        browser->accept();
-    });
-    form->btnFolderClick();
-    ASSERT_TRUE(shown);
-    EXPECT_EQ(form->edtFolder->FileName(), work / "b");
-    EXPECT_EQ(form->edtTrashBase->FileName(), work / "b");
+    testing::WriteFileBytes(work.Path() / "a/file.txt", "x");
+    struct TCase {
+        std::string Box;
+        std::string Opened;
+    };
+    const TCase cases[] = {
+        {work / "a", work / "a"},
+        // A folder the scan is yet to make.
+        {work / "a/new/deeper", work / "a"},
+        {work / "a/file.txt", work / "a"},
+    };
+    for (const auto& c : cases) {
+        auto form = MakeForm();
+        form->edtFolder->SetFileName(c.Box);
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            components::TFolderBrowser* browser = form->FolderDlg->ActiveBrowser();
+            if (browser == nullptr) return;
+            shown = true;
+            EXPECT_EQ(browser->Comment(), "Select Output Folder");
+            EXPECT_EQ(browser->SelectedPath().toStdString(), c.Opened) << c.Box;
+            browser->SelectFolder(QString::fromStdString(work / "b"));
+            browser->accept();
+        });
+        form->btnFolderClick();
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(form->edtFolder->FileName(), work / "b");
+        EXPECT_EQ(form->edtTrashBase->FileName(), work / "b");
+    }
 }
 
 }  // namespace

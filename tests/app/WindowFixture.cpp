@@ -15,7 +15,7 @@ namespace tervaline::testing {
 void HoldAtFirstFind(app::TMainForm& form, TScanGate& gate) {
     form.OnScanCreated = [&gate](engine::TDBXScanThread& worker) {
         auto toWindow = worker.OnFound;
-        worker.OnFound = [toWindow, &gate](engine::TDBXScanThread& sender, std::uint32_t address) {
+        worker.OnFound = [toWindow, &gate](engine::TDBXScanThread& sender, std::uint64_t address) {
             toWindow(sender, address);
             if (gate.Arrived.fetch_add(1) > 0) return;
             while (!gate.Open.load() && !sender.StopRequested()) {

@@ -32,7 +32,14 @@ public:
     }
     bool AskYesNo(QWidget*, const QString& caption, const QString& text) override {
         Shown.push_back({"question", caption, text});
-        return Answer;
+        Asking = true;
+        Dismissed = false;
+        if (WhileAsking) WhileAsking();
+        Asking = false;
+        return Dismissed ? false : Answer;
+    }
+    void DismissQuestion() override {
+        if (Asking) Dismissed = true;
     }
     std::optional<QString> ChooseFile(QWidget*, const QString& fileName,
                                       const QStringList& nameFilters) override {
@@ -43,6 +50,10 @@ public:
 
     std::vector<TShownMessage> Shown;
     bool Answer = false;
+    // Runs while a question is open, as the event loop would.
+    std::function<void()> WhileAsking;
+    bool Asking = false;
+    bool Dismissed = false;
     std::optional<QString> Chosen;
     QString OfferedFile;
     QStringList OfferedFilters;

@@ -64,6 +64,10 @@ TEST_F(DropEditTest, ShowsTheCompactedPathOnlyWhileAnotherControlHasTheFocus) {
     ASSERT_NE(box->MinFileName(), kLongPath) << "the box must be too narrow for the path";
     EXPECT_EQ(box->MinFileName(), Compact(kLongPath));
     EXPECT_EQ(Shown(), box->MinFileName());
+    EXPECT_EQ(box->toolTip().toStdString(), kLongPath);
+    // Taking the shown text now would take the compacted form.
+    box->TakeShownText();
+    EXPECT_EQ(box->FileName(), kLongPath);
 
     box->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(Shown(), kLongPath);
@@ -77,6 +81,9 @@ TEST_F(DropEditTest, ShowsTheCompactedPathOnlyWhileAnotherControlHasTheFocus) {
     other->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(Shown(), box->MinFileName());
     EXPECT_EQ(box->FileName(), kLongPath + ".bak");
+
+    box->SetFileName("/tmp/a.dbx");
+    EXPECT_EQ(box->toolTip(), "") << "a path that fits needs no tooltip";
 }
 
 TEST_F(DropEditTest, TypedTextBecomesTheFileNameWhenTheFocusLeaves) {
@@ -95,6 +102,16 @@ TEST_F(DropEditTest, TypedTextBecomesTheFileNameWhenTheFocusLeaves) {
     other->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(box->FileName(), "/tmp/typed.dbx");
     EXPECT_EQ(events, (std::vector<std::string>{"filename:/tmp/typed.dbx"}));
+
+    // Taken while the focus stays: the same name, the same event, once.
+    box->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(box, ".bak");
+    events.clear();
+    box->TakeShownText();
+    box->TakeShownText();
+    EXPECT_TRUE(box->hasFocus());
+    EXPECT_EQ(box->FileName(), "/tmp/typed.dbx.bak");
+    EXPECT_EQ(events, (std::vector<std::string>{"filename:/tmp/typed.dbx.bak"}));
 }
 
 TEST_F(DropEditTest, FocusInAndOutChangeTheShownTextTwice) {

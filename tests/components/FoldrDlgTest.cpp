@@ -100,7 +100,10 @@ TEST_F(FolderDlgExecuteTest, OkReturnsTheHighlightedFolder) {
 }
 
 TEST_F(FolderDlgExecuteTest, CancelChangesNothing) {
+    dialog.SetButtonCaptions("&Ja", "Abbrechen");
     const bool chosen = ExecuteDriven(dialog, [&](TFolderBrowser& browser) {
+        EXPECT_EQ(browser.ButtonCaption(true), "&Ja");
+        EXPECT_EQ(browser.ButtonCaption(false), "Abbrechen");
         browser.SelectFolder(QString::fromStdString(folder / "Mail"));
         browser.reject();
     });

@@ -1,0 +1,99 @@
+#include "app/CaptionFit.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+
+#include <algorithm>
+#include <numeric>
+
+namespace tervaline::app {
+
+namespace {
+
+// Room kept free on either side of a caption so that it does not touch a
+// bevel or a frame.
+constexpr int kCaptionPadding = 2;
+
+int PixelsOf(const QFont& font) { return font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize(); }
+
+}  // namespace
+
+int CaptionWidth(const QFont& font, const QString& caption) {
+    return QFontMetrics(font).size(Qt::TextShowMnemonic, caption).width();
+}
+
+void FitFont(const std::vector<QWidget*>& controls, const QFont& base, const std::function<bool()>& fits) {
+    QFont font = base;
+    for (int pixels = PixelsOf(base);; --pixels) {
+        font.setPixelSize(pixels);
+        for (QWidget* control : controls) control->setFont(font);
+        if (pixels <= kSmallestCaptionPixels || fits()) return;
+    }
+}
+
+void FitButton(QPushButton& button, const QFont& base) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.rect = button.rect();
+    const int room =
+        button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button).width() - 2 * kCaptionPadding;
+    FitFont({&button}, base, [&] { return CaptionWidth(button.font(), button.text()) <= room; });
+}
+
+void FitComboText(QComboBox& box, const QFont& base) {
+    QStyleOptionComboBox option;
+    option.initFrom(&box);
+    option.editable = box.isEditable();
+    const int field = box.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &box).width();
+    // The line edit in the field keeps a margin of its own on either side.
+    const int room = field - 2 * kCaptionPadding;
+    FitFont({&box}, base, [&] { return QFontMetrics(box.font()).horizontalAdvance(box.currentText()) <= room; });
+    box.view()->setFont(base);
+}
+
+void FitLabel(QLabel& label, const QFont& base, int room) {
+    FitFont({&label}, base, [&] {
+        label.adjustSize();
+        return label.width() <= room;
+    });
+    label.adjustSize();
+}
+
+std::vector<int> ShareWidth(const std::vector<int>& wanted, int room) {
+    const int count = static_cast<int>(wanted.size());
+    std::vector<int> shares(wanted.size(), 0);
+    if (count == 0) return shares;
+    const int total = std::accumulate(wanted.begin(), wanted.end(), 0);
+    if (total <= room) {
+        const int column = room / count;
+        const bool columnsFit = std::all_of(wanted.begin(), wanted.end(), [&](int w) { return w <= column; });
+        const int extra = (room - total) / count;
+        for (int i = 0; i < count; ++i) shares[i] = columnsFit ? column : wanted[i] + extra;
+        return shares;
+    }
+    // The largest level L with the sum of min(wanted, L) within the room.
+    std::vector<int> sorted = wanted;
+    std::sort(sorted.begin(), sorted.end());
+    int left = room;
+    int level = 0;
+    for (int i = 0; i < count; ++i) {
+        const int rest = count - i;
+        if (sorted[i] * rest > left) {
+            level = std::max(0, left / rest);
+            break;
+        }
+        left -= sorted[i];
+    }
+    for (int i = 0; i < count; ++i) shares[i] = std::min(wanted[i], level);
+    return shares;
+}
+
+}  // namespace tervaline::app
