@@ -219,6 +219,7 @@ void TMainForm::CreateControls() {
     rdgMode->setGeometry(15, 134, 202, 41);
     rdgModeItem0 = new QRadioButton(QStringLiteral("Shallow Mode"), rdgMode);
     rdgModeItem1 = new QRadioButton(QStringLiteral("Bottom Mode"), rdgMode);
+    rdgModeItem2 = new QRadioButton(QStringLiteral("Deep Mode"), rdgMode);
     rdgModeItem0->setChecked(true);
     // Closer marks leave the items more room in the frame.
     rdgMode->setStyleSheet(QStringLiteral("QRadioButton { spacing: 2px; }"));
@@ -317,8 +318,9 @@ void TMainForm::FormCreate() {
     // With a focus target the access-key mark is no longer drawn: resize.
     for (QLabel* label : {lblFile, lblFolder, lblTrash}) label->adjustSize();
 
-    QWidget* order[] = {edtFile, btnFile, edtFolder, btnFolder, edtTrash, rdgModeItem0,
-                        rdgModeItem1, cmbBuffer, btnStart, btnAbort, btnClose, lblOpenFolder};
+    QWidget* order[] = {edtFile,      btnFile,      edtFolder,    btnFolder, edtTrash, rdgModeItem0,
+                        rdgModeItem1, rdgModeItem2, cmbBuffer,    btnStart,  btnAbort, btnClose,
+                        lblOpenFolder};
     for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     FolderDlg = &platform::TComponent::MakeOwned<components::TFolderDlg>(components_, this);
@@ -392,6 +394,12 @@ void TMainForm::FitCaptions() {
     FitComboText(*cmbBuffer, base);
     FitLabel(*lblOpenFolder, base, btnStart->x() - kControlGap - lblOpenFolder->x());
     FitStatusLine();
+}
+
+engine::TScanMode TMainForm::SelectedScanMode() const {
+    if (rdgModeItem2->isChecked()) return engine::TScanMode::Deep;
+    if (rdgModeItem1->isChecked()) return engine::TScanMode::Bottom;
+    return engine::TScanMode::Shallow;
 }
 
 void TMainForm::LayOutModeItems() {
@@ -521,8 +529,10 @@ void TMainForm::LoadLanguage() {
     rdgMode->setTitle(read("ScanMode", rdgMode->title()));
     const QString shallow = read("ShallowMode", rdgModeItem0->text());
     const QString bottom = read("BottomMode", rdgModeItem1->text());
+    const QString deep = read("DeepMode", rdgModeItem2->text());
     rdgModeItem0->setText(shallow);
     rdgModeItem1->setText(bottom);
+    rdgModeItem2->setText(deep);
     SetLabelText(lblStatusFix, read("Status", lblStatusFix->text()));
     SetRightAlignedLabelText(lblBuffer, 296, read("Buffer", lblBuffer->text()));
     lblStatus1->move(lblStatusFix->x() + lblStatusFix->width() + 10, lblStatus1->y());
@@ -621,7 +631,7 @@ void TMainForm::btnStartClick() {
     settings.Source = path;
     settings.Output = out;
     settings.Trash = QStringToAnsi(edtTrash->text());
-    settings.Mode = rdgModeItem0->isChecked() ? engine::TScanMode::Shallow : engine::TScanMode::Bottom;
+    settings.Mode = SelectedScanMode();
     settings.BufferSize = bufferBytes;
     settings.ProgressSteps = 35;
     engine::ApplyScanSettings(*worker, settings);

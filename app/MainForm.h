@@ -92,6 +92,7 @@ public:
     QGroupBox* rdgMode;
     QRadioButton* rdgModeItem0;
     QRadioButton* rdgModeItem1;
+    QRadioButton* rdgModeItem2;
     QLabel* lblBuffer;
     QComboBox* cmbBuffer;
     QLabel* lblUnit;
@@ -161,6 +162,7 @@ private:
     void ApplyDialogTexts();
     void FitCaptions();
     void LayOutModeItems();
+    engine::TScanMode SelectedScanMode() const;
     void FitStatusLine();
     void SetLabelText(QLabel* label, const QString& text);
     void SetRightAlignedLabelText(QLabel* label, int rightEdge, const QString& text);

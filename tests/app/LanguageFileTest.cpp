@@ -44,7 +44,7 @@ TShownTexts ShownTexts(const TMainForm& f) {
              f.Texts.FoundData, f.Texts.FilesFound, f.Texts.HexPrefix, f.Texts.ScanFailed, f.Texts.Unwritten,
              f.Texts.UnwrittenOne, f.Texts.BadBuffer, f.Texts.MailTrash, f.Texts.Finished, f.Texts.Stopped,
              f.Texts.OpenFolder, f.Texts.OpenFailed, f.Texts.Buttons.Ok, f.Texts.Buttons.Yes, f.Texts.Buttons.No,
-             f.Texts.Buttons.Cancel, f.lblOpenFolder->text()}};
+             f.Texts.Buttons.Cancel, f.lblOpenFolder->text(), f.rdgModeItem2->text()}};
 }
 
 class LanguageFileTest : public ::testing::Test {
@@ -222,6 +222,7 @@ TEST_F(LanguageFileTest, EveryTextTheWindowShowsHasAKey) {
         {"Yes", [this](const TMainForm&) { return dialogs.ButtonTexts.Yes; }},
         {"No", [this](const TMainForm&) { return dialogs.ButtonTexts.No; }},
         {"Cancel", [this](const TMainForm&) { return dialogs.ButtonTexts.Cancel; }},
+        {"DeepMode", [](const TMainForm& f) { return f.rdgModeItem2->text(); }},
     };
     std::string file = "[Interface]\n";
     for (const auto& c : cases) file += std::string(c.Key) + "=x " + c.Key + "\n";

@@ -118,10 +118,10 @@ TEST_F(MainFormTest, StartsIdleWithItsBuiltInSettings) {
 
 TEST_F(MainFormTest, FocusMovesInTheWindowsOrder) {
     auto form = MakeForm();
-    const std::vector<QWidget*> order = {form->edtFile,   form->btnFile,      form->edtFolder,
-                                         form->btnFolder, form->edtTrash,     form->rdgModeItem0,
-                                         form->rdgModeItem1, form->cmbBuffer, form->btnStart,
-                                         form->btnAbort,  form->btnClose};
+    const std::vector<QWidget*> order = {form->edtFile,      form->btnFile,      form->edtFolder,
+                                         form->btnFolder,    form->edtTrash,     form->rdgModeItem0,
+                                         form->rdgModeItem1, form->rdgModeItem2, form->cmbBuffer,
+                                         form->btnStart,     form->btnAbort,     form->btnClose};
     // The chain also holds the parts of compound controls; keep ours.
     std::vector<QWidget*> chain;
     QWidget* w = order.front();
@@ -234,6 +234,7 @@ TEST_F(MainFormTest, StartHandsTheSettingsToTheWorker) {
         {"typed like an item", [](TMainForm& f) { f.cmbBuffer->setEditText("500"); }, 500 * 1024, kShallow},
         {"typed with blanks", [](TMainForm& f) { f.cmbBuffer->setEditText(" 1 "); }, 1024, kShallow},
         {"bottom mode", [](TMainForm& f) { f.rdgModeItem1->setChecked(true); }, 10 * 1024, engine::TScanMode::Bottom},
+        {"deep mode", [](TMainForm& f) { f.rdgModeItem2->setChecked(true); }, 10 * 1024, engine::TScanMode::Deep},
     };
     for (const auto& c : cases) {
         auto form = MakeForm();
