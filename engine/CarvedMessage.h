@@ -4,8 +4,27 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tervaline::engine {
+
+// A run of bytes of the store.
+struct TByteRange {
+    std::uint64_t Offset = 0;
+    std::uint64_t Length = 0;
+    bool operator==(const TByteRange&) const = default;
+};
+
+// Adds Length bytes at Offset to Ranges, joining them to the last run when
+// they follow it directly, so that a contiguous chain reads as one run.
+inline void AddByteRange(std::vector<TByteRange>& ranges, std::uint64_t offset, std::uint64_t length) {
+    if (length == 0) return;
+    if (!ranges.empty() && ranges.back().Offset + ranges.back().Length == offset) {
+        ranges.back().Length += length;
+    } else {
+        ranges.push_back({offset, length});
+    }
+}
 
 struct TCarvedMessage {
     std::uint64_t Start = 0;  // file offset of the chain's first block header
@@ -17,6 +36,16 @@ struct TCarvedMessage {
     // Does not begin like a message: the tail of one whose first blocks
     // are gone, or not a message at all. Only Deep mode tells.
     bool Fragment = false;
+
+    // What the salvage report documents of the chain: how many blocks it
+    // took, the bytes of the store read for it (each block's header and the
+    // data taken from it), the data bytes a deletion overwrote, and whether
+    // its last block still pointed on (the chain ended at the end of the
+    // file or at a broken block).
+    std::uint32_t Blocks = 0;
+    std::vector<TByteRange> Read;
+    std::vector<TByteRange> Lost;
+    bool Truncated = false;
 
     // A chain with neither text nor a reason (an empty first block) has
     // nothing to write and nothing to report.

@@ -50,6 +50,8 @@ TCarvedMessage TChainScanner::CarveChain() {
         window_.ReadAt(at, header, sizeof header);
         const TBlockHeader h = DecodeBlockHeader(header);
         if (!Accepts(h, at)) {
+            // Every block but the first was asked for by the one before.
+            carved.Truncated = carved.Blocks > 0;
             resume = at + 8;
             break;
         }
@@ -66,6 +68,9 @@ TCarvedMessage TChainScanner::CarveChain() {
             carved.Unwritten = "Not enough memory for the message at " + MessageFileName(start, window_.FileSize());
             break;
         }
+        ++carved.Blocks;
+        AddByteRange(carved.Read, at - kBlockSize, kBlockHeaderSize + take);
+        if (take < h.Len) carved.Truncated = true;
         progress_.Reach(at);
         if (h.Len < h.Size || h.Next == 0) break;
     }

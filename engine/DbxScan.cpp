@@ -2,6 +2,7 @@
 #include "engine/DbxScan.h"
 
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "engine/ChainSource.h"
@@ -10,6 +11,9 @@
 #include "engine/MessageOutput.h"
 #include "engine/MessageWriter.h"
 #include "engine/ProgressMeter.h"
+#include "engine/report/HeaderDecoder.h"
+#include "engine/report/SalvageRecorder.h"
+#include "engine/report/StoreDigest.h"
 #include "platform/FileSystem.h"
 
 namespace tervaline::engine {
@@ -63,12 +67,16 @@ void ApplyScanSettings(TDBXScanThread& scan, const TScanSettings& settings) {
     scan.SetScanMode(settings.Mode);
     scan.BufferSize = settings.BufferSize;
     scan.ProgressSteps = settings.ProgressSteps;
+    scan.Report = settings.Report;
+    scan.Mbox = settings.Mbox;
+    scan.CodePage = settings.CodePage;
 }
 
 TScanOutcome TDBXScanThread::Outcome() const {
     TScanOutcome outcome;
     outcome.FailureText = failureText_;
     outcome.ReachedEnd = reachedEnd_;
+    outcome.ReportFailure = reportFailure_;
     if (output_) {
         outcome.Found = output_->Written();
         outcome.Unwritten = output_->Unwritten();
@@ -93,6 +101,10 @@ void TDBXScanThread::ScanFile() {
     // Every path out closes the store and lets the window go; whatever ended
     // the scan is kept in words for the caller instead of being lost.
     const TScanStop::TSearchThread searching(stop_);
+    // Made once the store is open; it outlives the writing, so that the
+    // report is written whatever ended the scan.
+    std::unique_ptr<TSalvageRecorder> recorder;
+    std::string storeSha256;
     try {
         const TScanRules rules = ScanRulesFor(scanMode_);
         platform::TUnsharedReadFile file(SourceFile);
@@ -112,6 +124,14 @@ void TDBXScanThread::ScanFile() {
         const std::unique_ptr<TChainSource> chains = MakeChainSource(window, rules, progress, stop_);
         chains->CheckFileHeader();
 
+        const std::string charset = CodePageCharset(CodePage);
+        if (charset.empty()) throw std::invalid_argument("The code page \"" + CodePage + "\" is not known here");
+        recorder = std::make_unique<TSalvageRecorder>(TSalvageRecorder::TSetup{
+            outputDir_, platform::PathDelimiter(syntax_), Report, Mbox, charset, SourceFile, size, scanMode_,
+            BufferSize});
+        std::optional<TStoreDigest> storeDigest;
+        if (Report) storeDigest.emplace(file, size, stop_);
+
         output_ = std::make_unique<TMessageOutput>(
             TMessageOutput::TPlaces{outputDir_, trashDir_, syntax_, size},
             [this](const std::string& text) { return IsMail(text); },
@@ -119,6 +139,9 @@ void TDBXScanThread::ScanFile() {
                 if (OnFound) OnFound(*this, found.Address);
             },
             Parent);
+        output_->AfterWrite = [&recorder](const TCarvedMessage& carved, const TFoundMessage& found) {
+            recorder->Record(carved, found);
+        };
         // Declared after the window and the store, so that on every path out
         // what was carved is written, and its OnFound delivered, before
         // either goes and OnDone can follow.
@@ -138,6 +161,7 @@ void TDBXScanThread::ScanFile() {
         } while (!stop_.SearchStopped() && found);
         writer.Finish();
         reachedEnd_ = chains->ReachedEnd() && writer.Dropped() == 0;
+        if (storeDigest) storeSha256 = storeDigest->Result();
     } catch (const std::bad_alloc&) {
         failureText_ = "Not enough memory for the read buffer or a message";
     } catch (const std::exception& e) {
@@ -145,6 +169,8 @@ void TDBXScanThread::ScanFile() {
     } catch (...) {
         failureText_ = "The scan ended on an unknown error";
     }
+    if (output_) output_->AfterWrite = nullptr;
+    if (recorder) reportFailure_ = recorder->Finish(Outcome(), storeSha256);
 }
 
 }  // namespace tervaline::engine

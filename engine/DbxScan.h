@@ -61,6 +61,10 @@ public:
     std::int32_t BufferSize = 0;
     std::int32_t ProgressSteps = 0;
     platform::TComponent* Parent = nullptr;
+    // What becomes of the messages beyond their files (TScanSettings).
+    bool Report = false;
+    std::string Mbox;
+    std::string CodePage = "932";
 
     // Safe on any thread; the stop rule is TScanStop's.
     void RequestStop() override;
@@ -102,6 +106,7 @@ private:
     std::unique_ptr<TMessageOutput> output_;
     std::string failureText_;
     bool reachedEnd_ = false;
+    std::string reportFailure_;
 };
 
 // Sets Scan up from Settings, in the order the set-up needs. Before Start.

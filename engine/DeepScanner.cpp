@@ -68,7 +68,10 @@ TCarvedMessage TDeepScanner::CarveChain() {
         // A block cut by the end of the file gives only the bytes it has.
         const std::size_t inFile = window_.ReadAt(h.Position + kBlockHeaderSize, data, sizeof data);
         std::size_t take = std::min<std::size_t>(h.Len, inFile);
-        if (carved.Deleted) std::memcpy(data, kLostBytes, std::min(kLostCount, take));
+        if (carved.Deleted) {
+            std::memcpy(data, kLostBytes, std::min(kLostCount, take));
+            AddByteRange(carved.Lost, h.Position + kBlockHeaderSize, std::min(kLostCount, take));
+        }
         try {
             carved.Text.append(reinterpret_cast<const char*>(data), take);
         } catch (const std::bad_alloc&) {
@@ -77,7 +80,15 @@ TCarvedMessage TDeepScanner::CarveChain() {
                 "Not enough memory for the message at " + MessageFileName(carved.Start, window_.FileSize());
             return carved;
         }
-        if (linker_->EndsChain(at)) break;
+        ++carved.Blocks;
+        AddByteRange(carved.Read, h.Position, kBlockHeaderSize + take);
+        if (take < h.Len) carved.Truncated = true;
+        if (linker_->EndsChain(at)) {
+            // A last block that still points on lost its successor to damage,
+            // a cycle or the end of the file.
+            if (h.Next != 0 && (carved.Deleted || h.Len == kBlockDataSize)) carved.Truncated = true;
+            break;
+        }
         const auto next = linker_->Successor(at, delta);
         // The linker ended every chain where no successor was left to it.
         assert(next);

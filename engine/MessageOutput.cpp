@@ -30,7 +30,9 @@ void TMessageOutput::Take(const TCarvedMessage& carved) {
     // body does not make it a message.
     TPlace place = TPlace::Trash;
     if (!carved.Fragment && isMail_(carved.Text)) place = carved.Deleted ? TPlace::Deleted : TPlace::Output;
+    const std::uint64_t writtenBefore = written_;
     Write(carved.Start, carved.Text, place);
+    if (written_ != writtenBefore && AfterWrite) AfterWrite(carved, lastFound_);
 }
 
 std::string TMessageOutput::FolderOf(TPlace place) {

@@ -47,6 +47,10 @@ public:
     // Throws nothing.
     void Take(const TCarvedMessage& carved);
 
+    // Called after each message file is written, before the next message
+    // is taken; must not throw.
+    std::function<void(const TCarvedMessage& carved, const TFoundMessage& written)> AfterWrite;
+
     // The mail test, made on first use by the thread that calls it.
     bool MailTest(const std::string& text);
 

@@ -19,6 +19,14 @@ struct TScanSettings {
     TScanMode Mode = TScanMode::Shallow;
     std::int32_t BufferSize = 10 * 1024;  // bytes
     std::int32_t ProgressSteps = 35;
+    // The salvage report (report.csv and report.json in Output); the front
+    // ends ask for it, the engine's own users mostly do not.
+    bool Report = false;
+    // Also gather the output folder's messages into this mbox file.
+    std::string Mbox;
+    // The code page raw 8-bit header bytes are read in, for the report: a
+    // number (932) or a name the system's iconv knows.
+    std::string CodePage = "932";
 };
 
 struct TScanOutcome {
@@ -30,6 +38,9 @@ struct TScanOutcome {
     // Every chain up to the end of the store was carved and handed on to be
     // written: false after a stop that came first, also when no failure.
     bool ReachedEnd = false;
+    // Why the report or the mbox file could not be written; empty when
+    // they were, or none was asked for.
+    std::string ReportFailure;
 };
 
 // The sentence that says how many messages could not be written and why

@@ -1,0 +1,36 @@
+// The checksums the salvage report documents: MD5 and SHA-256 of each
+// message file, and SHA-256 of the store, in lowercase hexadecimal.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tervaline::engine {
+
+struct TMessageDigests {
+    std::string Md5;
+    std::string Sha256;
+};
+
+TMessageDigests DigestsOf(std::string_view bytes);
+
+// SHA-256 of bytes that arrive in pieces.
+class TSha256 {
+public:
+    TSha256();
+    ~TSha256();
+    TSha256(const TSha256&) = delete;
+    TSha256& operator=(const TSha256&) = delete;
+
+    void Update(const void* bytes, std::size_t count);
+    // The digest of everything passed to Update; the object is spent.
+    std::string HexDigest();
+
+private:
+    struct TContext;
+    std::unique_ptr<TContext> context_;
+};
+
+}  // namespace tervaline::engine

@@ -1,0 +1,60 @@
+// THeaderDecoder: the report's header fields decoded to UTF-8, and the date
+// of a message as a moment in UTC. RFC 2047 encoded words are decoded in
+// any charset the system's iconv knows; raw 8-bit bytes are read in one
+// chosen code page. The MIME library does the decoding and date parsing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/report/HeaderSection.h"
+
+namespace tervaline::engine {
+
+struct THeaderFields {
+    std::string Date;     // as written
+    std::string DateUtc;  // ISO 8601 in UTC; empty when Date does not parse
+    std::optional<std::int64_t> DateSeconds;  // since 1970-01-01 UTC, when Date parses
+    std::string From;
+    std::string To;
+    std::string Cc;
+    std::string Subject;
+    std::string MessageId;
+};
+
+// The iconv name of the code page a user names: a number N stands for
+// "CPN" (932 for CP932), any other name is taken as it is. Empty when the
+// system's iconv cannot read it into UTF-8.
+std::string CodePageCharset(const std::string& name);
+
+class THeaderDecoder {
+public:
+    // Charset: an iconv name (CodePageCharset gives one) in which raw 8-bit
+    // header bytes are read.
+    explicit THeaderDecoder(const std::string& charset);
+    ~THeaderDecoder();
+    THeaderDecoder(const THeaderDecoder&) = delete;
+    THeaderDecoder& operator=(const THeaderDecoder&) = delete;
+
+    THeaderFields Decode(const TRawHeaderFields& raw) const;
+
+    // Seconds since 1970-01-01 UTC of a Date field as written; nothing
+    // when it does not parse.
+    static std::optional<std::int64_t> DateSeconds(const std::string& date);
+    // ISO 8601 in UTC, "2003-06-18T06:02:10Z", of seconds since 1970.
+    static std::string IsoUtc(std::int64_t seconds);
+
+    // The address of the first mailbox in an address field as written
+    // (From), for the envelope sender of an mbox file; empty when it has
+    // none that a From line can carry.
+    std::string FirstAddress(const std::string& field) const;
+
+private:
+    struct TOptions;
+    std::unique_ptr<TOptions> options_;
+};
+
+}  // namespace tervaline::engine

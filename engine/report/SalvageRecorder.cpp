@@ -1,0 +1,183 @@
+#include "engine/report/SalvageRecorder.h"
+
+#include <cassert>
+#include <ctime>
+#include <exception>
+#include <utility>
+
+#include "engine/report/Digests.h"
+#include "engine/report/HeaderSection.h"
+#include "engine/report/MboxWriter.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTime.h"
+#include "platform/SpaceReserve.h"
+
+namespace tervaline::engine {
+
+namespace {
+
+// Room for the head and the files' fixed parts, beyond what the rows need.
+constexpr std::uint64_t kHeadRoom = 64u << 10;
+// The hidden file that holds the report's room in the output folder.
+constexpr const char* kRoomFile = ".report-room";
+
+std::string ProgramVersion() {
+#ifdef TERVALINE_VERSION
+    return TERVALINE_VERSION;
+#else
+    return "";
+#endif
+}
+
+std::string WhyText(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an unknown error";
+    }
+}
+
+}  // namespace
+
+TSalvageRecorder::TSalvageRecorder(TSetup setup)
+    : setup_(std::move(setup)),
+      started_(static_cast<std::int64_t>(std::time(nullptr))),
+      decoder_(setup_.Charset.empty() ? std::string("CP932") : setup_.Charset) {
+    if (setup_.Mbox.empty()) return;
+    try {
+        mbox_ = std::make_unique<TMboxWriter>(setup_.Mbox);
+    } catch (...) {
+        mboxFailure_ = WhyText(std::current_exception());
+    }
+}
+
+TSalvageRecorder::~TSalvageRecorder() = default;
+
+void TSalvageRecorder::NoteMboxFailure(const std::string& reason) noexcept {
+    if (mboxFailure_.empty()) mboxFailure_ = reason;
+    // What was written so far goes with the temporary file.
+    mbox_.reset();
+}
+
+void TSalvageRecorder::HoldRoom() noexcept {
+    if (!reserve_) {
+        reserve_ = std::make_unique<platform::TSpaceReserve>(setup_.OutputDir + setup_.Delimiter + kRoomFile);
+    }
+    const std::uint64_t needed = report_.SizeBound() + kHeadRoom;
+    // Grown by half again each time, so that few calls hold room for many rows.
+    if (needed > reserve_->Held()) reserve_->Hold(needed + needed / 2);
+}
+
+void TSalvageRecorder::Record(const TCarvedMessage& carved, const TFoundMessage& found) noexcept {
+    try {
+        const TRawHeaderFields raw = ReadHeaderSection(carved.Text);
+        THeaderFields fields;
+        if (setup_.Report) {
+            fields = decoder_.Decode(raw);
+        } else {
+            fields.DateSeconds = THeaderDecoder::DateSeconds(raw.Date);
+        }
+        if (fields.DateSeconds) {
+            try {
+                platform::SetFileModificationTime(found.Path, *fields.DateSeconds);
+            } catch (const platform::EFileError&) {
+                // The file is whole and the report gives its date; only a
+                // file manager's order suffers.
+            }
+        }
+        if (mbox_ && !found.InTrash && !found.Deleted) {
+            try {
+                mbox_->Append(carved.Text, decoder_.FirstAddress(raw.From), fields.DateSeconds.value_or(started_));
+                ++mboxMessages_;
+            } catch (...) {
+                NoteMboxFailure(WhyText(std::current_exception()));
+            }
+        }
+        if (!setup_.Report) return;
+
+        const std::string prefix = setup_.OutputDir + setup_.Delimiter;
+        // Every place a message goes lies inside the output folder.
+        assert(found.Path.compare(0, prefix.size(), prefix) == 0);
+        TReportRow row;
+        row.File = found.Path.substr(prefix.size());
+        row.Place = found.InTrash ? "trash" : found.Deleted ? "deleted" : "output";
+        row.Status = StatusOf(carved);
+        row.Offset = carved.Start;
+        row.Blocks = carved.Blocks;
+        row.Read = carved.Read;
+        row.Lost = carved.Lost;
+        row.Size = carved.Text.size();
+        TMessageDigests digests = DigestsOf(carved.Text);
+        row.Md5 = std::move(digests.Md5);
+        row.Sha256 = std::move(digests.Sha256);
+        row.Header = std::move(fields);
+        report_.Add(std::move(row));
+        HoldRoom();
+    } catch (...) {
+        if (recordFailure_.empty()) recordFailure_ = WhyText(std::current_exception());
+        ++rowsMissing_;
+    }
+}
+
+TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const std::string& storeSha256) const {
+    TReportHead head;
+    head.Program = "tervaline";
+    head.Version = ProgramVersion();
+    head.Store = setup_.Store;
+    head.StoreSize = setup_.StoreSize;
+    head.StoreSha256 = storeSha256;
+    head.Mode = ScanModeName(setup_.Mode);
+    head.ReadBuffer = setup_.ReadBuffer;
+    head.Started = THeaderDecoder::IsoUtc(started_);
+    head.Ended = THeaderDecoder::IsoUtc(static_cast<std::int64_t>(std::time(nullptr)));
+    head.ReachedEnd = outcome.ReachedEnd;
+    head.Failure = outcome.FailureText;
+    if (head.Failure.empty() && rowsMissing_ > 0) {
+        head.Failure = std::to_string(rowsMissing_) + " rows are missing from this report, the first because: " +
+                       recordFailure_;
+    }
+    head.Unwritten = outcome.Unwritten;
+    head.UnwrittenReason = outcome.FirstUnwrittenReason;
+    head.Mbox = setup_.Mbox;
+    head.MboxMessages = mboxMessages_;
+    head.MboxFailure = mboxFailure_;
+    if (!head.Failure.empty() || head.Unwritten > 0 || !head.MboxFailure.empty()) {
+        head.Outcome = "failed";
+    } else if (!head.ReachedEnd) {
+        head.Outcome = "stopped";
+    } else {
+        head.Outcome = "completed";
+    }
+    return head;
+}
+
+std::string TSalvageRecorder::Finish(const TScanOutcome& outcome, const std::string& storeSha256) noexcept {
+    std::string problems;
+    if (mbox_) {
+        try {
+            mbox_->Commit();
+        } catch (...) {
+            NoteMboxFailure(WhyText(std::current_exception()));
+        }
+    }
+    if (!mboxFailure_.empty()) {
+        problems = "The mbox file \"" + setup_.Mbox + "\" could not be written: " + mboxFailure_;
+    }
+    if (!setup_.Report) return problems;
+    // The room held for the report is what it is written into now.
+    if (reserve_) reserve_->Release();
+    try {
+        const std::string folder = setup_.OutputDir + setup_.Delimiter;
+        if (!platform::DirectoryExists(setup_.OutputDir)) platform::ForceDirectories(setup_.OutputDir);
+        platform::WriteWholeFile(folder + TSalvageReport::kCsvName, report_.Csv());
+        platform::WriteWholeFile(folder + TSalvageReport::kJsonName, report_.Json(Head(outcome, storeSha256)));
+    } catch (...) {
+        if (!problems.empty()) problems += "; ";
+        problems += "The report could not be written: " + WhyText(std::current_exception());
+    }
+    return problems;
+}
+
+}  // namespace tervaline::engine
