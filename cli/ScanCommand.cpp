@@ -34,7 +34,7 @@ std::string Absolute(const std::string& path) {
 }  // namespace
 
 int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std::FILE* out,
-            std::FILE* err) {
+            std::FILE* err, const std::string& label) {
     engine::TScanSettings settings;
     settings.Source = Absolute(options.Store);
     settings.Output =
@@ -43,6 +43,9 @@ int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std:
     settings.Mode = options.Mode;
     settings.BufferSize = options.BufferKB << 10;
     settings.ProgressSteps = options.Quiet ? 35 : 1000;
+    settings.Report = options.Report;
+    settings.Mbox = options.Mbox.empty() ? std::string() : Absolute(options.Mbox);
+    settings.CodePage = options.CodePage;
 
     const std::uint64_t storeSize = platform::FileSizeOrZero(settings.Source);
     // Offsets are printed as wide as the files are named.
@@ -88,7 +91,7 @@ int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std:
     }
     bar.Clear();
 
-    std::fprintf(out, "%" PRIu64 " files found\n", outcome.Found);
+    std::fprintf(out, "%s%s%" PRIu64 " files found\n", label.c_str(), label.empty() ? "" : ": ", outcome.Found);
     std::fflush(out);
     int status = kExitCompleted;
     if (!outcome.FailureText.empty()) {
@@ -97,6 +100,10 @@ int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std:
     }
     if (outcome.Unwritten > 0) {
         std::fprintf(err, "tervaline-scan: %s\n", engine::DescribeUnwritten(outcome).c_str());
+        status = kExitFailed;
+    }
+    if (!outcome.ReportFailure.empty()) {
+        std::fprintf(err, "tervaline-scan: %s\n", outcome.ReportFailure.c_str());
         status = kExitFailed;
     }
     // A stop that came after the search had reached the end lost nothing.

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <string>
 
 #include "cli/ScanOptions.h"
 
@@ -16,7 +17,8 @@ inline constexpr int kExitInterrupted = 130;
 
 // Scans as Options say. StopFlag, when it becomes true (Ctrl-C), requests a
 // stop: the chain being carved is finished and the count so far printed.
+// A Label (the store's name in a folder of stores) opens the count's line.
 int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std::FILE* out,
-            std::FILE* err);
+            std::FILE* err, const std::string& label = std::string());
 
 }  // namespace tervaline::cli

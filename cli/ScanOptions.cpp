@@ -1,7 +1,12 @@
 #include "cli/ScanOptions.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <array>
+#include <memory>
+
+#include "engine/report/HeaderDecoder.h"
 
 namespace tervaline::cli {
 
@@ -11,88 +16,119 @@ namespace {
 // silently rounded.
 constexpr std::array<std::int32_t, 8> kBufferSizesKB{1, 5, 10, 50, 100, 500, 1000, 5000};
 
-std::int32_t ParseBufferKB(const std::string& text) {
-    for (std::int32_t kb : kBufferSizesKB) {
-        if (text == std::to_string(kb)) return kb;
-    }
-    throw EUsage("--buffer takes one of 1, 5, 10, 50, 100, 500, 1000, 5000 (KB), not \"" + text + "\"");
+struct TModeName {
+    const char* name;
+    engine::TScanMode mode;
+};
+constexpr TModeName kModes[] = {
+    {"shallow", engine::TScanMode::Shallow},
+    {"bottom", engine::TScanMode::Bottom},
+    {"deep", engine::TScanMode::Deep},
+};
+
+// A validator whose Check returns the reason a value is refused, empty
+// when it is taken.
+CLI::Validator Rule(std::function<std::string(const std::string&)> check) {
+    return CLI::Validator([check = std::move(check)](std::string& value) { return check(value); }, "");
+}
+
+// The command line's shape; Options receives what it holds.
+std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool& version) {
+    auto app = std::make_unique<CLI::App>(
+        "Salvages the messages of a damaged mail store (.dbx) into OUTPUT, one XXXXXXXX.eml file per "
+        "message, named by its offset in the store. Chains without a To: or From: line holding an "
+        "address go to a trash subfolder of OUTPUT. OUTPUT defaults to STORE without its extension. "
+        "When STORE is a folder, every *.dbx in it is scanned, each into OUTPUT/NAME (OUTPUT defaults "
+        "to STORE itself). Each scan writes report.csv and report.json into its output folder.",
+        "tervaline-scan");
+    app->set_help_flag("-h,--help", "show this text");
+    app->add_flag("--version", version, "show the version");
+    app->add_option("STORE", options.Store, "the store, or a folder of stores");
+    app->add_option("OUTPUT", options.Output, "the output folder");
+    app->add_option("--trash", options.Trash, "name of the trash subfolder (default: trash)")
+        ->type_name("NAME")
+        ->check(Rule([](const std::string& value) -> std::string {
+            if (value.empty()) return "needs a folder name";
+            // A trailing separator is dropped later.
+            if (value.find('/') < value.size() - 1) return "takes a folder name, not a path: \"" + value + "\"";
+            return {};
+        }));
+    app->add_option("--mode", mode,
+                     "shallow (default), bottom or deep; bottom examines every byte and finds blocks that no "
+                     "longer stand where recorded; deep also follows each block's pointer to the next, "
+                     "wherever it lies, and undeletes messages (into a deleted subfolder of OUTPUT)")
+        ->type_name("MODE")
+        ->check(Rule([](const std::string& value) -> std::string {
+            for (const TModeName& m : kModes) {
+                if (value == m.name) return {};
+            }
+            return "takes shallow, bottom or deep, not \"" + value + "\"";
+        }));
+    app->add_option("--buffer", options.BufferKB, "read buffer in KB: 1, 5, 10 (default), 50, 100, 500, 1000, 5000")
+        ->type_name("KB")
+        ->check(Rule([](const std::string& value) -> std::string {
+            for (std::int32_t kb : kBufferSizesKB) {
+                if (value == std::to_string(kb)) return {};
+            }
+            return "takes one of 1, 5, 10, 50, 100, 500, 1000, 5000 (KB), not \"" + value + "\"";
+        }));
+    app->add_flag("-q,--quiet", options.Quiet, "print only the count and failures");
+    app->add_flag("--report,!--no-report", options.Report,
+                  "write report.csv and report.json into the output folder (default), or not");
+    app->add_option("--mbox", options.Mbox,
+                    "also write the output folder's messages, in offset order, into FILE in the mboxrd form; "
+                    "for a folder of stores FILE is a folder that receives NAME.mbox for each")
+        ->type_name("FILE")
+        ->check(Rule([](const std::string& value) -> std::string {
+            return value.empty() ? "needs a file name" : std::string();
+        }));
+    app->add_option("--code-page", options.CodePage,
+                    "code page of raw 8-bit header bytes in the report: a number (default 932) or a "
+                    "charset name the system knows")
+        ->type_name("NAME")
+        ->check(Rule([](const std::string& value) -> std::string {
+            if (engine::CodePageCharset(value).empty()) return "names no code page known here: \"" + value + "\"";
+            return {};
+        }));
+    app->footer(
+        "Exit status: 0 scan completed, 1 scan failed or messages, the report or the mbox file could not be "
+        "written, 2 bad usage, 130 stopped by Ctrl-C. For a folder of stores, the worst of its scans.");
+    return app;
 }
 
 }  // namespace
 
 std::string UsageText() {
-    return "usage: tervaline-scan [options] STORE [OUTPUT]\n"
-           "\n"
-           "Salvages the messages of a damaged mail store (.dbx) into OUTPUT, one\n"
-           "XXXXXXXX.eml file per message, named by its offset in the store.\n"
-           "Chains without a To: or From: line holding an address go to a trash\n"
-           "subfolder of OUTPUT. OUTPUT defaults to STORE without its extension.\n"
-           "\n"
-           "options:\n"
-           "  --trash NAME     name of the trash subfolder (default: trash)\n"
-           "  --mode MODE      shallow (default), bottom or deep; bottom examines every\n"
-           "                   byte and finds blocks that no longer stand where\n"
-           "                   recorded; deep also follows each block's pointer to\n"
-           "                   the next, wherever it lies, and undeletes messages\n"
-           "                   (into a deleted subfolder of OUTPUT)\n"
-           "  --buffer KB      read buffer: 1, 5, 10 (default), 50, 100, 500, 1000, 5000\n"
-           "  --quiet          print only the count and failures\n"
-           "  --help           show this text\n"
-           "  --version        show the version\n"
-           "\n"
-           "exit status: 0 scan completed, 1 scan failed or messages could not be\n"
-           "written, 2 bad usage, 130 stopped by Ctrl-C\n";
+    TScanOptions options;
+    std::string mode;
+    bool version = false;
+    return MakeApp(options, mode, version)->help();
 }
 
 TScanOptions ParseScanOptions(const std::vector<std::string>& args) {
     TScanOptions options;
-    std::vector<std::string> positional;
-    auto valueOf = [&args](std::size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw EUsage(args[i] + " needs a value");
-        return args[++i];
-    };
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            positional.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.Action = TAction::Help;
-        } else if (arg == "--version") {
-            options.Action = TAction::Version;
-        } else if (arg == "--quiet" || arg == "-q") {
-            options.Quiet = true;
-        } else if (arg == "--trash") {
-            options.Trash = valueOf(i);
-            if (options.Trash.empty()) throw EUsage("--trash needs a folder name");
-            if (options.Trash.find('/') < options.Trash.size() - 1) {  // a trailing one is dropped later
-                throw EUsage("--trash takes a folder name, not a path: \"" + options.Trash + "\"");
-            }
-        } else if (arg == "--mode") {
-            const std::string& mode = valueOf(i);
-            if (mode == "shallow") {
-                options.Mode = engine::TScanMode::Shallow;
-            } else if (mode == "bottom") {
-                options.Mode = engine::TScanMode::Bottom;
-            } else if (mode == "deep") {
-                options.Mode = engine::TScanMode::Deep;
-            } else {
-                throw EUsage("--mode takes shallow, bottom or deep, not \"" + mode + "\"");
-            }
-        } else if (arg == "--buffer") {
-            options.BufferKB = ParseBufferKB(valueOf(i));
-        } else {
-            throw EUsage("unknown option " + arg);
-        }
+    std::string mode;
+    bool version = false;
+    const auto app = MakeApp(options, mode, version);
+    // The library takes the arguments last first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app->parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        options.Action = TAction::Help;
+        return options;
+    } catch (const CLI::ParseError& e) {
+        throw EUsage(e.what());
     }
-    if (options.Action != TAction::Scan) return options;
-    if (positional.empty()) throw EUsage("no store given");
-    if (positional.size() > 2) throw EUsage("too many arguments: \"" + positional[2] + "\"");
-    options.Store = positional[0];
+    for (const TModeName& m : kModes) {
+        if (mode == m.name) options.Mode = m.mode;
+    }
+    if (version) {
+        options.Action = TAction::Version;
+        return options;
+    }
+    if (app->count("STORE") == 0) throw EUsage("no store given");
     if (options.Store.empty()) throw EUsage("the store's path is empty");
-    if (positional.size() == 2) options.Output = positional[1];
     return options;
 }
 

@@ -1,4 +1,4 @@
-// The command line of tervaline-scan.
+// The command line of tervaline-scan, read by the command-line library.
 #pragma once
 
 #include <cstdint>
@@ -19,16 +19,19 @@ enum class TAction { Scan, Help, Version };
 
 struct TScanOptions {
     TAction Action = TAction::Scan;
-    std::string Store;
+    std::string Store;          // a store, or a folder of stores
     std::string Output;         // empty: the store's path without its extension
     std::string Trash = "trash";
     engine::TScanMode Mode = engine::TScanMode::Shallow;
     std::int32_t BufferKB = 10; // one of the window's list values
     bool Quiet = false;
+    bool Report = true;
+    std::string Mbox;           // empty: none
+    std::string CodePage = "932";
 };
 
-// Parses the arguments after the program name; raises EUsage with a
-// sentence that says what is wrong.
+// Parses the arguments after the program name; raises EUsage with one line
+// that says what is wrong.
 TScanOptions ParseScanOptions(const std::vector<std::string>& args);
 
 std::string UsageText();

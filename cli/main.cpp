@@ -7,6 +7,7 @@
 
 #include "cli/ScanCommand.h"
 #include "cli/ScanOptions.h"
+#include "cli/StoreFolder.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
     try {
         options = ParseScanOptions(args);
     } catch (const EUsage& e) {
-        std::fprintf(stderr, "tervaline-scan: %s\n\n%s", e.what(), UsageText().c_str());
+        std::fprintf(stderr, "tervaline-scan: %s\nRun tervaline-scan --help for the options.\n", e.what());
         return kExitUsage;
     }
     if (options.Action == TAction::Help) {
@@ -39,5 +40,5 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    return RunScan(options, gStop, stdout, stderr);
+    return RunScans(options, gStop, stdout, stderr);
 }
