@@ -44,6 +44,7 @@ int RunScans(const TScanOptions& options, const std::atomic<bool>& stopFlag, std
     if (!platform::DirectoryExists(options.Store)) return RunScan(options, stopFlag, out, err);
     const std::vector<std::string> stores = StoresInFolder(options.Store);
     if (stores.empty()) {
+        std::fprintf(out, "0 files found\n");
         std::fprintf(err, "tervaline-scan: \"%s\" holds no .dbx store\n", options.Store.c_str());
         return kExitFailed;
     }

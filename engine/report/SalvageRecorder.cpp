@@ -1,5 +1,6 @@
 #include "engine/report/SalvageRecorder.h"
 
+#include <algorithm>
 #include <cassert>
 #include <ctime>
 #include <exception>
@@ -16,8 +17,12 @@ namespace tervaline::engine {
 
 namespace {
 
-// Room for the head and the files' fixed parts, beyond what the rows need.
-constexpr std::uint64_t kHeadRoom = 64u << 10;
+// Room for the head and the last, part-filled disk blocks of the two
+// files, beyond what the rows need.
+constexpr std::uint64_t kHeadRoom = 16u << 10;
+// Room held ahead for rows to come, so that the row of a message that
+// filled the disk has its room already.
+constexpr std::uint64_t kRoomAhead = 16u << 10;
 // The hidden file that holds the report's room in the output folder.
 constexpr const char* kRoomFile = ".report-room";
 
@@ -66,8 +71,10 @@ void TSalvageRecorder::HoldRoom() noexcept {
         reserve_ = std::make_unique<platform::TSpaceReserve>(setup_.OutputDir + setup_.Delimiter + kRoomFile);
     }
     const std::uint64_t needed = report_.SizeBound() + kHeadRoom;
-    // Grown by half again each time, so that few calls hold room for many rows.
-    if (needed > reserve_->Held()) reserve_->Hold(needed + needed / 2);
+    if (needed <= reserve_->Held()) return;
+    // Grown ahead, by half again, so that few calls hold room for many rows;
+    // on a disk too full for that, by what this row needs.
+    if (!reserve_->Hold(needed + std::max(kRoomAhead, needed / 2))) reserve_->Hold(needed);
 }
 
 void TSalvageRecorder::Record(const TCarvedMessage& carved, const TFoundMessage& found) noexcept {

@@ -56,13 +56,15 @@ const char* StatusOf(const TCarvedMessage& carved) {
 void TSalvageReport::Add(TReportRow row) {
     const auto [first, isNew] = firstByMd5_.try_emplace(row.Md5, rows_.size());
     if (!isNew) row.DuplicateOf = rows_[first->second].File;
-    // Both files hold every field; JSON's names, quoting and escapes take
-    // at most six times a field's bytes, ranges included, plus a fixed part.
-    std::uint64_t bytes = row.File.size() + row.Md5.size() + row.Sha256.size() + row.DuplicateOf.size() +
-                          row.Header.Date.size() + row.Header.DateUtc.size() + row.Header.From.size() +
-                          row.Header.To.size() + row.Header.Cc.size() + row.Header.Subject.size() +
-                          row.Header.MessageId.size() + 48 * (row.Read.size() + row.Lost.size());
-    sizeBound_ += 7 * bytes + 512;
+    // Both files hold every field: CSV's quoting at most doubles one, and
+    // JSON's escapes of the control characters a damaged header may hold
+    // take at most six bytes for one, but such bytes are rare; its names
+    // and indentation take a fixed part, and about 80 bytes a range.
+    const std::uint64_t bytes = row.File.size() + row.Md5.size() + row.Sha256.size() + row.DuplicateOf.size() +
+                                row.Header.Date.size() + row.Header.DateUtc.size() + row.Header.From.size() +
+                                row.Header.To.size() + row.Header.Cc.size() + row.Header.Subject.size() +
+                                row.Header.MessageId.size();
+    sizeBound_ += 4 * bytes + 100 * (row.Read.size() + row.Lost.size()) + 1024;
     rows_.push_back(std::move(row));
 }
 

@@ -13,6 +13,9 @@ TEST(ScanOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(o.Mode, engine::TScanMode::Shallow);
     EXPECT_EQ(o.BufferKB, 10);
     EXPECT_FALSE(o.Quiet);
+    EXPECT_TRUE(o.Report);
+    EXPECT_EQ(o.Mbox, "");
+    EXPECT_EQ(o.CodePage, "932");
 
     o = ParseScanOptions({"--mode", "bottom", "--buffer", "5000", "--trash", "junk", "--quiet", "in.dbx", "out"});
     EXPECT_EQ(o.Mode, engine::TScanMode::Bottom);
@@ -20,6 +23,13 @@ TEST(ScanOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(o.Trash, "junk");
     EXPECT_TRUE(o.Quiet);
     EXPECT_EQ(o.Output, "out");
+
+    o = ParseScanOptions({"--no-report", "--mbox", "all.mbox", "--code-page", "1252", "in.dbx"});
+    EXPECT_FALSE(o.Report);
+    EXPECT_EQ(o.Mbox, "all.mbox");
+    EXPECT_EQ(o.CodePage, "1252");
+    EXPECT_TRUE(ParseScanOptions({"--no-report", "--report", "x"}).Report);
+    EXPECT_EQ(ParseScanOptions({"--code-page", "ISO-8859-1", "x"}).CodePage, "ISO-8859-1");
 
     EXPECT_EQ(ParseScanOptions({"--mode", "deep", "x"}).Mode, engine::TScanMode::Deep);
     EXPECT_EQ(ParseScanOptions({"--", "-odd.dbx"}).Store, "-odd.dbx");
@@ -34,12 +44,15 @@ TEST(ScanOptions, BadUsageSaysWhatIsWrong) {
     };
     const Case cases[] = {
         {{}, "no store"},
-        {{"a", "b", "c"}, "too many"},
+        {{"a", "b", "c"}, "not expected: c"},
         {{"--mode", "deeper", "a"}, "shallow, bottom or deep"},
-        {{"--buffer", "7", "a"}, "--buffer takes"},
-        {{"--buffer"}, "needs a value"},
+        {{"--buffer", "7", "a"}, "--buffer: takes one of"},
+        {{"--buffer"}, "--buffer: 1 required"},
         {{"--trash", "a/b", "x"}, "not a path"},
-        {{"--frobnicate", "a"}, "unknown option"},
+        {{"--frobnicate", "a"}, "not expected: --frobnicate"},
+        {{"--code-page", "no-such-charset", "a"}, "names no code page"},
+        {{"--mbox", "", "a"}, "needs a file name"},
+        {{"--mbox"}, "--mbox: 1 required"},
     };
     for (const Case& c : cases) {
         try {

@@ -44,7 +44,8 @@ TEST_F(ScanTool, SalvagesIntoTheStoresSiblingFolderByDefault) {
     ASSERT_EQ(r.status, 0) << r.err;
     char second[16];
     std::snprintf(second, sizeof second, "%08X.eml", secondAt_);
-    EXPECT_EQ(ListFiles(dir_.Path() / "Inbox"), (std::vector<std::string>{"00002AD4.eml", second}));
+    EXPECT_EQ(ListFiles(dir_.Path() / "Inbox"),
+              (std::vector<std::string>{"00002AD4.eml", second, "report.csv", "report.json"}));
     EXPECT_EQ(ReadFileBytes(dir_.Path() / "Inbox" / "00002AD4.eml"), first_);
     EXPECT_EQ(ReadFileBytes(dir_.Path() / "Inbox" / second), second_);
     EXPECT_NE(r.out.find("0x00002AD4"), std::string::npos) << r.out;
@@ -55,7 +56,7 @@ TEST_F(ScanTool, RelativeOutputIsTakenFromTheCurrentFolder) {
     const std::string command = "cd " + Quote(dir_.Path().string()) + " && " + TERVALINE_SCAN_BINARY +
                                 " --quiet Inbox.dbx saved >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(ListFiles(dir_.Path() / "saved").size(), 2u);
+    EXPECT_EQ(ListFiles(dir_.Path() / "saved").size(), 4u);  // and the report
 }
 
 TEST_F(ScanTool, QuietPrintsOnlyTheCount) {
@@ -86,7 +87,7 @@ TEST_F(ScanTool, BadUsageEndsWithStatusTwo) {
     EXPECT_EQ(RunTool(dir_, "--buffer 3 x").status, 2);
     auto help = RunTool(dir_, "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("usage: tervaline-scan"), std::string::npos);
+    EXPECT_NE(help.out.find("Usage: tervaline-scan"), std::string::npos);
 }
 
 TEST_F(ScanTool, InterruptStopsTheScanWithStatus130) {
@@ -100,7 +101,7 @@ TEST_F(ScanTool, InterruptStopsTheScanWithStatus130) {
     const TToolResult r = testing::SignalToolMidScan(dir_, dir_ / "big.dbx", dir_ / "bigout", "INT");
     const int status = r.status;
     const std::string& out = r.out;
-    const std::size_t written = ListFiles(dir_.Path() / "bigout").size();
+    const std::size_t written = testing::ListMessageFiles(dir_.Path() / "bigout").size();
     EXPECT_EQ(status, 130) << out;
     EXPECT_LT(written, 200u);
     EXPECT_NE(out.find(std::to_string(written) + " files found"), std::string::npos) << out;

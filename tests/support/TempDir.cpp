@@ -54,4 +54,10 @@ std::vector<std::string> ListFiles(const fs::path& folder) {
     return names;
 }
 
+std::vector<std::string> ListMessageFiles(const fs::path& folder) {
+    std::vector<std::string> names = ListFiles(folder);
+    std::erase_if(names, [](const std::string& name) { return fs::path(name).extension() != ".eml"; });
+    return names;
+}
+
 }  // namespace tervaline::testing

@@ -28,5 +28,7 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 
 // Names of the regular files directly inside Folder, sorted.
 std::vector<std::string> ListFiles(const std::filesystem::path& folder);
+// The same, of the message files (*.eml) only.
+std::vector<std::string> ListMessageFiles(const std::filesystem::path& folder);
 
 }  // namespace tervaline::testing
