@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cassert>
+
 namespace tervaline::engine {
 
 namespace {
@@ -54,6 +56,8 @@ const char* StatusOf(const TCarvedMessage& carved) {
 }
 
 void TSalvageReport::Add(TReportRow row) {
+    // The head counts the rows by place.
+    assert(row.Place == "output" || row.Place == "trash" || row.Place == "deleted");
     const auto [first, isNew] = firstByMd5_.try_emplace(row.Md5, rows_.size());
     if (!isNew) row.DuplicateOf = rows_[first->second].File;
     // Both files hold every field: CSV's quoting at most doubles one, and

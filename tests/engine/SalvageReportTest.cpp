@@ -1,0 +1,308 @@
+// The salvage report and the mbox file: header fields decoded from every
+// kind of encoding a damaged store holds, mboxrd quoting, and a whole Deep
+// scan whose report, checksums, file times and mbox are checked against
+// the files themselves with tools of their own (coreutils, Python).
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "engine/MessageFileName.h"
+#include "engine/report/HeaderDecoder.h"
+#include "engine/report/HeaderSection.h"
+#include "engine/report/MboxWriter.h"
+#include "engine/report/SalvageReport.h"
+#include "tests/engine/ScanRun.h"
+#include "tests/support/TempDir.h"
+#include "tools/StoreBuilder.h"
+
+namespace tervaline::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using testing::ReadFileBytes;
+using testing::TTempDir;
+using tools::TStoreBuilder;
+
+// What a command printed on standard output; empty when it could not run.
+std::string Output(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buf[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+    ::pclose(pipe);
+    return out;
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+TEST(HeaderFields, DecodedToUtf8FromEveryEncodingAStoreHolds) {
+    struct TCase {
+        const char* what;
+        std::string header;
+        const char* codePage;
+        // The fields that are not empty; every other one must be.
+        std::map<std::string, std::string> expected;
+    };
+    const std::vector<TCase> cases = {
+        {"ISO-2022-JP encoded word", "Subject: =?ISO-2022-JP?B?GyRCMnE1RCRON28bKEI=?=\r\n", "932",
+         {{"subject", "会議の件"}}},
+        {"Shift_JIS raw bytes", "From: \x83\x65\x83\x58\x83\x67 <t@example.jp>\r\nSubject: \x93\xfa\x96\x7b\r\n", "932",
+         {{"from", "テスト <t@example.jp>"}, {"subject", "日本"}}},
+        {"UTF-8 encoded words, B and Q, adjacent",
+         "Subject: =?UTF-8?B?w6l0w6k=?= =?UTF-8?Q?_caf=C3=A9?=\r\nCc: =?utf-8?q?Andr=C3=A9?= <a@example.fr>\r\n",
+         "932", {{"cc", "André <a@example.fr>"}, {"subject", "été café"}}},
+        {"a broken encoded word stays as written", "Subject: =?UTF-8?B?broken and more\r\n", "932",
+         {{"subject", "=?UTF-8?B?broken and more"}}},
+        {"an encoded word in a charset nobody knows gives its bytes", "Subject: =?X-NOTHING?Q?abc?=\r\n", "932",
+         {{"subject", "abc"}}},
+        {"raw bytes in the code page chosen", "Subject: caf\xe9\r\n", "1252", {{"subject", "café"}}},
+        {"folded fields, names in any case, the first of each", "SUBJECT: one\r\n\t two\r\nsubject: again\r\n"
+                                                               "message-id:\r\n <x@y>\r\n",
+         "932", {{"subject", "one two"}, {"message_id", "<x@y>"}}},
+        {"LF line ends, the body not read", "To: b@c\n\nSubject: body\n", "932", {{"to", "b@c"}}},
+        {"a line that is no field ends the header section", "To: b@c\r\ngarbage line\r\nSubject: later\r\n",
+         "932", {{"to", "b@c"}}},
+        {"a fragment's text has no fields", "ontinued text of a body\r\nFrom: x@y\r\n", "932", {}},
+        {"a date in another zone", "Date: Wed, 18 Jun 2003 15:02:10 +0900\r\n", "932",
+         {{"date", "Wed, 18 Jun 2003 15:02:10 +0900"}, {"date_utc", "2003-06-18T06:02:10Z"}, {"seconds", "1055916130"}}},
+        {"an obsolete zone name and a two-digit year", "Date: 1 Feb 99 23:59:59 EST\r\n", "932",
+         {{"date", "1 Feb 99 23:59:59 EST"}, {"date_utc", "1999-02-02T04:59:59Z"}, {"seconds", "917931599"}}},
+        {"a date that does not parse keeps its text", "Date: someday soon\r\n", "932", {{"date", "someday soon"}}},
+    };
+    for (const TCase& c : cases) {
+        const THeaderDecoder decoder(CodePageCharset(c.codePage));
+        const THeaderFields got = decoder.Decode(ReadHeaderSection(c.header));
+        const std::map<std::string, std::string> all = {
+            {"date", got.Date}, {"date_utc", got.DateUtc},
+            {"seconds", got.DateSeconds ? std::to_string(*got.DateSeconds) : ""},
+            {"from", got.From}, {"to", got.To}, {"cc", got.Cc}, {"subject", got.Subject},
+            {"message_id", got.MessageId}};
+        for (const auto& [field, value] : all) {
+            const auto wanted = c.expected.find(field);
+            EXPECT_EQ(value, wanted == c.expected.end() ? "" : wanted->second) << c.what << ": " << field;
+        }
+    }
+    EXPECT_EQ(CodePageCharset("932"), "CP932");
+    EXPECT_EQ(CodePageCharset("no-such-charset"), "");
+    const THeaderDecoder decoder("CP932");
+    EXPECT_EQ(decoder.FirstAddress("=?UTF-8?Q?Andr=C3=A9?= <andre@example.fr>, b@c"), "andre@example.fr");
+    EXPECT_EQ(decoder.FirstAddress("undisclosed-recipients:;"), "");
+}
+
+TEST(Mbox, QuotesEveryLineThatWouldStartOrUnquoteAMessage) {
+    struct TCase {
+        std::string message;
+        std::string quoted;
+    };
+    const std::vector<TCase> cases = {
+        {"From: a@b\r\n\r\nFrom here\r\n", "From: a@b\r\n\r\n>From here\r\n"},
+        {"x\n>From a\n>>From b\nFromage\n From c\n", "x\n>>From a\n>>>From b\nFromage\n From c\n"},
+        {"From a\nno line break at the end", ">From a\nno line break at the end\n"},
+        {"a\rFrom b\r\n", "a\rFrom b\r\n"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(TMboxWriter::Quoted(c.message), c.quoted) << c.message;
+    EXPECT_EQ(TMboxWriter::FromLine("a@b", 1055916130), "From a@b Wed Jun 18 06:02:10 2003\n");
+    EXPECT_EQ(TMboxWriter::FromLine("", 0), "From MAILER-DAEMON Thu Jan  1 00:00:00 1970\n");
+}
+
+// A Deep scan of a store with messages in several charsets, a deleted
+// one, a fragment, a cut-off one and a duplicate.
+class SalvageReport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TStoreBuilder store(true);
+        const auto add = [&](const std::string& text) {
+            starts_.push_back(store.AddMessage(text));
+            texts_.push_back(text);
+        };
+        add("From: yamada@example.jp\r\nTo: suzuki@example.jp\r\n"
+            "Subject: =?ISO-2022-JP?B?GyRCMnE1RCRON28bKEI=?=\r\n"
+            "Date: Wed, 18 Jun 2003 15:02:10 +0900\r\nMessage-ID: <1@example.jp>\r\n\r\nbody\r\n");
+        add("From: \x83\x65\x83\x58\x83\x67 <test@example.jp>\r\nTo: a@example.jp\r\n"
+            "Subject: \x93\xfa\x96\x7b\r\n\r\nFrom the start of a line\r\n>From quoted\r\n");
+        add("From: \"=?UTF-8?Q?Andr=C3=A9?=\" <andre@example.fr>\r\nTo: b@example.org\r\n"
+            "Cc: =?UTF-8?B?w6l0w6k=?= <c@example.org>\r\nSubject: =?UTF-8?B?broken, and \"quoted\"\r\n"
+            "Date: 1 Feb 99 23:59:59 EST\r\n\r\n" + tools::MakeMailText(3, 1200));
+        add(texts_[0]);  // the same message again
+
+        // A deleted message, which comes back into the deleted folder.
+        const std::string deleted = tools::MakeMailText(5, 700);
+        std::vector<tools::TBlockSpec> blocks = TStoreBuilder::ChainBlocks(store.End(), deleted);
+        TStoreBuilder::MarkDeleted(blocks);
+        deletedAt_ = store.End();
+        store.AddBlocks(blocks);
+        // A message whose first block header is gone: its tail is a fragment.
+        const std::string headless = tools::MakeMailText(6, 1300);
+        fragmentAt_ = store.AddMessage(headless) + 528;
+        store.Patch(fragmentAt_ - 528, std::string(16, '\x7f'));
+        // A message whose second block was overwritten: cut off after one.
+        const std::string cut = tools::MakeMailText(7, 900);
+        cutAt_ = store.AddMessage(cut);
+        store.Patch(cutAt_ + 528, std::string(16, '\x7f'));
+        store.AddZeros(600);
+        store.WriteTo(dir_ / "Inbox.dbx");
+    }
+
+    testing::TScanRun Run(const std::string& mbox) {
+        testing::TScanSetup setup;
+        setup.Source = dir_ / "Inbox.dbx";
+        setup.Output = dir_ / "out";
+        setup.Mode = TScanMode::Deep;
+        setup.Report = true;
+        setup.Mbox = mbox;
+        return testing::RunScan(setup);
+    }
+    std::string Out(const std::string& file) const { return dir_ / ("out/" + file); }
+    static std::string Name(std::uint64_t at) { return MessageFileName(at, 0); }
+
+    TTempDir dir_;
+    std::vector<std::uint32_t> starts_;
+    std::vector<std::string> texts_;
+    std::uint32_t deletedAt_ = 0, fragmentAt_ = 0, cutAt_ = 0;
+};
+
+TEST_F(SalvageReport, RowsHoldTheDecodedFieldsStatusesRangesAndTheFilesChecksums) {
+    const auto run = Run("");
+    ASSERT_EQ(run.Outcome.ReportFailure, "");
+    const json report = json::parse(ReadFileBytes(Out("report.json")));
+    const json& head = report["head"];
+    EXPECT_EQ(head["outcome"], "completed");
+    EXPECT_EQ(head["mode"], "deep");
+    EXPECT_EQ(head["store"]["sha256"], Output("sha256sum " + Quote(dir_ / "Inbox.dbx")).substr(0, 64));
+    EXPECT_EQ(head["counts"]["output"].get<int>() + head["counts"]["trash"].get<int>() +
+                  head["counts"]["deleted"].get<int>(),
+              static_cast<int>(run.Found.size()));
+
+    std::map<std::string, json> rows;
+    for (const json& row : report["messages"]) rows[row["file"]] = row;
+    ASSERT_EQ(rows.size(), run.Found.size());
+    // Every row's checksums and size are its file's.
+    for (const auto& [file, row] : rows) {
+        const std::string path = Out(file);
+        EXPECT_EQ(row["md5"], Output("md5sum " + Quote(path)).substr(0, 32)) << file;
+        EXPECT_EQ(row["sha256"], Output("sha256sum " + Quote(path)).substr(0, 64)) << file;
+        EXPECT_EQ(row["size"], fs::file_size(path)) << file;
+    }
+
+    const json& japanese = rows.at(Name(starts_[0]));
+    EXPECT_EQ(japanese["status"], "complete");
+    EXPECT_EQ(japanese["place"], "output");
+    EXPECT_EQ(japanese["subject"], "会議の件");
+    EXPECT_EQ(japanese["date_utc"], "2003-06-18T06:02:10Z");
+    EXPECT_EQ(japanese["message_id"], "<1@example.jp>");
+    EXPECT_EQ(japanese["read"], json::parse(R"([{"offset": 10964, "length": )" +
+                                            std::to_string(16 + texts_[0].size()) + "}]"));
+    EXPECT_TRUE(japanese["duplicate_of"].is_null());
+    EXPECT_EQ(rows.at(Name(starts_[3]))["duplicate_of"], Name(starts_[0]));
+    struct stat st {};
+    ASSERT_EQ(::stat(Out(Name(starts_[0])).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 1055916130);
+
+    const json& shiftJis = rows.at(Name(starts_[1]));
+    EXPECT_EQ(shiftJis["from"], "テスト <test@example.jp>");
+    EXPECT_EQ(shiftJis["subject"], "日本");
+    EXPECT_EQ(shiftJis["date"], "");
+    EXPECT_TRUE(shiftJis["date_utc"].is_null());
+
+    const json& utf8 = rows.at(Name(starts_[2]));
+    EXPECT_EQ(utf8["cc"], "été <c@example.org>");
+    EXPECT_EQ(utf8["subject"], "=?UTF-8?B?broken, and \"quoted\"");
+    EXPECT_EQ(utf8["blocks"], 3);
+    EXPECT_EQ(utf8["date_utc"], "1999-02-02T04:59:59Z");
+
+    const json& deleted = rows.at("deleted/" + Name(deletedAt_));
+    EXPECT_EQ(deleted["status"], "deleted");
+    EXPECT_EQ(deleted["place"], "deleted");
+    EXPECT_EQ(deleted["lost"], json::parse("[{\"offset\": " + std::to_string(deletedAt_ + 16) +
+                                           ", \"length\": 4}, {\"offset\": " + std::to_string(deletedAt_ + 544) +
+                                           ", \"length\": 4}]"));
+
+    const json& fragment = rows.at("trash/" + Name(fragmentAt_));
+    EXPECT_EQ(fragment["status"], "fragment");
+    EXPECT_EQ(fragment["from"], "");
+    EXPECT_EQ(fragment["blocks"], 2);
+
+    const json& cut = rows.at(Name(cutAt_));
+    EXPECT_EQ(cut["status"], "truncated");
+    EXPECT_EQ(cut["blocks"], 1);
+    EXPECT_EQ(cut["read"], json::parse("[{\"offset\": " + std::to_string(cutAt_) + ", \"length\": 528}]"));
+
+    // The CSV holds the same rows, read back by a reader of its own.
+    const std::string script = "import csv, json, sys\n"
+                               "rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8')))\n"
+                               "print(json.dumps(rows))\n";
+    testing::WriteFileBytes(dir_ / "readcsv.py", script);
+    const std::string csvJson = Output("python3 " + Quote(dir_ / "readcsv.py") + " " + Quote(Out("report.csv")));
+    ASSERT_FALSE(csvJson.empty()) << "python3 is needed";
+    const json csv = json::parse(csvJson);
+    ASSERT_EQ(csv.size(), rows.size() + 1);
+    EXPECT_EQ(csv[0][0], "file");
+    for (std::size_t i = 1; i < csv.size(); ++i) {
+        const json& row = rows.at(csv[i][0].get<std::string>());
+        EXPECT_EQ(csv[i][2], row["status"]);
+        EXPECT_EQ(csv[i][8], row["md5"]);
+        EXPECT_EQ(csv[i][12], row["from"]);
+        EXPECT_EQ(csv[i][15], row["subject"]);
+        EXPECT_EQ(csv[i][17], row["duplicate_of"].is_null() ? "" : row["duplicate_of"]);
+    }
+}
+
+TEST_F(SalvageReport, MboxHoldsExactlyTheOutputFoldersMessagesInOffsetOrder) {
+    const std::string mbox = dir_ / "all.mbox";
+    const auto run = Run(mbox);
+    ASSERT_EQ(run.Outcome.ReportFailure, "");
+    // Python's reader splits the file; each message is unquoted the mboxrd
+    // way and written out for comparison.
+    const std::string script = "import mailbox, re, sys\n"
+                               "box = mailbox.mbox(sys.argv[1], create=False)\n"
+                               "for i, key in enumerate(box.keys()):\n"
+                               "    data = re.sub(rb'(?m)^>(>*From )', rb'\\1', box.get_bytes(key))\n"
+                               "    open('%s/%03d.bin' % (sys.argv[2], i), 'wb').write(data)\n"
+                               "print(len(box))\n";
+    testing::WriteFileBytes(dir_ / "readmbox.py", script);
+    fs::create_directories(dir_.Path() / "parsed");
+    const std::string count =
+        Output("python3 " + Quote(dir_ / "readmbox.py") + " " + Quote(mbox) + " " + Quote(dir_ / "parsed"));
+    ASSERT_FALSE(count.empty()) << "python3 is needed";
+    const std::vector<std::string> messages = testing::ListMessageFiles(dir_.Path() / "out");
+    ASSERT_EQ(std::stoul(count), messages.size());
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        char parsed[32];
+        std::snprintf(parsed, sizeof parsed, "%03zu.bin", i);
+        std::string expected = ReadFileBytes(Out(messages[i]));
+        // A line break ends every message in an mbox file.
+        if (expected.back() != '\n') expected += '\n';
+        EXPECT_EQ(ReadFileBytes(dir_.Path() / "parsed" / parsed), expected) << messages[i];
+    }
+    EXPECT_NE(ReadFileBytes(mbox).find("\r\n>>From quoted\r\n"), std::string::npos);
+    const json report = json::parse(ReadFileBytes(Out("report.json")));
+    EXPECT_EQ(report["head"]["mbox"]["messages"], messages.size());
+}
+
+TEST(SalvageReportFiles, TheSizeBoundHoldsBothFilesOfAnyRows) {
+    TSalvageReport report;
+    TReportRow row;
+    row.File = "trash/0000535C.eml";
+    row.Place = "trash";
+    row.Read = {{1, 2}, {3, 4}, {5, 6}};
+    row.Header.Subject = std::string(300, '"');
+    row.Header.From = "\"a, b\" <c@d>";
+    report.Add(row);
+    row.Header.Subject = std::string(40, '\x01');
+    report.Add(row);
+    TReportHead head;
+    EXPECT_LE(report.Csv().size() + report.Json(head).size(), report.SizeBound() + 16384);
+}
+
+}  // namespace
+}  // namespace tervaline::engine
