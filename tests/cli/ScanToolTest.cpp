@@ -105,6 +105,38 @@ TEST_F(ScanTool, InterruptStopsTheScanWithStatus130) {
     EXPECT_EQ(status, 130) << out;
     EXPECT_LT(written, 200u);
     EXPECT_NE(out.find(std::to_string(written) + " files found"), std::string::npos) << out;
+    // The report is whole and says the scan was stopped.
+    const std::string report = ReadFileBytes(dir_.Path() / "bigout" / "report.json");
+    EXPECT_NE(report.find("\"outcome\": \"stopped\""), std::string::npos) << report.substr(0, 1500);
+    EXPECT_NE(report.find("\"reached_end\": false"), std::string::npos);
+    EXPECT_NE(report.find("\"output\": " + std::to_string(written) + ","), std::string::npos);
+    EXPECT_EQ(report.substr(report.size() - 2), "}\n");
+    EXPECT_EQ(ListFiles(dir_.Path() / "bigout").size(), written + 2);
+}
+
+// A folder of stores: each *.dbx in name order, into a folder of its own,
+// with a line per store and the worst exit status of them all.
+TEST_F(ScanTool, FolderOfStoresIsScannedStoreByStore) {
+    const auto mail = dir_.Path() / "Mail";
+    std::filesystem::create_directories(mail / "Folder.dbx");
+    std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "Inbox.dbx");
+    std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "SENT.DBX");
+    testing::WriteFileBytes((mail / "notes.txt").string(), "not a store");
+    // Its output folder's name is taken by a file: nothing can be written.
+    std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "Broken.dbx");
+    testing::WriteFileBytes((mail / "Broken").string(), "in the way");
+    auto r = RunTool(dir_, "--quiet --mbox " + Quote(dir_ / "boxes") + " " + Quote(mail.string()));
+    EXPECT_EQ(r.status, 1) << r.err;  // one store fails; the others still run
+    EXPECT_EQ(r.out, "Broken.dbx: 0 files found\nInbox.dbx: 2 files found\nSENT.DBX: 2 files found\n");
+    EXPECT_EQ(testing::ListMessageFiles(mail / "Inbox").size(), 2u);
+    EXPECT_EQ(testing::ListMessageFiles(mail / "SENT").size(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(mail / "SENT" / "report.csv"));
+    EXPECT_EQ(ListFiles(dir_.Path() / "boxes"), (std::vector<std::string>{"Broken.mbox", "Inbox.mbox", "SENT.mbox"}));
+    EXPECT_NE(ReadFileBytes(dir_.Path() / "boxes" / "SENT.mbox").find(first_), std::string::npos);
+
+    auto healthy = RunTool(dir_, "--quiet --no-report " + Quote(mail.string()) + " " + Quote(dir_ / "all"));
+    EXPECT_EQ(healthy.status, 0) << healthy.err;
+    EXPECT_EQ(ListFiles(dir_.Path() / "all" / "Inbox"), testing::ListMessageFiles(mail / "Inbox"));
 }
 
 }  // namespace

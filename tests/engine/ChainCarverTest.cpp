@@ -93,7 +93,12 @@ TEST_F(ChainCarver, ThreeBlockChainIsOneFileAndTheSearchGoesOnBehindIt) {
     store.AddZeros(2000);
     TScannerRig& rig = Inspect(store, kShallow);
     ASSERT_EQ(rig.Scanner.FindChain(), start);
-    EXPECT_EQ(rig.Scanner.CarveChain().Text, text);
+    const TCarvedMessage carved = rig.Scanner.CarveChain();
+    EXPECT_EQ(carved.Text, text);
+    EXPECT_EQ(carved.Blocks, 3u);
+    // Three headers and the data taken from the blocks, in one run.
+    EXPECT_EQ(carved.Read, (std::vector<TByteRange>{{start, 2 * 528 + 16 + 100}}));
+    EXPECT_FALSE(carved.Truncated);
     EXPECT_EQ(rig.Window.Position(), start + 1584);
 }
 
@@ -175,8 +180,28 @@ TEST_F(ChainCarver, ChainBrokenPartWayKeepsWhatCameBefore) {
     store.AddZeros(600);
     TScannerRig& rig = Inspect(store, kShallow);
     ASSERT_EQ(rig.Scanner.FindChain(), 0x2AD4u);
-    EXPECT_EQ(rig.Scanner.CarveChain().Text, Text(1800).substr(0, 1024));
+    const TCarvedMessage carved = rig.Scanner.CarveChain();
+    EXPECT_EQ(carved.Text, Text(1800).substr(0, 1024));
+    EXPECT_EQ(carved.Blocks, 2u);
+    EXPECT_TRUE(carved.Truncated);
     EXPECT_EQ(rig.Window.Position(), 0x2AD4u + 2 * 528 + 8);
+
+    // Cut by the end of the file inside a block, or right behind a full
+    // block that points on, in either mode.
+    for (std::size_t keep : {2u * 528 + 100, 2u * 528}) {
+        for (TScanMode mode : {kShallow, kBottom}) {
+            TStoreBuilder cut(true);
+            cut.AddBlocks(TStoreBuilder::ChainBlocks(cut.End(), Text(1800)));
+            TStoreBuilder shorter(true);
+            shorter.AddBytes(cut.Str().substr(0x2AD4, keep));
+            TScannerRig& cutRig = Inspect(shorter, mode);
+            ASSERT_NE(cutRig.Scanner.FindChain(), 0u) << keep;
+            ASSERT_EQ(cutRig.Window.Position(), 0x2AD4u) << keep;
+            const TCarvedMessage cutCarved = cutRig.Scanner.CarveChain();
+            EXPECT_TRUE(cutCarved.Truncated) << keep << " " << mode;
+            EXPECT_EQ(cutCarved.Read, (std::vector<TByteRange>{{0x2AD4, keep}})) << keep << " " << mode;
+        }
+    }
 }
 
 TEST_F(ChainCarver, FilesShorterThanAHeaderYieldNothing) {
