@@ -35,6 +35,8 @@ struct TInterfaceTexts {
     QString OpenFolder = QStringLiteral("Open output folder");
     // Followed by an empty line and the folder.
     QString OpenFailed = QStringLiteral("The folder could not be opened:");
+    // Followed by an empty line and the reason.
+    QString ReportFailed = QStringLiteral("The report or the mbox file could not be written:");
 
     TDialogButtonTexts Buttons;
 };

@@ -3,6 +3,7 @@
 // scheme behind every `new` in this file.
 #include "app/MainForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -265,6 +266,12 @@ void TMainForm::CreateControls() {
     lblOpenFolder->hide();
     OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     connect(lblOpenFolder, &QLabel::linkActivated, this, [this] { OpenOutputFolder(); });
+
+    // A choice few scans need, kept out of the fixed layout's way.
+    actMbox = new QAction(QStringLiteral("Also write an &mbox file"), this);
+    actMbox->setCheckable(true);
+    addAction(actMbox);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(btnFile, &QPushButton::clicked, this, [this] { btnFileClick(); });
     connect(btnFolder, &QPushButton::clicked, this, [this] { btnFolderClick(); });
@@ -555,6 +562,8 @@ void TMainForm::LoadLanguage() {
     Texts.Stopped = read("Stopped", Texts.Stopped);
     Texts.OpenFolder = read("OpenFolder", Texts.OpenFolder);
     Texts.OpenFailed = read("OpenFailed", Texts.OpenFailed);
+    Texts.ReportFailed = read("ReportFailed", Texts.ReportFailed);
+    actMbox->setText(read("WriteMbox", actMbox->text()));
     Texts.Buttons.Ok = read("OK", Texts.Buttons.Ok);
     Texts.Buttons.Yes = read("Yes", Texts.Buttons.Yes);
     Texts.Buttons.No = read("No", Texts.Buttons.No);
@@ -634,6 +643,13 @@ void TMainForm::btnStartClick() {
     settings.Mode = SelectedScanMode();
     settings.BufferSize = bufferBytes;
     settings.ProgressSteps = 35;
+    // The report is always written; the mbox file lies beside it, named
+    // after the store.
+    settings.Report = true;
+    if (actMbox->isChecked()) {
+        const std::string name = platform::RemoveFileExt(kSyntax, platform::ExtractFileName(kSyntax, path));
+        settings.Mbox = platform::JoinPath(kSyntax, out, name + ".mbox");
+    }
     engine::ApplyScanSettings(*worker, settings);
     if (OnScanCreated) OnScanCreated(*worker);
     ScanThread = platform::TThread::StartFreeOnDone(std::move(worker));
@@ -772,6 +788,8 @@ void TMainForm::ShowScanOutcome(const engine::TScanOutcome& outcome) {
         dialogs_->ShowError(this, kCaption,
                             (count == 1 ? Texts.UnwrittenOne : Texts.Unwritten.arg(count)) + kParagraph +
                                 AnsiToQString(outcome.FirstUnwrittenReason));
+    } else if (!outcome.ReportFailure.empty()) {
+        dialogs_->ShowError(this, kCaption, Texts.ReportFailed + kParagraph + AnsiToQString(outcome.ReportFailure));
     }
 }
 

@@ -26,6 +26,7 @@
 #include "components/Font.h"
 #include "platform/Component.h"
 
+class QAction;
 class QCloseEvent;
 class QComboBox;
 class QGroupBox;
@@ -105,6 +106,9 @@ public:
     QPushButton* btnClose;
     // Shown after a scan whose output folder exists.
     QLabel* lblOpenFolder;
+    // In the window's context menu: also gather the output folder's
+    // messages into OUTPUT/NAME.mbox. Off at start.
+    QAction* actMbox;
 
     // Created by FormCreate.
     components::TIniGT* Ini = nullptr;

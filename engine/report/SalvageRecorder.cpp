@@ -52,6 +52,12 @@ TSalvageRecorder::TSalvageRecorder(TSetup setup)
       decoder_(setup_.Charset.empty() ? std::string("CP932") : setup_.Charset) {
     if (setup_.Mbox.empty()) return;
     try {
+        // Made like the output folder, which it may lie in.
+        const std::size_t cut = setup_.Mbox.find_last_of(setup_.Delimiter);
+        if (cut != std::string::npos && cut > 0) {
+            const std::string folder = setup_.Mbox.substr(0, cut);
+            if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+        }
         mbox_ = std::make_unique<TMboxWriter>(setup_.Mbox);
     } catch (...) {
         mboxFailure_ = WhyText(std::current_exception());

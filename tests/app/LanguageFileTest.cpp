@@ -223,6 +223,8 @@ TEST_F(LanguageFileTest, EveryTextTheWindowShowsHasAKey) {
         {"No", [this](const TMainForm&) { return dialogs.ButtonTexts.No; }},
         {"Cancel", [this](const TMainForm&) { return dialogs.ButtonTexts.Cancel; }},
         {"DeepMode", [](const TMainForm& f) { return f.rdgModeItem2->text(); }},
+        {"WriteMbox", [](const TMainForm& f) { return f.actMbox->text(); }},
+        {"ReportFailed", [](const TMainForm& f) { return f.Texts.ReportFailed; }},
     };
     std::string file = "[Interface]\n";
     for (const auto& c : cases) file += std::string(c.Key) + "=x " + c.Key + "\n";

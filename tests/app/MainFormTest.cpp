@@ -220,6 +220,7 @@ TEST_F(MainFormTest, StartHandsTheSettingsToTheWorker) {
         std::function<void(TMainForm&)> Arrange;
         std::int32_t BufferSize;
         engine::TScanMode ScanMode;
+        std::string Mbox = "";
     };
     constexpr auto kShallow = engine::TScanMode::Shallow;
     const TCase cases[] = {
@@ -235,6 +236,7 @@ TEST_F(MainFormTest, StartHandsTheSettingsToTheWorker) {
         {"typed with blanks", [](TMainForm& f) { f.cmbBuffer->setEditText(" 1 "); }, 1024, kShallow},
         {"bottom mode", [](TMainForm& f) { f.rdgModeItem1->setChecked(true); }, 10 * 1024, engine::TScanMode::Bottom},
         {"deep mode", [](TMainForm& f) { f.rdgModeItem2->setChecked(true); }, 10 * 1024, engine::TScanMode::Deep},
+        {"an mbox file", [](TMainForm& f) { f.actMbox->trigger(); }, 10 * 1024, kShallow, work / "Inbox/Inbox.mbox"},
     };
     for (const auto& c : cases) {
         auto form = MakeForm();
@@ -243,15 +245,21 @@ TEST_F(MainFormTest, StartHandsTheSettingsToTheWorker) {
         std::int32_t bufferSize = 0;
         engine::TScanMode scanMode = engine::TScanMode::Grid;
         int steps = 0;
+        bool report = false;
+        std::string mbox = "unset";
         form->OnScanCreated = [&](TDBXScanThread& worker) {
             bufferSize = worker.BufferSize;
             scanMode = worker.ScanMode();
             steps = worker.ProgressSteps;
+            report = worker.Report;
+            mbox = worker.Mbox;
         };
         form->btnStartClick();
         EXPECT_EQ(bufferSize, c.BufferSize) << c.Name;
         EXPECT_EQ(scanMode, c.ScanMode) << c.Name;
         EXPECT_EQ(steps, 35);
+        EXPECT_TRUE(report) << c.Name;
+        EXPECT_EQ(mbox, c.Mbox) << c.Name;
         EXPECT_FALSE(form->btnStart->isEnabled());
         EXPECT_TRUE(form->btnAbort->isEnabled());
         EXPECT_EQ(form->ProgressBar->maximum(), static_cast<int>(FileSizeOf(store)));
@@ -425,10 +433,12 @@ TEST_F(MainFormTest, AWholeScanWritesEveryMessageAndCountsIt) {
         for (std::uint32_t offset : offsets) expected.push_back(TDBXScanThread::MessageFileName(offset));
         const std::string out = form->edtFolder->FileName();
         EXPECT_EQ(out, work / ("Store" + std::to_string(messages)));
-        // Only a folder the scan made can be opened.
-        EXPECT_EQ(form->lblOpenFolder->isVisible(), messages > 0);
+        // The report is written whatever was found, so there is always a
+        // folder to open, holding it.
+        EXPECT_TRUE(form->lblOpenFolder->isVisible());
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(out) / "report.json"));
         if (messages > 0) {
-            std::vector<std::string> written = testing::ListFiles(out);
+            std::vector<std::string> written = testing::ListMessageFiles(out);
             for (const std::string& name : testing::ListFiles(std::filesystem::path(out) / "trash")) written.push_back(name);
             std::sort(written.begin(), written.end());
             EXPECT_EQ(written, expected);
@@ -495,7 +505,7 @@ TEST_F(MainFormTest, AbortStopsAfterTheChainBeingCarved) {
     EXPECT_TRUE(form->ProgressBar->text().startsWith(
         QString("Stopped at %1% after 0:0").arg(100 * reached / form->ProgressBar->maximum())))
         << form->ProgressBar->text().toStdString();
-    EXPECT_EQ(testing::ListFiles(form->edtFolder->FileName()).size(), 1u);
+    EXPECT_EQ(testing::ListMessageFiles(form->edtFolder->FileName()).size(), 1u);
 
     // The next scan starts with a bar of its own.
     testing::HoldAtFirstFind(*form, gate);
@@ -546,7 +556,7 @@ TEST_F(MainFormTest, ClosingDuringAScanAsksFirst) {
         EXPECT_EQ(form->lblStatus1->text(), status1);
         EXPECT_EQ(form->lblStatus2->text(), status2);
         EXPECT_EQ(dialogs.Shown.size(), 1u) << "no outcome box after a confirmed close";
-        const auto files = testing::ListFiles(work / "Inbox");
+        const auto files = testing::ListMessageFiles(work / "Inbox");
         ASSERT_EQ(files.size(), 1u);
         EXPECT_EQ(testing::ReadFileBytes(std::filesystem::path(work / "Inbox") / files[0]), texts[0]);
     }
@@ -568,7 +578,7 @@ TEST_F(MainFormTest, ClosingDuringAScanAsksFirst) {
         EXPECT_TRUE(dialogs.Dismissed);
         EXPECT_FALSE(form->isVisible());
         EXPECT_EQ(form->ScanThread, nullptr);
-        EXPECT_EQ(testing::ListFiles(work / "Inbox").size(), 4u) << "the scan ran to its end";
+        EXPECT_EQ(testing::ListMessageFiles(work / "Inbox").size(), 4u) << "the scan ran to its end";
     }
 }
 
@@ -589,7 +599,7 @@ TEST_F(MainFormTest, AWindowDestroyedMidScanWaitsForItsWorker) {
     form.reset();  // the leak checker sees a worker that was never released
     // Nothing posted by the worker may be left to reach the window.
     QCoreApplication::processEvents();
-    EXPECT_EQ(testing::ListFiles(work / "Inbox").size(), 1u);
+    EXPECT_EQ(testing::ListMessageFiles(work / "Inbox").size(), 1u);
 }
 
 TEST_F(MainFormTest, BrowsingForTheInputFileOffersTheFilter) {
