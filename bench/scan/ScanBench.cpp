@@ -6,7 +6,8 @@
 // Bottom mode the throughput of: the search alone, step by step and in bulk
 // (each candidate is stepped over as a rejected block would be); for Deep
 // mode its index pass and linking alone, and its speed beside Bottom's; for
-// each the whole scan; and the whole scan without the mail test, with their ratios to the
+// each the whole scan, with the report and with the report and an mbox file
+// too; and the whole scan without the mail test, with their ratios to the
 // raw read, the scan's peak memory and the share the mail test adds. Each
 // figure is the best of a few runs, each in a child process so that its
 // peak memory and processor time are its own; throughput by processor time
@@ -43,6 +44,7 @@
 #include "engine/ProgressMeter.h"
 #include "engine/ScanStop.h"
 #include "engine/MailTest.h"
+#include "engine/report/StoreDigest.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "tools/ScannerRig.h"
@@ -116,7 +118,11 @@ protected:
     bool IsMail(const std::string&) override { return true; }
 };
 
-TMeasure Scan(const std::string& path, const std::string& out, TScanMode mode, std::int32_t buffer, bool mailTest) {
+// What a scan writes beyond its message files.
+enum class TExtras { None, Report, ReportAndMbox };
+
+TMeasure Scan(const std::string& path, const std::string& out, TScanMode mode, std::int32_t buffer, bool mailTest,
+              TExtras extras = TExtras::None) {
     tervaline::platform::TQueueDispatcher dispatcher;
     auto worker = mailTest ? std::make_unique<TDBXScanThread>(dispatcher)
                            : std::make_unique<TScanWithoutMailTest>(dispatcher);
@@ -130,12 +136,15 @@ TMeasure Scan(const std::string& path, const std::string& out, TScanMode mode, s
         const tervaline::engine::TScanOutcome outcome = TDBXScanThread::OutcomeOf(sender);
         m.found = static_cast<std::uint32_t>(outcome.Found);
         if (!outcome.FailureText.empty()) std::fprintf(stderr, "scan failed: %s\n", outcome.FailureText.c_str());
+        if (!outcome.ReportFailure.empty()) std::fprintf(stderr, "report failed: %s\n", outcome.ReportFailure.c_str());
     };
     tervaline::engine::TScanSettings settings;
     settings.Source = path;
     settings.Output = out;
     settings.Mode = mode;
     settings.BufferSize = buffer;
+    settings.Report = extras != TExtras::None;
+    if (extras == TExtras::ReportAndMbox) settings.Mbox = out + ".mbox";
     tervaline::engine::ApplyScanSettings(*worker, settings);
     const auto t0 = Clock::now();
     tervaline::platform::TThread::StartFreeOnDone(std::move(worker));
@@ -242,6 +251,19 @@ TMeasure MailTestAlone(const fs::path& reference) {
     return m;
 }
 
+// The store's SHA-256 alone, read as the report's head reads it: what the
+// report costs beyond its rows.
+TMeasure StoreChecksumAlone(const std::string& path) {
+    tervaline::platform::TUnsharedReadFile file(path);
+    tervaline::engine::TScanStop stop;
+    const auto t0 = Clock::now();
+    tervaline::engine::TStoreDigest digest(file, file.Size(), stop);
+    TMeasure m;
+    m.found = digest.Result().size() == 64 ? 1 : 0;
+    m.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    return m;
+}
+
 // Runs Body in a child process and returns its measure with the child's
 // own peak resident memory.
 template <class Body>
@@ -339,6 +361,7 @@ int main(int argc, char** argv) {
     InChild([&] { return Scan(store, reference, TScanMode::Shallow, 1 << 20, true); });
     const TMeasure writing = Best(out, [&] { return WriteAlone(reference, out); });
     const TMeasure mailAlone = Best(out, [&] { return MailTestAlone(reference); });
+    const TMeasure storeChecksum = Best(out, [&] { return StoreChecksumAlone(store); });
     fs::remove_all(reference);
     std::printf("%-8s %8s %-18s %9s %7s %9s %7s %9s %8s %8s\n", "mode", "window", "what", "MB/s", "ratio",
                 "cpu MB/s", "ratio", "peak MiB", "limit", "found");
@@ -384,6 +407,22 @@ int main(int argc, char** argv) {
             if (mode == TScanMode::Deep) {
                 std::printf("%-8s %5d KB %-18s %9.3f\n", name, kb, "of bottom's speed", bottomSeconds / scan.seconds);
             }
+            const auto adds = [&](const char* what, const TMeasure& with, const TMeasure& without) {
+                std::printf("%-8s %5d KB %-18s %+8.1f%% %7s %+8.1f%%\n", name, kb, what,
+                            100.0 * (with.seconds / without.seconds - 1), "",
+                            100.0 * (with.cpuSeconds / without.cpuSeconds - 1));
+            };
+            const TMeasure reported =
+                Best(out, [&] { return Scan(store, out, mode, buffer, true, TExtras::Report); });
+            row("scan, report", reported);
+            const TMeasure boxed =
+                Best(out, [&] { return Scan(store, out, mode, buffer, true, TExtras::ReportAndMbox); });
+            row("scan, report, mbox", boxed);
+            adds("report adds", reported, scan);
+            adds("report, mbox add", boxed, scan);
+            std::printf("%-8s %5d KB %-18s %+8.1f%% %7s %+8.1f%%\n", name, kb, "store sha256 alone",
+                        100.0 * storeChecksum.seconds / scan.seconds, "",
+                        100.0 * storeChecksum.cpuSeconds / scan.cpuSeconds);
             const TMeasure bare = Best(out, [&] { return Scan(store, out, mode, buffer, false); });
             row("scan, no mail test", bare);
             std::printf("%-8s %5d KB %-18s %+8.1f%% %7s %+8.1f%%\n", name, kb, "mail test adds",
@@ -395,5 +434,6 @@ int main(int argc, char** argv) {
     }
     ImageRows(cache, store, out);
     fs::remove_all(out);
+    fs::remove(out + ".mbox");
     return 0;
 }

@@ -111,11 +111,36 @@ std::string TSalvageReport::Csv() const {
 }
 
 std::string TSalvageReport::Json(const TReportHead& head) const {
+    // Bytes that are not UTF-8 (a path in another code page) are replaced,
+    // not allowed to stop the report.
+    constexpr auto kReplace = json::error_handler_t::replace;
     json counts = {{"output", 0}, {"trash", 0}, {"deleted", 0}, {"unwritten", head.Unwritten}};
-    json messages = json::array();
+    for (const TReportRow& r : rows_) counts[r.Place] = counts[r.Place].get<std::uint64_t>() + 1;
+    json mbox = nullptr;
+    if (!head.Mbox.empty()) {
+        mbox = {{"path", head.Mbox}, {"messages", head.MboxMessages}, {"failure", TextOrNull(head.MboxFailure)}};
+    }
+    const json headObject = {
+        {"program", head.Program},
+        {"version", head.Version},
+        {"store", {{"path", head.Store}, {"size", head.StoreSize}, {"sha256", TextOrNull(head.StoreSha256)}}},
+        {"mode", head.Mode},
+        {"read_buffer", head.ReadBuffer},
+        {"started", head.Started},
+        {"ended", head.Ended},
+        {"outcome", head.Outcome},
+        {"reached_end", head.ReachedEnd},
+        {"failure", TextOrNull(head.Failure)},
+        {"counts", counts},
+        {"unwritten_reason", TextOrNull(head.UnwrittenReason)},
+        {"mbox", mbox},
+    };
+    // The rows one to a line, each made and written on its own, so that a
+    // report of many thousand messages never stands in memory as a tree.
+    std::string text = "{\n\"head\": " + headObject.dump(1, '\t', false, kReplace) + ",\n\"messages\": [";
+    bool first = true;
     for (const TReportRow& r : rows_) {
-        counts[r.Place] = counts[r.Place].get<std::uint64_t>() + 1;
-        messages.push_back({
+        const json row = {
             {"file", r.File},
             {"place", r.Place},
             {"status", r.Status},
@@ -134,34 +159,13 @@ std::string TSalvageReport::Json(const TReportHead& head) const {
             {"subject", r.Header.Subject},
             {"message_id", r.Header.MessageId},
             {"duplicate_of", TextOrNull(r.DuplicateOf)},
-        });
+        };
+        text += first ? "\n" : ",\n";
+        first = false;
+        text += row.dump(-1, ' ', false, kReplace);
     }
-    json mbox = nullptr;
-    if (!head.Mbox.empty()) {
-        mbox = {{"path", head.Mbox}, {"messages", head.MboxMessages}, {"failure", TextOrNull(head.MboxFailure)}};
-    }
-    const json document = {
-        {"head",
-         {
-             {"program", head.Program},
-             {"version", head.Version},
-             {"store", {{"path", head.Store}, {"size", head.StoreSize}, {"sha256", TextOrNull(head.StoreSha256)}}},
-             {"mode", head.Mode},
-             {"read_buffer", head.ReadBuffer},
-             {"started", head.Started},
-             {"ended", head.Ended},
-             {"outcome", head.Outcome},
-             {"reached_end", head.ReachedEnd},
-             {"failure", TextOrNull(head.Failure)},
-             {"counts", counts},
-             {"unwritten_reason", TextOrNull(head.UnwrittenReason)},
-             {"mbox", mbox},
-         }},
-        {"messages", messages},
-    };
-    // Bytes that are not UTF-8 (a path in another code page) are replaced,
-    // not allowed to stop the report.
-    return document.dump(1, '\t', false, json::error_handler_t::replace) + "\n";
+    text += "\n]\n}\n";
+    return text;
 }
 
 }  // namespace tervaline::engine
