@@ -142,13 +142,14 @@ TEST_F(ScanToolFault, StoreLockedByARunningScanIsRefused) {
     }
     big.WriteTo(dir_ / "big.dbx");
     // The first scan holds the store from its start; once its output folder
-    // exists it is surely reading, and the second is run against it.
+    // exists it is surely reading, and it is held there (stopped) while the
+    // second is run against it, however long the second takes to start.
     const std::string binary = TERVALINE_SCAN_BINARY;
     const std::string script = binary + " --buffer 1 " + Quote(dir_ / "big.dbx") + " " + Quote(dir_ / "first") +
                                " >/dev/null 2>&1 & pid=$!; " + "while [ ! -d " + Quote(dir_ / "first") +
-                               " ]; do sleep 0.01; done; " + binary + " " + Quote(dir_ / "big.dbx") + " " +
+                               " ]; do sleep 0.01; done; kill -STOP $pid; " + binary + " " + Quote(dir_ / "big.dbx") + " " +
                                Quote(dir_ / "second") + " >" + Quote(dir_ / "second.txt") + " 2>&1; echo $? >" +
-                               Quote(dir_ / "status.txt") + "; kill -INT $pid; wait $pid; echo $? >" +
+                               Quote(dir_ / "status.txt") + "; kill -INT $pid; kill -CONT $pid; wait $pid; echo $? >" +
                                Quote(dir_ / "first-status.txt");
     const int raw = std::system(("bash -c " + Quote(script)).c_str());
     ASSERT_TRUE(WIFEXITED(raw));
