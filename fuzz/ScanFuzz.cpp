@@ -47,6 +47,8 @@ std::uint64_t CountMessageFiles(const fs::path& out) {
             if (rel != "trash" && rel != "deleted") std::abort();
             continue;
         }
+        // The report, and nothing else of it: no room file, no temporary file.
+        if (rel == "report.csv" || rel == "report.json") continue;
         const std::string name = rel.filename().string();
         if (name.size() != 12 || name.substr(8) != ".eml") std::abort();  // e.g. a left-over .partial
         ++count;
@@ -69,11 +71,16 @@ void ScanOnce(const std::string& store, engine::TScanMode mode, std::int32_t buf
     settings.Output = out.string();
     settings.Mode = mode;
     settings.BufferSize = bufferSize;
+    // Whatever the chains hold, their header fields are decoded for it.
+    settings.Report = true;
     engine::ApplyScanSettings(*worker, settings);
     platform::TThread::StartFreeOnDone(std::move(worker));
     dispatcher.RunUntil([&done] { return done; });
     if (!outcome.FailureText.empty() || outcome.Unwritten != 0 || !outcome.ReachedEnd) std::abort();
     if (CountMessageFiles(out) != outcome.Found) std::abort();
+    if (!outcome.ReportFailure.empty() || !fs::exists(out / "report.json") || !fs::exists(out / "report.csv")) {
+        std::abort();
+    }
     fs::remove_all(out);
 }
 
