@@ -68,7 +68,7 @@ std::optional<TChainLinker::TLink> TChainLinker::Successor(std::size_t block, st
     if (!goesOn) return std::nullopt;
     const std::int64_t there = static_cast<std::int64_t>(h.Next) + delta;
     if (there >= 0) {
-        const auto next = index_.FindAt(static_cast<std::uint64_t>(there));
+        const auto next = index_.FindAt(static_cast<std::uint64_t>(there), block + 1);
         if (next && *next != block && index_[*next].Form == h.Form) return TLink{*next, delta};
     }
     if (!IsStoreDelta(delta)) return std::nullopt;

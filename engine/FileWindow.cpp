@@ -19,6 +19,10 @@ TFileWindow::TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSi
 
 TFileWindow::~TFileWindow() = default;
 
+std::unique_ptr<TFileWindow> TFileWindow::Sibling() const {
+    return std::make_unique<TFileWindow>(file_, fileSize_, bufferSize_);
+}
+
 void TFileWindow::Load(std::uint64_t offset) {
     base_ = offset;
     pos_ = 0;

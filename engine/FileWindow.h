@@ -5,7 +5,9 @@
 // a request reaches past its valid bytes, so a forward scan reads the file
 // about once. Bytes past the end of the file read as zeros, never as what an
 // earlier read left behind. Blocks can also be read at any offset without
-// moving the cursor (ReadAt), which carving uses.
+// moving the cursor (ReadAt), which carving uses. A window belongs to one
+// thread; reads through windows of the same file on several threads are
+// safe.
 #pragma once
 
 #include <cassert>
@@ -27,6 +29,10 @@ public:
     ~TFileWindow();
     TFileWindow(const TFileWindow&) = delete;
     TFileWindow& operator=(const TFileWindow&) = delete;
+
+    // A window of its own over the same file, as large as this one, for
+    // reading another part of the file on another thread.
+    std::unique_ptr<TFileWindow> Sibling() const;
 
     std::uint64_t FileSize() const { return fileSize_; }
     std::uint32_t BufferSize() const { return bufferSize_; }
