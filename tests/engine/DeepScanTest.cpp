@@ -297,7 +297,9 @@ TEST_F(DeepScan, GetsBackEveryWholeMessageOnEveryKindOfDamage) {
 TEST_F(DeepScan, HeadersThatPointAnywhereUseEachBlockOnce) {
     const auto marker = [](int k) { return "<block " + std::to_string(k) + ">"; };
     // Block K stands at At(K) and links to Links[K] (an index, or -1 for
-    // Next 0, or -2 for a Next past the end of the file).
+    // Next 0, -2 for a Next past the end of the file, -3 for a Next below
+    // 512, which makes the header's own words a second plausible header
+    // four bytes on).
     struct TCase {
         const char* what;
         std::vector<int> links;
@@ -309,6 +311,7 @@ TEST_F(DeepScan, HeadersThatPointAnywhereUseEachBlockOnce) {
         {"past the end of the file", {1, -2, -2}},
         {"many at one block", {3, 3, 3, -1, 3}},
         {"a chain, and one more pointing into it", {1, 2, -1, 1}},
+        {"a Next below 512", {-3, 2, -1}},
     };
     for (const TCase& c : cases) {
         TStoreBuilder store(true);
@@ -319,8 +322,9 @@ TEST_F(DeepScan, HeadersThatPointAnywhereUseEachBlockOnce) {
             b.Self = at(static_cast<int>(k));
             b.Len = 512;
             const int link = c.links[k];
-            b.Next = link == -1 ? 0 : link == -2 ? 0x7FFFFFF0 : at(link);
-            b.Data = marker(static_cast<int>(k));
+            b.Next = link == -1 ? 0 : link == -2 ? 0x7FFFFFF0 : link == -3 ? 300 : at(link);
+            // Far enough in that a header four bytes on would hold it too.
+            b.Data = std::string(64, '.') + marker(static_cast<int>(k));
             store.AddBlocks({b});
         }
         store.AddZeros(600);
