@@ -68,9 +68,11 @@ public:
     // Reads Count bytes at Offset and returns how many of them lie in the
     // file; the rest of Dest is zeroed. Bytes come from the window when all
     // of them lie in it, else from a read-ahead buffer of the same size that
-    // is refilled at Offset when needed. Count must be less than the buffer
-    // (check 396). The cursor does not move.
-    std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count);
+    // is refilled at Offset when needed, with Wanted bytes (at least Count,
+    // at most the buffer) when the caller knows how much it will read
+    // there. Count must be less than the buffer (check 396). The cursor
+    // does not move.
+    std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count, std::size_t wanted = SIZE_MAX);
 
 private:
     void CheckInvariant() const {
