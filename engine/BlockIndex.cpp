@@ -1,13 +1,20 @@
 #include "engine/BlockIndex.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
-#include <cstring>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "engine/BlockLayout.h"
 #include "engine/FileWindow.h"
 #include "engine/ProgressMeter.h"
 #include "engine/ScanStop.h"
+#include "engine/WordSearch.h"
 
 namespace tervaline::engine {
 
@@ -16,11 +23,11 @@ namespace {
 constexpr std::uint32_t kDeletedWord1 = 0x1FC;
 constexpr std::uint32_t kDeletedWord2 = 0x210;
 
-// Both forms hold a byte 0x02 as the second byte of a word, which text and
-// zeroed stretches almost never do: the pass looks for that byte and tests
-// the header it would belong to.
-constexpr std::uint32_t kLiveRareByte = 5;     // in the size word 00 02 00 00 at +4
-constexpr std::uint32_t kDeletedRareByte = 9;  // in the word 10 02 00 00 at +8
+// Both forms hold a word whose second byte is 0x02, which text and zeroed
+// stretches almost never do: the pass looks for those words and tests the
+// header each would belong to.
+constexpr std::uint32_t kLiveWordOffset = 4;     // the size word 00 02 00 00
+constexpr std::uint32_t kDeletedWordOffset = 8;  // the word 10 02 00 00
 
 }  // namespace
 
@@ -38,41 +45,117 @@ std::optional<TIndexedHeader> TBlockIndex::Recognise(const std::uint8_t* bytes, 
     return TIndexedHeader{position, h.Self, len, h.Next, form, 0};
 }
 
-bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter& progress, const TScanStop& stop) {
+namespace {
+
+// Finds the headers that begin in [From, To) through Window, in position
+// order, adding the bytes it has passed to Done and calling Passed after
+// each window. Returns false when a stop ended it first.
+bool IndexSegment(TFileWindow& window, std::uint64_t from, std::uint64_t to, std::deque<TIndexedHeader>& found,
+                  std::atomic<std::uint64_t>& done, const TScanStop& stop, const std::function<void()>& passed) {
     window.Load(from);
     for (;;) {
         const std::uint64_t base = window.Position();
         const std::uint8_t* bytes = window.Cursor();
         const std::uint32_t n = window.Remaining();
-        // A header at P is tested here when all its 16 bytes are valid.
-        const auto test = [&](std::uint32_t j, std::uint32_t rare, TBlockForm form) {
-            if (j < rare || j - rare + kBlockHeaderSize > n) return;
-            const std::uint32_t p = j - rare;
-            if (auto h = Recognise(bytes + p, base + p, form)) headers_.push_back(*h);
+        // A header at P is tested here when all its 16 bytes are valid and
+        // it begins in the segment.
+        const std::uint64_t last = std::min<std::uint64_t>(n, to - base);
+        const auto test = [&](std::size_t word, std::uint32_t offset, TBlockForm form) {
+            if (word < offset || word - offset + kBlockHeaderSize > n || word - offset >= last) return;
+            const std::size_t p = word - offset;
+            if (auto h = TBlockIndex::Recognise(bytes + p, base + p, form)) found.push_back(*h);
         };
-        for (const std::uint8_t* hit = bytes; n > 0;) {
-            hit = static_cast<const std::uint8_t*>(std::memchr(hit, 0x02, static_cast<std::size_t>(bytes + n - hit)));
-            if (hit == nullptr) break;
-            const auto j = static_cast<std::uint32_t>(hit - bytes);
-            test(j, kLiveRareByte, TBlockForm::Live);
-            test(j, kDeletedRareByte, TBlockForm::Deleted);
-            ++hit;
+        const std::size_t words = n >= 4 ? n - 3 : 0;
+        for (std::size_t at = 0; at < words;) {
+            at += FindHeaderWordAtAnyByte(bytes + at, words - at);
+            if (at == words) break;
+            if (bytes[at] == 0) {
+                test(at, kLiveWordOffset, TBlockForm::Live);
+            } else {
+                test(at, kDeletedWordOffset, TBlockForm::Deleted);
+            }
+            ++at;
         }
-        progress.Reach(base + n);
-        // A window shorter than the buffer ends at the end of the file: no
-        // header can begin in its last 15 bytes.
-        if (n < window.BufferSize() || n < kBlockHeaderSize) break;
-        if (stop.SearchStopped()) return false;
         // The next window begins where the first header not yet tested
         // would, so that each position is tested exactly once.
-        window.Load(base + n - (kBlockHeaderSize - 1));
+        const std::uint64_t next = base + n - (kBlockHeaderSize - 1);
+        // A window shorter than the buffer ends at the end of the file: no
+        // header can begin in its last 15 bytes.
+        const bool end = n < window.BufferSize() || n < kBlockHeaderSize || next >= to;
+        done.fetch_add(end ? to - base : next - base, std::memory_order_relaxed);
+        if (passed) passed();
+        if (end) break;
+        if (stop.SearchStopped()) return false;
+        window.Load(next);
     }
-    std::sort(headers_.begin(), headers_.end(),
+    // Both forms are looked for at once, so a deleted header can be found
+    // a few bytes after a live one that stands behind it.
+    std::sort(found.begin(), found.end(),
               [](const TIndexedHeader& a, const TIndexedHeader& b) { return a.Position < b.Position; });
     return true;
 }
 
-std::optional<std::size_t> TBlockIndex::FindAt(std::uint64_t position) const {
+}  // namespace
+
+bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter& progress, const TScanStop& stop,
+                        std::uint64_t segmentBytes) {
+    const std::uint64_t end = std::max(window.FileSize(), from);
+    // Reading and searching take processor time (copying out of the page
+    // cache most of all), so a large file is split among the processors.
+    const std::uint64_t processors = std::max(1u, std::thread::hardware_concurrency());
+    const std::uint64_t wanted = segmentBytes == 0 ? 1 : (end - from) / segmentBytes;
+    const std::uint64_t parts = std::clamp<std::uint64_t>(wanted, 1, std::min<std::uint64_t>(processors, kMaxSegments));
+    std::vector<std::uint64_t> bounds;
+    for (std::uint64_t k = 0; k <= parts; ++k) bounds.push_back(from + (end - from) / parts * k);
+    bounds.back() = end;
+
+    std::vector<std::deque<TIndexedHeader>> found(parts);
+    std::vector<std::exception_ptr> failures(parts);
+    std::vector<char> finished(parts, 0);
+    std::atomic<std::uint64_t> done{0};
+    // This thread reports the progress of them all, so that the receivers
+    // of progress hear from the search's thread alone.
+    const std::function<void()> report = [&] { progress.Reach(from + done.load(std::memory_order_relaxed)); };
+    const auto run = [&](TFileWindow& w, std::size_t k) {
+        try {
+            finished[k] = IndexSegment(w, bounds[k], bounds[k + 1], found[k], done, stop, k == 0 ? report : nullptr)
+                              ? 1
+                              : 0;
+        } catch (...) {
+            failures[k] = std::current_exception();
+        }
+    };
+    std::vector<std::unique_ptr<TFileWindow>> windows;
+    std::vector<std::thread> threads;
+    for (std::size_t k = 1; k < parts; ++k) {
+        windows.push_back(window.Sibling());
+        try {
+            threads.emplace_back(run, std::ref(*windows.back()), k);
+        } catch (const std::system_error&) {
+            run(*windows.back(), k);  // no thread to be had: this one does it
+        }
+    }
+    run(window, 0);
+    for (std::thread& t : threads) t.join();
+    report();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
+    // Moved segment by segment and freed as it goes, so the index never
+    // needs twice its room.
+    for (std::deque<TIndexedHeader>& segment : found) {
+        while (!segment.empty()) {
+            headers_.push_back(segment.front());
+            segment.pop_front();
+        }
+    }
+    assert(std::is_sorted(headers_.begin(), headers_.end(),
+                          [](const TIndexedHeader& a, const TIndexedHeader& b) { return a.Position < b.Position; }));
+    return std::all_of(finished.begin(), finished.end(), [](char f) { return f != 0; });
+}
+
+std::optional<std::size_t> TBlockIndex::FindAt(std::uint64_t position, std::size_t hint) const {
+    if (hint < headers_.size() && headers_[hint].Position == position) return hint;
     const auto it = std::lower_bound(headers_.begin(), headers_.end(), position,
                                      [](const TIndexedHeader& h, std::uint64_t p) { return h.Position < p; });
     if (it == headers_.end() || it->Position != position) return std::nullopt;

@@ -40,17 +40,26 @@ static_assert(sizeof(TIndexedHeader) <= 24);
 
 class TBlockIndex {
 public:
-    // Reads the file from From to its end through Window and records every
-    // plausible header, reporting progress as it goes. Returns false when
-    // a stop ended the pass first (the index then holds what was read).
-    bool Build(TFileWindow& window, std::uint64_t from, TProgressMeter& progress, const TScanStop& stop);
+    // Reads the file from From to its end and records every plausible
+    // header, reporting progress through Progress on this thread as it goes.
+    // A file of several SegmentBytes is split into segments of at least that
+    // size, each read on a thread of its own through a window like Window,
+    // up to one per processor. Returns false when a stop ended the pass
+    // first (the index then holds part of the file).
+    bool Build(TFileWindow& window, std::uint64_t from, TProgressMeter& progress, const TScanStop& stop,
+               std::uint64_t segmentBytes = kSegmentBytes);
+
+    // Below this, splitting the pass costs more than it gains.
+    static constexpr std::uint64_t kSegmentBytes = 32ull << 20;
+    static constexpr std::uint64_t kMaxSegments = 8;
 
     std::size_t Size() const { return headers_.size(); }
     TIndexedHeader& operator[](std::size_t i) { return headers_[i]; }
     const TIndexedHeader& operator[](std::size_t i) const { return headers_[i]; }
 
-    // The header that stands at Position, if any.
-    std::optional<std::size_t> FindAt(std::uint64_t position) const;
+    // The header that stands at Position, if any. Hint is where it is
+    // likely to be: a block's successor most often stands right behind it.
+    std::optional<std::size_t> FindAt(std::uint64_t position, std::size_t hint = 0) const;
 
     // The header of the given form at the start of 16 bytes, if they hold
     // one; Position is where they stand in the file.

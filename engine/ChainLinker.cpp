@@ -19,6 +19,7 @@ enum : std::uint8_t {
     kUsed = 2,       // taken by a chain
     kStart = 4,
     kEnd = 8,
+    kOverlaid = 16,  // lies across the header of a block in a store: not a block
 };
 
 }  // namespace
@@ -28,6 +29,7 @@ TChainLinker::TChainLinker(TBlockIndex& index) : index_(index) {
         throw std::length_error("The file holds too many block headers to follow");
     }
     FindStoreDeltas();
+    MarkOverlaid();
     IndexBySelf();
     MarkChains();
 }
@@ -43,6 +45,25 @@ void TChainLinker::FindStoreDeltas() {
         while (j < deltas.size() && deltas[j] == deltas[i]) ++j;
         if (j - i >= 2) storeDeltas_.push_back(deltas[i]);
         i = j;
+    }
+}
+
+void TChainLinker::MarkOverlaid() {
+    // A block's own words can read as another plausible header a few bytes
+    // on (its size and length words as a Self and a size). Where such a
+    // header crosses one that lies in a store, it is that one's shadow.
+    for (std::size_t i = 0; i < index_.Size(); ++i) {
+        if (IsStoreDelta(index_[i].Delta())) continue;
+        const auto crosses = [&](std::size_t j) {
+            const std::uint64_t a = index_[i].Position, b = index_[j].Position;
+            return (a > b ? a - b : b - a) < kBlockHeaderSize && IsStoreDelta(index_[j].Delta());
+        };
+        for (std::size_t j = i; j-- > 0 && index_[i].Position - index_[j].Position < kBlockHeaderSize;) {
+            if (crosses(j)) index_[i].Marks |= kOverlaid | kUsed;
+        }
+        for (std::size_t j = i + 1; j < index_.Size() && index_[j].Position - index_[i].Position < kBlockHeaderSize; ++j) {
+            if (crosses(j)) index_[i].Marks |= kOverlaid | kUsed;
+        }
     }
 }
 
@@ -68,8 +89,10 @@ std::optional<TChainLinker::TLink> TChainLinker::Successor(std::size_t block, st
     if (!goesOn) return std::nullopt;
     const std::int64_t there = static_cast<std::int64_t>(h.Next) + delta;
     if (there >= 0) {
-        const auto next = index_.FindAt(static_cast<std::uint64_t>(there));
-        if (next && *next != block && index_[*next].Form == h.Form) return TLink{*next, delta};
+        const auto next = index_.FindAt(static_cast<std::uint64_t>(there), block + 1);
+        if (next && *next != block && index_[*next].Form == h.Form && (index_[*next].Marks & kOverlaid) == 0) {
+            return TLink{*next, delta};
+        }
     }
     if (!IsStoreDelta(delta)) return std::nullopt;
     using TKey = std::pair<TBlockForm, std::uint32_t>;
@@ -85,6 +108,7 @@ std::optional<TChainLinker::TLink> TChainLinker::Successor(std::size_t block, st
 
 void TChainLinker::MarkChains() {
     for (std::size_t i = 0; i < index_.Size(); ++i) {
+        if ((index_[i].Marks & kOverlaid) != 0) continue;
         if (const auto next = Successor(i, index_[i].Delta())) index_[next->Block].Marks |= kPointedTo;
     }
     const auto walk = [this](std::size_t start) {

@@ -2,7 +2,9 @@
 // where stores lie in the file (the deltas between a header's position and
 // the position it records, shared by more than one header), which block
 // follows which, and marks in the index which blocks begin a chain and
-// which end one, so that every block belongs to exactly one chain.
+// which end one, so that every block belongs to exactly one chain. A
+// header that lies across the header of a block in a store is that block's
+// own words read a few bytes on, and belongs to no chain.
 #pragma once
 
 #include <cstddef>
@@ -33,6 +35,7 @@ public:
 
 private:
     void FindStoreDeltas();
+    void MarkOverlaid();
     void IndexBySelf();
     void MarkChains();
     bool IsStoreDelta(std::int64_t delta) const;

@@ -55,6 +55,19 @@ bool TDeepScanner::NextChain() {
     return true;
 }
 
+std::uint64_t TDeepScanner::RunEnd(std::size_t block, std::int64_t delta) const {
+    std::uint64_t end = index_[block].Position + kBlockSize;
+    const std::uint64_t most = index_[block].Position + window_.BufferSize();
+    while (!linker_->EndsChain(block) && end + kBlockSize <= most) {
+        const auto next = linker_->Successor(block, delta);
+        if (!next || index_[next->Block].Position != end) break;
+        block = next->Block;
+        delta = next->Delta;
+        end += kBlockSize;
+    }
+    return end;
+}
+
 TCarvedMessage TDeepScanner::CarveChain() {
     assert(linker_ && linker_->StartsChain(current_));
     TCarvedMessage carved;
@@ -62,11 +75,19 @@ TCarvedMessage TDeepScanner::CarveChain() {
     carved.Deleted = index_[current_].Form == TBlockForm::Deleted;
     std::size_t at = current_;
     std::int64_t delta = index_[at].Delta();
+    // Where the run of blocks that stand one behind the other ends: a read
+    // from the file takes no more than the run, since the blocks of chains
+    // lie scattered over the file with other data between them.
+    std::uint64_t runEnd = 0;
+    std::uint64_t behind = 0;  // the position right behind the block before
     for (;;) {
         const TIndexedHeader& h = index_[at];
+        if (h.Position != behind || h.Position >= runEnd) runEnd = RunEnd(at, delta);
+        behind = h.Position + kBlockSize;
         std::uint8_t data[kBlockDataSize];
         // A block cut by the end of the file gives only the bytes it has.
-        const std::size_t inFile = window_.ReadAt(h.Position + kBlockHeaderSize, data, sizeof data);
+        const std::size_t inFile = window_.ReadAt(h.Position + kBlockHeaderSize, data, sizeof data,
+                                                  runEnd - h.Position - kBlockHeaderSize);
         std::size_t take = std::min<std::size_t>(h.Len, inFile);
         if (carved.Deleted) {
             std::memcpy(data, kLostBytes, std::min(kLostCount, take));

@@ -30,6 +30,10 @@ public:
     bool ReachedEnd() const override { return reachedEnd_; }
 
 private:
+    // The end of the run of blocks of the chain that stand one behind the
+    // other from Block on, at most a buffer's length from it.
+    std::uint64_t RunEnd(std::size_t block, std::int64_t delta) const;
+
     TFileWindow& window_;
     TProgressMeter& progress_;
     const TScanStop& stop_;

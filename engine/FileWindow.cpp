@@ -19,6 +19,10 @@ TFileWindow::TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSi
 
 TFileWindow::~TFileWindow() = default;
 
+std::unique_ptr<TFileWindow> TFileWindow::Sibling() const {
+    return std::make_unique<TFileWindow>(file_, fileSize_, bufferSize_);
+}
+
 void TFileWindow::Load(std::uint64_t offset) {
     base_ = offset;
     pos_ = 0;
@@ -56,7 +60,7 @@ void TFileWindow::Peek(void* dest, std::uint32_t count) {
     std::memset(out + copied, 0, count - copied);
 }
 
-std::size_t TFileWindow::ReadAt(std::uint64_t offset, void* dest, std::size_t count) {
+std::size_t TFileWindow::ReadAt(std::uint64_t offset, void* dest, std::size_t count, std::size_t wanted) {
     // Reads go through a buffer as large as the window's, so they ask for
     // less than it, as a peek does.
     if (count >= bufferSize_) throw EAssertionFailed(396);
@@ -72,7 +76,8 @@ std::size_t TFileWindow::ReadAt(std::uint64_t offset, void* dest, std::size_t co
             if (!ahead_) ahead_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize_);
             aheadBase_ = offset;
             aheadLen_ = 0;  // a failed read below must not leave stale bytes valid
-            aheadLen_ = static_cast<std::uint32_t>(file_.ReadAt(offset, ahead_.get(), bufferSize_));
+            const std::size_t length = std::clamp<std::size_t>(wanted, count, bufferSize_);
+            aheadLen_ = static_cast<std::uint32_t>(file_.ReadAt(offset, ahead_.get(), length));
         }
         got = std::min<std::size_t>(count, aheadLen_ - (offset - aheadBase_));
         std::memcpy(out, ahead_.get() + (offset - aheadBase_), got);

@@ -5,7 +5,9 @@
 // a request reaches past its valid bytes, so a forward scan reads the file
 // about once. Bytes past the end of the file read as zeros, never as what an
 // earlier read left behind. Blocks can also be read at any offset without
-// moving the cursor (ReadAt), which carving uses.
+// moving the cursor (ReadAt), which carving uses. A window belongs to one
+// thread; reads through windows of the same file on several threads are
+// safe.
 #pragma once
 
 #include <cassert>
@@ -27,6 +29,10 @@ public:
     ~TFileWindow();
     TFileWindow(const TFileWindow&) = delete;
     TFileWindow& operator=(const TFileWindow&) = delete;
+
+    // A window of its own over the same file, as large as this one, for
+    // reading another part of the file on another thread.
+    std::unique_ptr<TFileWindow> Sibling() const;
 
     std::uint64_t FileSize() const { return fileSize_; }
     std::uint32_t BufferSize() const { return bufferSize_; }
@@ -62,9 +68,11 @@ public:
     // Reads Count bytes at Offset and returns how many of them lie in the
     // file; the rest of Dest is zeroed. Bytes come from the window when all
     // of them lie in it, else from a read-ahead buffer of the same size that
-    // is refilled at Offset when needed. Count must be less than the buffer
-    // (check 396). The cursor does not move.
-    std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count);
+    // is refilled at Offset when needed, with Wanted bytes (at least Count,
+    // at most the buffer) when the caller knows how much it will read
+    // there. Count must be less than the buffer (check 396). The cursor
+    // does not move.
+    std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count, std::size_t wanted = SIZE_MAX);
 
 private:
     void CheckInvariant() const {

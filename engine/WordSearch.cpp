@@ -18,13 +18,17 @@ namespace {
 
 inline bool IsSizeWordAt(const std::uint8_t* p) { return p[1] == 0x02 && p[0] == 0 && p[2] == 0 && p[3] == 0; }
 
-#if defined(__SSE2__)
-inline __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-#endif
+// The size word, or the word 0x210 a deleted block holds in its place.
+inline bool IsHeaderWordAt(const std::uint8_t* p) {
+    return p[1] == 0x02 && (p[0] == 0 || p[0] == 0x10) && p[2] == 0 && p[3] == 0;
+}
 
-}  // namespace
+using TConfirm = bool (*)(const std::uint8_t*);
 
-std::size_t FindSizeWordAtAnyBytePortable(const std::uint8_t* bytes, std::size_t count) {
+// Positions at every byte whose word has 0x02 for its second byte and
+// passes Confirm.
+template <TConfirm Confirm>
+std::size_t FindRareWordPortable(const std::uint8_t* bytes, std::size_t count) {
     std::size_t i = 0;
     while (i < count) {
         // The second byte of the word is the rare one: text and zeroed
@@ -32,10 +36,24 @@ std::size_t FindSizeWordAtAnyBytePortable(const std::uint8_t* bytes, std::size_t
         const void* hit = std::memchr(bytes + i + 1, 0x02, count - i);
         if (!hit) return count;
         i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - bytes) - 1;
-        if (IsSizeWordAt(bytes + i)) return i;
+        if (Confirm(bytes + i)) return i;
         ++i;
     }
     return count;
+}
+
+#if defined(__SSE2__)
+inline __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+#endif
+
+}  // namespace
+
+std::size_t FindSizeWordAtAnyBytePortable(const std::uint8_t* bytes, std::size_t count) {
+    return FindRareWordPortable<IsSizeWordAt>(bytes, count);
+}
+
+std::size_t FindHeaderWordAtAnyBytePortable(const std::uint8_t* bytes, std::size_t count) {
+    return FindRareWordPortable<IsHeaderWordAt>(bytes, count);
 }
 
 std::size_t FindSizeWordOnGridPortable(const std::uint8_t* bytes, std::size_t count) {
@@ -56,7 +74,10 @@ std::size_t FindSelfOrSizeWordOnGridPortable(const std::uint8_t* bytes, std::siz
 
 #if defined(__SSE2__)
 
-std::size_t FindSizeWordAtAnyByte(const std::uint8_t* bytes, std::size_t count) {
+namespace {
+
+template <TConfirm Confirm>
+std::size_t FindRareWord(const std::uint8_t* bytes, std::size_t count) {
     const __m128i two = _mm_set1_epi8(0x02);
     std::size_t i = 0;
     // A round covers positions i .. i+63 and reads bytes up to i+64, within
@@ -75,12 +96,22 @@ std::size_t FindSizeWordAtAnyByte(const std::uint8_t* bytes, std::size_t count) 
                               static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(d))) << 48;
         while (marks != 0) {
             const auto j = static_cast<std::size_t>(__builtin_ctzll(marks));
-            if (IsSizeWordAt(p + j)) return i + j;
+            if (Confirm(p + j)) return i + j;
             marks &= marks - 1;
         }
     }
-    const std::size_t rest = FindSizeWordAtAnyBytePortable(bytes + i, count - i);
+    const std::size_t rest = FindRareWordPortable<Confirm>(bytes + i, count - i);
     return i + rest;
+}
+
+}  // namespace
+
+std::size_t FindSizeWordAtAnyByte(const std::uint8_t* bytes, std::size_t count) {
+    return FindRareWord<IsSizeWordAt>(bytes, count);
+}
+
+std::size_t FindHeaderWordAtAnyByte(const std::uint8_t* bytes, std::size_t count) {
+    return FindRareWord<IsHeaderWordAt>(bytes, count);
 }
 
 // Index (0 to 15) of the first of sixteen words whose comparison lanes A to
@@ -141,6 +172,10 @@ std::size_t FindSelfOrSizeWordOnGrid(const std::uint8_t* bytes, std::size_t coun
 
 std::size_t FindSizeWordAtAnyByte(const std::uint8_t* bytes, std::size_t count) {
     return FindSizeWordAtAnyBytePortable(bytes, count);
+}
+
+std::size_t FindHeaderWordAtAnyByte(const std::uint8_t* bytes, std::size_t count) {
+    return FindHeaderWordAtAnyBytePortable(bytes, count);
 }
 
 std::size_t FindSizeWordOnGrid(const std::uint8_t* bytes, std::size_t count) {

@@ -16,6 +16,10 @@ namespace tervaline::engine {
 // Positions at every byte: Bytes + i for i < Count (reads Count + 3 bytes).
 std::size_t FindSizeWordAtAnyByte(const std::uint8_t* bytes, std::size_t count);
 
+// As FindSizeWordAtAnyByte, and also the word 0x210 that a deleted block
+// holds where a live one holds its size.
+std::size_t FindHeaderWordAtAnyByte(const std::uint8_t* bytes, std::size_t count);
+
 // Positions on a 4-byte grid: Bytes + 4k for k < Count (reads 4 * Count bytes).
 std::size_t FindSizeWordOnGrid(const std::uint8_t* bytes, std::size_t count);
 
@@ -26,6 +30,7 @@ std::size_t FindSelfOrSizeWordOnGrid(const std::uint8_t* bytes, std::size_t coun
 // The same searches without vector instructions; the vector versions fall
 // back on them for their tails and on targets without a vector unit.
 std::size_t FindSizeWordAtAnyBytePortable(const std::uint8_t* bytes, std::size_t count);
+std::size_t FindHeaderWordAtAnyBytePortable(const std::uint8_t* bytes, std::size_t count);
 std::size_t FindSizeWordOnGridPortable(const std::uint8_t* bytes, std::size_t count);
 std::size_t FindSelfOrSizeWordOnGridPortable(const std::uint8_t* bytes, std::size_t count,
                                              std::uint32_t firstOffset);

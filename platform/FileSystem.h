@@ -27,7 +27,8 @@ public:
     TUnsharedReadFile& operator=(const TUnsharedReadFile&) = delete;
 
     // Reads up to Count bytes at Offset; fewer only at the end of the file.
-    // A failed read raises EFileError and is never taken for data.
+    // A failed read raises EFileError and is never taken for data. Safe on
+    // several threads at once.
     std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count);
 
     std::uint64_t Size() const;

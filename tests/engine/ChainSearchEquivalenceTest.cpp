@@ -274,14 +274,18 @@ TEST(WordSearch, AgreesWithAPlainLoop) {
         const int plants = static_cast<int>(rng() % 4);
         for (int i = 0; i < plants; ++i) {
             const std::size_t at = rng() % (buf.size() - 4);
-            WriteLE32(buf.data() + at, rng() % 2 ? kBlockDataSize : 1000 + static_cast<std::uint32_t>(at));
+            const auto kind = rng() % 3;
+            WriteLE32(buf.data() + at, kind == 0   ? kBlockDataSize
+                                       : kind == 1 ? 0x210
+                                                   : 1000 + static_cast<std::uint32_t>(at));
         }
         const std::size_t start = rng() % 8;
         const std::uint8_t* p = buf.data() + start;
         for (std::size_t count = 0; count <= 90; ++count) {
-            std::size_t any = count, grid = count, self = count;
+            std::size_t any = count, header = count, grid = count, self = count;
             for (std::size_t i = count; i-- > 0;) {
                 if (ReadLE32(p + i) == kBlockDataSize) any = i;
+                if (ReadLE32(p + i) == kBlockDataSize || ReadLE32(p + i) == 0x210) header = i;
             }
             for (std::size_t k = count; k-- > 0;) {
                 const std::uint32_t v = ReadLE32(p + 4 * k);
@@ -291,6 +295,8 @@ TEST(WordSearch, AgreesWithAPlainLoop) {
             const auto offset = static_cast<std::uint32_t>(1000 + start);
             ASSERT_EQ(FindSizeWordAtAnyByte(p, count), any) << trial << ' ' << count;
             ASSERT_EQ(FindSizeWordAtAnyBytePortable(p, count), any) << trial << ' ' << count;
+            ASSERT_EQ(FindHeaderWordAtAnyByte(p, count), header) << trial << ' ' << count;
+            ASSERT_EQ(FindHeaderWordAtAnyBytePortable(p, count), header) << trial << ' ' << count;
             ASSERT_EQ(FindSizeWordOnGrid(p, count), grid) << trial << ' ' << count;
             ASSERT_EQ(FindSizeWordOnGridPortable(p, count), grid) << trial << ' ' << count;
             ASSERT_EQ(FindSelfOrSizeWordOnGrid(p, count, offset), self) << trial << ' ' << count;

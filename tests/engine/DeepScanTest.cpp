@@ -14,10 +14,16 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "engine/BlockIndex.h"
 #include "engine/DbxScan.h"
+#include "engine/FileWindow.h"
 #include "engine/MessageFileName.h"
+#include "engine/ProgressMeter.h"
+#include "engine/ScanStop.h"
+#include "platform/FileSystem.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
 #include "tools/StoreBuilder.h"
@@ -291,7 +297,9 @@ TEST_F(DeepScan, GetsBackEveryWholeMessageOnEveryKindOfDamage) {
 TEST_F(DeepScan, HeadersThatPointAnywhereUseEachBlockOnce) {
     const auto marker = [](int k) { return "<block " + std::to_string(k) + ">"; };
     // Block K stands at At(K) and links to Links[K] (an index, or -1 for
-    // Next 0, or -2 for a Next past the end of the file).
+    // Next 0, -2 for a Next past the end of the file, -3 for a Next below
+    // 512, which makes the header's own words a second plausible header
+    // four bytes on).
     struct TCase {
         const char* what;
         std::vector<int> links;
@@ -303,6 +311,7 @@ TEST_F(DeepScan, HeadersThatPointAnywhereUseEachBlockOnce) {
         {"past the end of the file", {1, -2, -2}},
         {"many at one block", {3, 3, 3, -1, 3}},
         {"a chain, and one more pointing into it", {1, 2, -1, 1}},
+        {"a Next below 512", {-3, 2, -1}},
     };
     for (const TCase& c : cases) {
         TStoreBuilder store(true);
@@ -313,8 +322,9 @@ TEST_F(DeepScan, HeadersThatPointAnywhereUseEachBlockOnce) {
             b.Self = at(static_cast<int>(k));
             b.Len = 512;
             const int link = c.links[k];
-            b.Next = link == -1 ? 0 : link == -2 ? 0x7FFFFFF0 : at(link);
-            b.Data = marker(static_cast<int>(k));
+            b.Next = link == -1 ? 0 : link == -2 ? 0x7FFFFFF0 : link == -3 ? 300 : at(link);
+            // Far enough in that a header four bytes on would hold it too.
+            b.Data = std::string(64, '.') + marker(static_cast<int>(k));
             store.AddBlocks({b});
         }
         store.AddZeros(600);
@@ -347,6 +357,45 @@ TEST_F(DeepScan, TailsWithoutTheirHeadGoToTheTrashWhateverTheyHold) {
     EXPECT_TRUE(Scan(none, TDamaged{store.Str()}, TScanMode::Bottom).Files.count(tail));
     const TSalvage deep = Scan(none, TDamaged{store.Str()}, TScanMode::Deep);
     EXPECT_EQ(deep.Files, (std::map<std::string, std::string>{{"trash/" + tail, text.substr(512)}}));
+}
+
+// The index pass split among threads, its segments' edges anywhere, finds
+// exactly the headers one pass finds, both forms, at every alignment.
+TEST(BlockIndex, SegmentsOnThreadsFindWhatOnePassFinds) {
+    TTempDir dir;
+    std::mt19937_64 rng(9);
+    for (int trial = 0; trial < 12; ++trial) {
+        std::string bytes = RandomBytes(20000 + rng() % 20000, rng());
+        for (int i = 0; i < 400; ++i) {
+            // The first lands across the middle, where two segments meet.
+            const std::size_t at = i == 0 ? bytes.size() / 2 - 15 + 3 * trial : rng() % (bytes.size() - 16);
+            const bool deleted = rng() % 3 == 0;
+            const std::uint32_t words[4] = {static_cast<std::uint32_t>(rng()), deleted ? 0x1FCu : 512u,
+                                            deleted ? 0x210u : static_cast<std::uint32_t>(rng() % 513), 0};
+            for (int w = 0; w < 4; ++w) {
+                for (int b = 0; b < 4; ++b) bytes[at + 4 * w + b] = static_cast<char>(words[w] >> (8 * b));
+            }
+        }
+        testing::WriteFileBytes(dir / "store.dbx", bytes);
+        const auto positions = [&](std::uint64_t segmentBytes, std::uint32_t buffer) {
+            platform::TUnsharedReadFile file(dir / "store.dbx");
+            TFileWindow window(file, file.Size(), buffer);
+            TProgressMeter progress(file.Size(), 35, {});
+            TScanStop stop;
+            TBlockIndex index;
+            EXPECT_TRUE(index.Build(window, 0, progress, stop, segmentBytes));
+            std::vector<std::tuple<std::uint64_t, std::uint32_t, std::uint32_t, TBlockForm>> found;
+            for (std::size_t i = 0; i < index.Size(); ++i) {
+                found.emplace_back(index[i].Position, index[i].Self, index[i].Len, index[i].Form);
+            }
+            return found;
+        };
+        const auto whole = positions(UINT64_MAX, 4096);
+        EXPECT_GT(whole.size(), 300u);
+        for (std::uint64_t segment : {997u, 1500u, 5003u}) {
+            for (std::uint32_t buffer : {1024u, 1501u}) EXPECT_EQ(positions(segment, buffer), whole) << segment;
+        }
+    }
 }
 
 // A store placed 5 GiB and 3 bytes into a sparse disk image: Shallow mode
