@@ -482,6 +482,21 @@ TEST_F(MainFormTest, AScanThatCouldNotFinishIsReportedAfterTheCount) {
         ASSERT_EQ(dialogs.Shown.size(), 1u);
         EXPECT_TRUE(dialogs.Shown[0].Text.startsWith("The scan ended early"));
     }
+    dialogs.Shown.clear();
+    {
+        // A folder stands where the mbox file should go.
+        std::filesystem::create_directories(std::filesystem::path(work / "Inbox") / "Inbox.mbox");
+        auto form = MakeForm();
+        form->edtFile->SetFileName(store);
+        form->actMbox->trigger();
+        form->btnStartClick();
+        ASSERT_TRUE(WaitForScanEnd(*form));
+        EXPECT_EQ(form->lblStatus1->text(), "2 files found");
+        ASSERT_EQ(dialogs.Shown.size(), 1u);
+        EXPECT_TRUE(dialogs.Shown[0].Text.startsWith("The report or the mbox file could not be written:\r\n\r\n"
+                                                      "The mbox file"))
+            << dialogs.Shown[0].Text.toStdString();
+    }
 }
 
 TEST_F(MainFormTest, AbortStopsAfterTheChainBeingCarved) {
