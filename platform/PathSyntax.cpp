@@ -12,9 +12,7 @@ bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 // equal a delimiter is never taken for one.
 bool IsCharacterStart(std::string_view text, std::size_t index) {
     std::size_t i = 0;
-    while (i < index) {
-        i += IsDBCSLeadByte(static_cast<std::uint8_t>(text[i])) ? 2 : 1;
-    }
+    while (i < index) i += CharacterLength(text, i);
     return i == index;
 }
 
@@ -43,13 +41,9 @@ bool HasDrivePart(TPathSyntax syntax, std::string_view path) {
 std::size_t LastDelimiter(std::string_view delimiters, std::string_view path) {
     std::size_t found = std::string_view::npos;
     for (std::size_t i = 0; i < path.size();) {
-        const auto byte = static_cast<std::uint8_t>(path[i]);
-        if (IsDBCSLeadByte(byte) && i + 1 < path.size()) {
-            i += 2;
-            continue;
-        }
-        if (delimiters.find(path[i]) != std::string_view::npos) found = i;
-        ++i;
+        const std::size_t length = CharacterLength(path, i);
+        if (length == 1 && delimiters.find(path[i]) != std::string_view::npos) found = i;
+        i += length;
     }
     return found;
 }
