@@ -94,6 +94,11 @@ bool IsRootPath(TPathSyntax syntax, std::string_view path) {
            path[1] == ':' && path[2] == '\\';
 }
 
+bool IsSingleFolderName(TPathSyntax syntax, std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           LastDelimiter(DelimitersOf(syntax), name) == std::string_view::npos;
+}
+
 std::string JoinPath(TPathSyntax syntax, std::string_view folder, std::string_view name) {
     if (folder.empty()) return std::string(name);
     return IncludeTrailingDelimiter(syntax, folder) + std::string(name);

@@ -70,6 +70,20 @@ TEST(PathSyntax, TrailByteThatEqualsBackslashIsNoDelimiter) {
     }
 }
 
+TEST(PathSyntax, SingleFolderNamesStayInsideTheirFolder) {
+    struct Case {
+        TPathSyntax syntax;
+        const char* name;
+        bool single;
+    };
+    const Case cases[] = {
+        {P, "trash", true},  {P, "..", false},     {P, ".", false},      {P, "", false},
+        {P, "a/b", false},   {P, "..x", true},     {W, "trash", true},   {W, "a\\b", false},
+        {W, "C:", false},    {W, "..", false},     {P, "a\\b", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsSingleFolderName(c.syntax, c.name), c.single) << c.name;
+}
+
 TEST(PathSyntax, RootsKeepTheirSeparator) {
     EXPECT_TRUE(IsRootPath(W, "C:\\"));
     EXPECT_TRUE(IsRootPath(P, "/"));
