@@ -58,6 +58,7 @@ bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter&
             test(j, kDeletedRareByte, TBlockForm::Deleted);
             ++hit;
         }
+        reached_ = base + n;
         progress.Reach(base + n);
         // A window shorter than the buffer ends at the end of the file: no
         // header can begin in its last 15 bytes.

@@ -46,6 +46,8 @@ public:
     bool Build(TFileWindow& window, std::uint64_t from, TProgressMeter& progress, const TScanStop& stop);
 
     std::size_t Size() const { return headers_.size(); }
+    // How far Build has read the file.
+    std::uint64_t Reached() const { return reached_; }
     TIndexedHeader& operator[](std::size_t i) { return headers_[i]; }
     const TIndexedHeader& operator[](std::size_t i) const { return headers_[i]; }
 
@@ -61,6 +63,7 @@ private:
     // A deque grows without copying what it holds, so a pass over a file
     // thick with headers never needs twice their room.
     std::deque<TIndexedHeader> headers_;
+    std::uint64_t reached_ = 0;
 };
 
 }  // namespace tervaline::engine

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "engine/AssertionFailed.h"
 #include "platform/FileSystem.h"
@@ -19,11 +20,24 @@ TFileWindow::TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSi
 
 TFileWindow::~TFileWindow() = default;
 
+std::uint32_t TFileWindow::ReadFile(std::uint64_t offset, std::uint8_t* dest) {
+    const std::size_t got = file_.ReadAt(offset, dest, bufferSize_);
+    // Every byte up to the size the scan began with must be there: a store
+    // cut short under the scan would otherwise cost a read at every
+    // position past its new end, and lose what lay there unsaid.
+    const std::uint64_t expected = offset < fileSize_ ? std::min<std::uint64_t>(bufferSize_, fileSize_ - offset) : 0;
+    if (got < expected) {
+        throw platform::EFileError("The store \"" + file_.Path() + "\" changed size during the scan: it ends at byte " +
+                                   std::to_string(offset + got) + " now, not at " + std::to_string(fileSize_));
+    }
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(got, expected));
+}
+
 void TFileWindow::Load(std::uint64_t offset) {
     base_ = offset;
     pos_ = 0;
     len_ = 0;  // a failed read below must not leave stale bytes valid
-    len_ = static_cast<std::uint32_t>(file_.ReadAt(offset, buf_.get(), bufferSize_));
+    len_ = ReadFile(offset, buf_.get());
     CheckInvariant();
 }
 
@@ -72,7 +86,7 @@ std::size_t TFileWindow::ReadAt(std::uint64_t offset, void* dest, std::size_t co
             if (!ahead_) ahead_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize_);
             aheadBase_ = offset;
             aheadLen_ = 0;  // a failed read below must not leave stale bytes valid
-            aheadLen_ = static_cast<std::uint32_t>(file_.ReadAt(offset, ahead_.get(), bufferSize_));
+            aheadLen_ = ReadFile(offset, ahead_.get());
         }
         got = std::min<std::size_t>(count, aheadLen_ - (offset - aheadBase_));
         std::memcpy(out, ahead_.get() + (offset - aheadBase_), got);
