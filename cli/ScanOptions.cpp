@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/PathSyntax.h"
+
 namespace tervaline::cli {
 
 namespace {
@@ -26,7 +28,10 @@ std::string UsageText() {
            "Salvages the messages of a damaged mail store (.dbx) into OUTPUT, one\n"
            "XXXXXXXX.eml file per message, named by its offset in the store.\n"
            "Chains without a To: or From: line holding an address go to a trash\n"
-           "subfolder of OUTPUT. OUTPUT defaults to STORE without its extension.\n"
+           "subfolder of OUTPUT. OUTPUT defaults to STORE without its extension\n"
+           "(STORE.salvaged when that would be STORE itself or its folder). A file\n"
+           "already in OUTPUT is never replaced: a message meeting other bytes\n"
+           "under its name is written beside them as NAME~1.eml.\n"
            "\n"
            "options:\n"
            "  --trash NAME     name of the trash subfolder (default: trash)\n"
@@ -41,7 +46,8 @@ std::string UsageText() {
            "  --version        show the version\n"
            "\n"
            "exit status: 0 scan completed, 1 scan failed or messages could not be\n"
-           "written, 2 bad usage, 130 stopped by Ctrl-C\n";
+           "written, 2 bad usage, 130 stopped by Ctrl-C, 129 by SIGHUP, 143 by\n"
+           "SIGTERM\n";
 }
 
 TScanOptions ParseScanOptions(const std::vector<std::string>& args) {
@@ -67,8 +73,12 @@ TScanOptions ParseScanOptions(const std::vector<std::string>& args) {
         } else if (arg == "--trash") {
             options.Trash = valueOf(i);
             if (options.Trash.empty()) throw EUsage("--trash needs a folder name");
-            if (options.Trash.find('/') < options.Trash.size() - 1) {  // a trailing one is dropped later
-                throw EUsage("--trash takes a folder name, not a path: \"" + options.Trash + "\"");
+            // A trailing separator is dropped later; what is left must name a
+            // folder inside OUTPUT.
+            std::string name = options.Trash;
+            if (name.back() == '/') name.pop_back();
+            if (!platform::IsSingleFolderName(platform::TPathSyntax::Posix, name)) {
+                throw EUsage("--trash takes the name of a folder inside OUTPUT, not \"" + options.Trash + "\"");
             }
         } else if (arg == "--mode") {
             const std::string& mode = valueOf(i);

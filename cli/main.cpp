@@ -1,5 +1,6 @@
 // tervaline-scan: salvages the messages of a damaged mail store from the
 // command line, with the same engine as the window.
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -10,9 +11,13 @@
 
 namespace {
 
-std::atomic<bool> gStop{false};
+// The first signal that asked for a stop.
+std::atomic<int> gStopSignal{0};
 
-extern "C" void OnInterrupt(int) { gStop.store(true); }
+extern "C" void OnStopSignal(int signal) {
+    int none = 0;
+    gStopSignal.compare_exchange_strong(none, signal);
+}
 
 }  // namespace
 
@@ -35,9 +40,11 @@ int main(int argc, char** argv) {
         return kExitCompleted;
     }
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    return RunScan(options, gStop, stdout, stderr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    // A reader of the output that goes away ends the printing, not the
+    // salvage.
+    std::signal(SIGPIPE, SIG_IGN);
+    return RunScan(options, gStopSignal, stdout, stderr);
 }

@@ -38,7 +38,11 @@ TEST(ScanOptions, BadUsageSaysWhatIsWrong) {
         {{"--mode", "deeper", "a"}, "shallow, bottom or deep"},
         {{"--buffer", "7", "a"}, "--buffer takes"},
         {{"--buffer"}, "needs a value"},
-        {{"--trash", "a/b", "x"}, "not a path"},
+        {{"--trash", "a/b", "x"}, "--trash takes the name of a folder inside OUTPUT"},
+        {{"--trash", "..", "x"}, "--trash takes the name of a folder inside OUTPUT"},
+        {{"--trash", "../", "x"}, "--trash takes the name of a folder inside OUTPUT"},
+        {{"--trash", ".", "x"}, "--trash takes the name of a folder inside OUTPUT"},
+        {{"--trash", "/", "x"}, "--trash takes the name of a folder inside OUTPUT"},
         {{"--frobnicate", "a"}, "unknown option"},
     };
     for (const Case& c : cases) {
