@@ -160,7 +160,7 @@ QString ElapsedText(std::int64_t milliseconds) {
 }
 
 std::string OutputFolderFor(const std::string& store, const std::string& typed) {
-    const std::string folder = typed.empty() ? platform::RemoveFileExt(kSyntax, store) : typed;
+    const std::string folder = typed.empty() ? engine::DefaultOutputFolder(kSyntax, store) : typed;
     if (platform::HasDrivePart(kSyntax, folder)) return folder;
     return platform::ExtractFilePath(kSyntax, store) + folder;
 }
@@ -548,6 +548,8 @@ void TMainForm::LoadLanguage() {
     Texts.ScanFailed = read("ScanFailed", Texts.ScanFailed);
     Texts.Unwritten = read("Unwritten", Texts.Unwritten);
     Texts.UnwrittenOne = read("UnwrittenOne", Texts.UnwrittenOne);
+    Texts.WrittenBeside = read("WrittenBeside", Texts.WrittenBeside);
+    Texts.WrittenBesideOne = read("WrittenBesideOne", Texts.WrittenBesideOne);
     Texts.BadBuffer = read("BadBuffer", Texts.BadBuffer);
     Texts.BadLanguage = read("BadLanguage", Texts.BadLanguage);
     Texts.MailTrash = read("MailTrash", Texts.MailTrash);
@@ -575,15 +577,15 @@ void TMainForm::btnFolderClick() {
 }
 
 void TMainForm::edtFileFilenameChange() {
+    const std::string folder = engine::DefaultOutputFolder(kSyntax, edtFile->FileName());
     if (edtFolder->FileName().empty()) {
-        edtFolder->SetFileName(platform::RemoveFileExt(kSyntax, edtFile->FileName()));
+        edtFolder->SetFileName(folder);
         return;
     }
     // A sibling of the present output folder, named after the new store; a
     // folder given with a trailing separator is itself the parent.
     const std::string base = platform::ExtractFileDir(kSyntax, edtFolder->FileName() + ".tmp");
-    const std::string name =
-        platform::RemoveFileExt(kSyntax, platform::ExtractFileName(kSyntax, edtFile->FileName()));
+    const std::string name = platform::ExtractFileName(kSyntax, folder);
     edtFolder->SetFileName(platform::JoinPath(kSyntax, base, name));
 }
 
@@ -772,6 +774,11 @@ void TMainForm::ShowScanOutcome(const engine::TScanOutcome& outcome) {
         dialogs_->ShowError(this, kCaption,
                             (count == 1 ? Texts.UnwrittenOne : Texts.Unwritten.arg(count)) + kParagraph +
                                 AnsiToQString(outcome.FirstUnwrittenReason));
+    }
+    if (outcome.WrittenBeside > 0) {
+        dialogs_->ShowInformation(this, kCaption, outcome.WrittenBeside == 1
+                                                      ? Texts.WrittenBesideOne
+                                                      : Texts.WrittenBeside.arg(outcome.WrittenBeside));
     }
 }
 

@@ -212,6 +212,8 @@ TEST_F(LanguageFileTest, EveryTextTheWindowShowsHasAKey) {
         {"ScanFailed", [](const TMainForm& f) { return f.Texts.ScanFailed; }},
         {"Unwritten", [](const TMainForm& f) { return f.Texts.Unwritten; }},
         {"UnwrittenOne", [](const TMainForm& f) { return f.Texts.UnwrittenOne; }},
+        {"WrittenBeside", [](const TMainForm& f) { return f.Texts.WrittenBeside; }},
+        {"WrittenBesideOne", [](const TMainForm& f) { return f.Texts.WrittenBesideOne; }},
         {"BadBuffer", [](const TMainForm& f) { return f.Texts.BadBuffer; }},
         {"MailTrash", [](const TMainForm& f) { return f.Texts.MailTrash; }},
         {"Finished", [](const TMainForm& f) { return f.Texts.Finished; }},
