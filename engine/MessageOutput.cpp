@@ -70,9 +70,8 @@ void TMessageOutput::CheckStoreOutside() const {
     const bool ours = IsMessageFileName(name) || (platform::TNewFile::IsTemporaryName(name, target) &&
                                                   IsLeftoverOfAScan(target));
     if (!ours) return;
-    std::string folder = platform::ExtractFileDir(syntax, places_.Store);
-    if (folder.empty()) folder = ".";
-    const auto storeFolder = platform::IdentityOf(folder);
+    const std::string folder = platform::ExtractFileDir(syntax, places_.Store);
+    const auto storeFolder = platform::IdentityOf(folder.empty() ? std::string(".") : folder);
     for (const TPlace place : {TPlace::Output, TPlace::Trash, TPlace::Deleted}) {
         if (storeFolder && platform::IdentityOf(FolderOf(place)) == storeFolder) {
             throw platform::EFileError("The store \"" + places_.Store +
@@ -138,13 +137,13 @@ std::string TMessageOutput::PlaceFile(platform::TNewFile& file, const std::strin
     for (unsigned copy = 0; copy <= kMaxCopies; ++copy) {
         const std::string path = platform::JoinPath(places_.Syntax, folder,
                                                     MessageFileName(start, places_.StoreSize, copy));
-        // The store, under whatever name it is reached, is neither replaced
-        // nor even read.
-        if (places_.StoreIdentity && platform::IdentityOf(path) == places_.StoreIdentity) continue;
         if (file.PlaceAs(path)) {
             beside = copy > 0;
             return path;
         }
+        // What stands there is never replaced; the store, under whatever
+        // name it is reached, is not even read.
+        if (places_.StoreIdentity && platform::IdentityOf(path) == places_.StoreIdentity) continue;
         // Rerunning a salvage finds its own files again, and leaves them.
         if (file.SameBytesAs(path)) {
             beside = false;
