@@ -97,18 +97,9 @@ TUnsharedReadFile::~TUnsharedReadFile() {
 }
 
 std::size_t TUnsharedReadFile::ReadAt(std::uint64_t offset, void* dest, std::size_t count) {
-    auto* out = static_cast<unsigned char*>(dest);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseFileError("Cannot read", path_, errno);
-        }
-        if (n == 0) break;  // end of file
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    const ssize_t n = ReadFullyAt(fd_, offset, dest, count);
+    if (n < 0) RaiseFileError("Cannot read", path_, errno);
+    return static_cast<std::size_t>(n);
 }
 
 std::uint64_t TUnsharedReadFile::Size() const {

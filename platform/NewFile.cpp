@@ -43,22 +43,6 @@ std::string RandomLetters() {
     return letters;
 }
 
-// Reads until Count bytes or the end; -1 on a failed read.
-ssize_t ReadFully(int fd, std::uint64_t offset, void* dest, std::size_t count) {
-    auto* out = static_cast<unsigned char*>(dest);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pread(fd, out + done, count - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
-}
-
 // Renames From to To unless To exists; false then. Where the file system
 // cannot be asked to refuse, a hard link does it; where it has none either,
 // a look comes first (other scans are kept out of the folder by its lock).
@@ -135,7 +119,7 @@ void TNewFile::Write(std::string_view bytes) {
 
 std::size_t TNewFile::ReadAt(std::uint64_t offset, void* dest, std::size_t count) const {
     assert(fd_ >= 0);
-    const ssize_t n = ReadFully(fd_, offset, dest, count);
+    const ssize_t n = ReadFullyAt(fd_, offset, dest, count);
     if (n < 0) RaiseFileError("Cannot read back", intended_, errno);
     return static_cast<std::size_t>(n);
 }
@@ -159,14 +143,14 @@ bool TNewFile::SameBytesAs(const std::string& path) const {
     constexpr std::size_t kChunk = 64 * 1024;
     std::vector<char> mine(kChunk), theirs(kChunk);
     for (std::uint64_t at = 0; at < size_;) {
-        const ssize_t a = ReadFully(fd_, at, mine.data(), kChunk);
-        const ssize_t b = ReadFully(other.Get(), at, theirs.data(), kChunk);
+        const ssize_t a = ReadFullyAt(fd_, at, mine.data(), kChunk);
+        const ssize_t b = ReadFullyAt(other.Get(), at, theirs.data(), kChunk);
         if (a <= 0 || a != b || std::memcmp(mine.data(), theirs.data(), static_cast<std::size_t>(a)) != 0) return false;
         at += static_cast<std::uint64_t>(a);
     }
     // Nothing may follow: the file could have grown since it was measured.
     char extra = 0;
-    return ReadFully(other.Get(), size_, &extra, 1) == 0;
+    return ReadFullyAt(other.Get(), size_, &extra, 1) == 0;
 }
 
 bool TNewFile::PlaceAs(const std::string& path) {
