@@ -550,6 +550,8 @@ void TMainForm::LoadLanguage() {
     Texts.UnwrittenOne = read("UnwrittenOne", Texts.UnwrittenOne);
     Texts.WrittenBeside = read("WrittenBeside", Texts.WrittenBeside);
     Texts.WrittenBesideOne = read("WrittenBesideOne", Texts.WrittenBesideOne);
+    Texts.LeftoversRemoved = read("LeftoversRemoved", Texts.LeftoversRemoved);
+    Texts.NoSignature = read("NoSignature", Texts.NoSignature);
     Texts.BadBuffer = read("BadBuffer", Texts.BadBuffer);
     Texts.BadLanguage = read("BadLanguage", Texts.BadLanguage);
     Texts.MailTrash = read("MailTrash", Texts.MailTrash);
@@ -775,11 +777,13 @@ void TMainForm::ShowScanOutcome(const engine::TScanOutcome& outcome) {
                             (count == 1 ? Texts.UnwrittenOne : Texts.Unwritten.arg(count)) + kParagraph +
                                 AnsiToQString(outcome.FirstUnwrittenReason));
     }
-    if (outcome.WrittenBeside > 0) {
-        dialogs_->ShowInformation(this, kCaption, outcome.WrittenBeside == 1
-                                                      ? Texts.WrittenBesideOne
-                                                      : Texts.WrittenBeside.arg(outcome.WrittenBeside));
-    }
+    // What else the user should know goes in one box, a paragraph each.
+    QStringList notes;
+    if (outcome.WrittenBeside == 1) notes << Texts.WrittenBesideOne;
+    if (outcome.WrittenBeside > 1) notes << Texts.WrittenBeside.arg(outcome.WrittenBeside);
+    if (outcome.LeftoversRemoved > 0) notes << Texts.LeftoversRemoved.arg(outcome.LeftoversRemoved);
+    if (outcome.ReachedEnd && outcome.Carved == 0 && !outcome.StoreSignature) notes << Texts.NoSignature;
+    if (!notes.isEmpty()) dialogs_->ShowInformation(this, kCaption, notes.join(kParagraph));
 }
 
 }  // namespace tervaline::app

@@ -214,6 +214,8 @@ TEST_F(LanguageFileTest, EveryTextTheWindowShowsHasAKey) {
         {"UnwrittenOne", [](const TMainForm& f) { return f.Texts.UnwrittenOne; }},
         {"WrittenBeside", [](const TMainForm& f) { return f.Texts.WrittenBeside; }},
         {"WrittenBesideOne", [](const TMainForm& f) { return f.Texts.WrittenBesideOne; }},
+        {"LeftoversRemoved", [](const TMainForm& f) { return f.Texts.LeftoversRemoved; }},
+        {"NoSignature", [](const TMainForm& f) { return f.Texts.NoSignature; }},
         {"BadBuffer", [](const TMainForm& f) { return f.Texts.BadBuffer; }},
         {"MailTrash", [](const TMainForm& f) { return f.Texts.MailTrash; }},
         {"Finished", [](const TMainForm& f) { return f.Texts.Finished; }},

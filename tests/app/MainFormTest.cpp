@@ -492,8 +492,9 @@ TEST_F(MainFormTest, AScanThatCouldNotFinishIsReportedAfterTheCount) {
 }
 
 // A file of another scan under a message's name is kept, the message written
-// beside it, and the window says so.
-TEST_F(MainFormTest, MessagesWrittenBesideFilesOfOtherScansAreSaid) {
+// beside it, and the window says so, as it says what a scan cut short left
+// and that a file without the store's signature may be none.
+TEST_F(MainFormTest, WhatTheUserShouldKnowOfAScanIsSaidAfterIt) {
     const std::string store = work / "Inbox.dbx";
     const std::vector<std::uint32_t> offsets = WriteStore(store, 2);
     const std::filesystem::path out = work.Path() / "Inbox";
@@ -501,14 +502,29 @@ TEST_F(MainFormTest, MessagesWrittenBesideFilesOfOtherScansAreSaid) {
     for (std::uint32_t offset : offsets) {
         testing::WriteFileBytes(out / TDBXScanThread::MessageFileName(offset), "other");
     }
-    auto form = MakeForm();
-    form->edtFile->SetFileName(store);
-    form->btnStartClick();
-    ASSERT_TRUE(WaitForScanEnd(*form));
-    EXPECT_EQ(form->lblStatus1->text(), "2 files found");
-    ASSERT_EQ(dialogs.Shown.size(), 1u);
-    EXPECT_EQ(dialogs.Shown[0].Kind, "information");
-    EXPECT_TRUE(dialogs.Shown[0].Text.startsWith("2 messages met files of the same name"));
+    testing::WriteFileBytes(out / "00002AD4.eml.k3j9x0qa.partial", "cut short");
+    testing::WriteFileBytes(work / "notes.txt", std::string(5000, 'x'));
+    struct TCase {
+        std::string store;
+        QString says;
+    };
+    const TCase cases[] = {
+        {store, "2 messages met files of the same name with other bytes in the output folder. The files there "
+                "were kept and the messages written beside them, as NAME~1.eml (~2, ...).\r\n\r\nTemporary files "
+                "left by an earlier scan that was cut short were removed: 1."},
+        {work / "notes.txt", "No mail store signature was found at the start of the file, and no message in it: it "
+                             "may not be a mail store."},
+    };
+    for (const TCase& c : cases) {
+        dialogs.Shown.clear();
+        auto form = MakeForm();
+        form->edtFile->SetFileName(c.store);
+        form->btnStartClick();
+        ASSERT_TRUE(WaitForScanEnd(*form));
+        ASSERT_EQ(dialogs.Shown.size(), 1u) << c.store;
+        EXPECT_EQ(dialogs.Shown[0].Kind, "information");
+        EXPECT_EQ(dialogs.Shown[0].Text, c.says);
+    }
     EXPECT_EQ(testing::ReadFileBytes(out / TDBXScanThread::MessageFileName(offsets[0])), "other");
     EXPECT_EQ(testing::ListFiles(out).size(), 4u);
 }
