@@ -10,7 +10,8 @@ namespace tervaline::platform {
 class TFolderLock {
 public:
     // Raises EFileError when the folder cannot be opened, or, saying that
-    // it is in use by another scan, when it is held already.
+    // it is in use by another scan, when it is held already. Where the file
+    // system keeps no locks, nothing is held.
     explicit TFolderLock(const std::string& folder);
     ~TFolderLock();
     TFolderLock(const TFolderLock&) = delete;

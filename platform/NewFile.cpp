@@ -133,7 +133,10 @@ void TNewFile::Truncate(std::uint64_t size) {
 
 bool TNewFile::SameBytesAs(const std::string& path) const {
     assert(fd_ >= 0);
-    // Not blocking, so that a pipe of that name cannot hold the scan.
+    // Only a regular file is opened at all (opening a device can do
+    // things), and without blocking, should a pipe take its place between.
+    struct stat seen {};
+    if (::lstat(path.c_str(), &seen) != 0 || !S_ISREG(seen.st_mode)) return false;
     const TDescriptor other(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (other.Get() < 0) return false;
     struct stat st {};
