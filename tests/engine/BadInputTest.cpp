@@ -707,8 +707,11 @@ TEST_F(BadInput, StopFromAnotherThreadLeavesOnlyWholeMessages) {
     const THandRun run = RunWithStop(store, out.string(), TScanMode::Bottom, nullptr, nullptr, [&](TDBXScanThread& scan) {
         // The worker pointer stays valid until OnDone, which this thread
         // delivers only after the stopper has been joined.
-        stopper = std::thread([&scan, &out] {
-            while (!fs::exists(out)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The output folder is made before the search begins; the first
+        // message in it shows that the writing is under way.
+        const fs::path first = out / MessageFileName(starts_[0], 0);
+        stopper = std::thread([&scan, first] {
+            while (!fs::exists(first)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             scan.RequestStop();
         });
         stopper.join();
