@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/PrintableText.h"
 #include "cli/ScanCommand.h"
 #include "cli/ScanOptions.h"
 
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
     try {
         options = ParseScanOptions(args);
     } catch (const EUsage& e) {
-        std::fprintf(stderr, "tervaline-scan: %s\n\n%s", e.what(), UsageText().c_str());
+        std::fprintf(stderr, "tervaline-scan: %s\n\n%s", Printable(e.what()).c_str(), UsageText().c_str());
         return kExitUsage;
     }
     if (options.Action == TAction::Help) {
