@@ -68,6 +68,22 @@ protected:
         store.WriteTo(Store());
     }
     std::string Store() const { return dir_ / "Inbox.dbx"; }
+    // Count messages of about Size bytes (every second one no mail, when
+    // asked) each behind Gap zeros, as big.dbx: a store that keeps a scan
+    // with a small window busy long enough to be signalled. Its messages
+    // replace those of the small store.
+    std::string BigStore(int count, std::size_t size, std::size_t gap, bool someNoMail = false) {
+        TStoreBuilder big(true);
+        texts_.clear();
+        starts_.clear();
+        for (int i = 0; i < count; ++i) {
+            texts_.push_back(tools::MakeMailText(i, size, !someNoMail || i % 2 == 1));
+            starts_.push_back(big.AddMessage(texts_.back()));
+            big.AddZeros(gap);
+        }
+        big.WriteTo(dir_ / "big.dbx");
+        return dir_ / "big.dbx";
+    }
     void ExpectWrittenFilesWhole(const fs::path& out) {
         for (std::size_t i = 0; i < starts_.size(); ++i) {
             char name[16];
@@ -204,12 +220,7 @@ TEST_F(ScanToolFault, PermissionsThatKeepTheUserOutAreSaid) {
 }
 
 TEST_F(ScanToolFault, StoreLockedByARunningScanIsRefused) {
-    TStoreBuilder big(true);
-    for (int i = 0; i < 100; ++i) {
-        big.AddMessage(tools::MakeMailText(i, 800));
-        big.AddZeros(400000);
-    }
-    big.WriteTo(dir_ / "big.dbx");
+    BigStore(100, 800, 400000);
     // The first scan holds the store from its start; once its output folder
     // exists it is surely reading, and the second is run against it.
     const std::string binary = TERVALINE_SCAN_BINARY;
@@ -263,15 +274,7 @@ TEST_F(ScanToolFault, FullDiskIsSaidAndLeavesOnlyWholeFiles) {
 // Each signal that asks for a stop ends the scan as Ctrl-C does, with its
 // own status, and says where the scan stopped.
 TEST_F(ScanToolFault, TerminationStopsTheScanWithItsStatusAndWholeFiles) {
-    TStoreBuilder big(true);
-    texts_.clear();
-    starts_.clear();
-    for (int i = 0; i < 200; ++i) {
-        texts_.push_back(tools::MakeMailText(i, 2000));
-        starts_.push_back(big.AddMessage(texts_.back()));
-        big.AddZeros(400000);
-    }
-    big.WriteTo(dir_ / "big.dbx");
+    BigStore(200, 2000, 400000);
     for (const auto& [signal, status] : std::vector<std::pair<std::string, int>>{{"TERM", 143}, {"HUP", 129}}) {
         const fs::path out = dir_.Path() / ("out-" + signal);
         const TToolResult r = testing::SignalToolMidScan(dir_, dir_ / "big.dbx", out.string(), signal);
@@ -287,18 +290,13 @@ TEST_F(ScanToolFault, TerminationStopsTheScanWithItsStatusAndWholeFiles) {
 
 // A stopped scan says so, and where, also when messages could not be written.
 TEST_F(ScanToolFault, StopIsSaidBesideMessagesThatFailed) {
-    TStoreBuilder big(true);
-    for (int i = 0; i < 200; ++i) {
-        big.AddMessage(tools::MakeMailText(i, 1000, i % 2 == 1));
-        big.AddZeros(400000);
-    }
-    big.WriteTo(dir_ / "big.dbx");
+    BigStore(200, 1000, 400000, true);
     const fs::path out = dir_.Path() / "out";
     fs::create_directories(out);
     // Every message that is no mail fails: its folder cannot be made.
     testing::WriteFileBytes(out / "trash", "a file");
     char secondName[16];
-    std::snprintf(secondName, sizeof secondName, "%08X.eml", 0x2AD4 + 528 * 2 + 400000);
+    std::snprintf(secondName, sizeof secondName, "%08X.eml", starts_[1]);
     const TToolResult r = testing::SignalToolMidScan(dir_, dir_ / "big.dbx", out.string(), "INT", out / secondName);
     EXPECT_EQ(r.status, kExitFailed) << r.out;
     EXPECT_TRUE(Contains(r.out, "tervaline-scan: 0x00002AD4 not written: Cannot create the folder")) << r.out;
@@ -308,15 +306,7 @@ TEST_F(ScanToolFault, StopIsSaidBesideMessagesThatFailed) {
 
 // A reader of the output that goes away stops the printing, not the salvage.
 TEST_F(ScanToolFault, ClosedOutputEndsThePrintingNotTheSalvage) {
-    TStoreBuilder big(true);
-    texts_.clear();
-    starts_.clear();
-    for (int i = 0; i < 100; ++i) {
-        texts_.push_back(tools::MakeMailText(i, 800));
-        starts_.push_back(big.AddMessage(texts_.back()));
-        big.AddZeros(200000);
-    }
-    big.WriteTo(dir_ / "big.dbx");
+    BigStore(100, 800, 200000);
     const std::string script = std::string(TERVALINE_SCAN_BINARY) + " --buffer 1 " + Quote(dir_ / "big.dbx") + " " +
                                Quote(dir_ / "out") + " 2>/dev/null | true; echo ${PIPESTATUS[0]} >" +
                                Quote(dir_ / "status.txt");
