@@ -21,6 +21,20 @@ struct TInterfaceTexts {
     // %1 the count; followed by an empty line and the first reason.
     QString Unwritten = QStringLiteral("%1 messages could not be written. The first because:");
     QString UnwrittenOne = QStringLiteral("A message could not be written, because:");
+    // %1 the count of messages written as NAME~1.eml beside files of the
+    // same name with other bytes, which were kept.
+    QString WrittenBeside = QStringLiteral(
+        "%1 messages met files of the same name with other bytes in the output folder. The files there were kept "
+        "and the messages written beside them, as NAME~1.eml (~2, ...).");
+    QString WrittenBesideOne = QStringLiteral(
+        "A message met a file of the same name with other bytes in the output folder. The file there was kept "
+        "and the message written beside it, as NAME~1.eml.");
+    // %1 the count of temporary files removed.
+    QString LeftoversRemoved =
+        QStringLiteral("Temporary files left by an earlier scan that was cut short were removed: %1.");
+    QString NoSignature = QStringLiteral(
+        "No mail store signature was found at the start of the file, and no message in it: it may not be a "
+        "mail store.");
     // Followed by an empty line and the refused text in quotes.
     QString BadBuffer = QStringLiteral("The buffer must be a whole number of KB from 1 to 5000.");
     // %1 the language file, %2 its key; followed by the error's own text.

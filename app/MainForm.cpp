@@ -161,7 +161,7 @@ QString ElapsedText(std::int64_t milliseconds) {
 }
 
 std::string OutputFolderFor(const std::string& store, const std::string& typed) {
-    const std::string folder = typed.empty() ? platform::RemoveFileExt(kSyntax, store) : typed;
+    const std::string folder = typed.empty() ? engine::DefaultOutputFolder(kSyntax, store) : typed;
     if (platform::HasDrivePart(kSyntax, folder)) return folder;
     return platform::ExtractFilePath(kSyntax, store) + folder;
 }
@@ -555,6 +555,10 @@ void TMainForm::LoadLanguage() {
     Texts.ScanFailed = read("ScanFailed", Texts.ScanFailed);
     Texts.Unwritten = read("Unwritten", Texts.Unwritten);
     Texts.UnwrittenOne = read("UnwrittenOne", Texts.UnwrittenOne);
+    Texts.WrittenBeside = read("WrittenBeside", Texts.WrittenBeside);
+    Texts.WrittenBesideOne = read("WrittenBesideOne", Texts.WrittenBesideOne);
+    Texts.LeftoversRemoved = read("LeftoversRemoved", Texts.LeftoversRemoved);
+    Texts.NoSignature = read("NoSignature", Texts.NoSignature);
     Texts.BadBuffer = read("BadBuffer", Texts.BadBuffer);
     Texts.BadLanguage = read("BadLanguage", Texts.BadLanguage);
     Texts.MailTrash = read("MailTrash", Texts.MailTrash);
@@ -584,15 +588,15 @@ void TMainForm::btnFolderClick() {
 }
 
 void TMainForm::edtFileFilenameChange() {
+    const std::string folder = engine::DefaultOutputFolder(kSyntax, edtFile->FileName());
     if (edtFolder->FileName().empty()) {
-        edtFolder->SetFileName(platform::RemoveFileExt(kSyntax, edtFile->FileName()));
+        edtFolder->SetFileName(folder);
         return;
     }
     // A sibling of the present output folder, named after the new store; a
     // folder given with a trailing separator is itself the parent.
     const std::string base = platform::ExtractFileDir(kSyntax, edtFolder->FileName() + ".tmp");
-    const std::string name =
-        platform::RemoveFileExt(kSyntax, platform::ExtractFileName(kSyntax, edtFile->FileName()));
+    const std::string name = platform::ExtractFileName(kSyntax, folder);
     edtFolder->SetFileName(platform::JoinPath(kSyntax, base, name));
 }
 
@@ -791,6 +795,13 @@ void TMainForm::ShowScanOutcome(const engine::TScanOutcome& outcome) {
     } else if (!outcome.ReportFailure.empty()) {
         dialogs_->ShowError(this, kCaption, Texts.ReportFailed + kParagraph + AnsiToQString(outcome.ReportFailure));
     }
+    // What else the user should know goes in one box, a paragraph each.
+    QStringList notes;
+    if (outcome.WrittenBeside == 1) notes << Texts.WrittenBesideOne;
+    if (outcome.WrittenBeside > 1) notes << Texts.WrittenBeside.arg(outcome.WrittenBeside);
+    if (outcome.LeftoversRemoved > 0) notes << Texts.LeftoversRemoved.arg(outcome.LeftoversRemoved);
+    if (outcome.ReachedEnd && outcome.Carved == 0 && !outcome.StoreSignature) notes << Texts.NoSignature;
+    if (!notes.isEmpty()) dialogs_->ShowInformation(this, kCaption, notes.join(kParagraph));
 }
 
 }  // namespace tervaline::app

@@ -16,7 +16,15 @@ QString ForDisplay(QString text) { return text.replace(QStringLiteral("\r\n"), Q
 }  // namespace
 
 void TQtUserDialogs::ShowError(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, caption, ForDisplay(text), QMessageBox::Ok, parent);
+    ShowBox(QMessageBox::Critical, parent, caption, text);
+}
+
+void TQtUserDialogs::ShowInformation(QWidget* parent, const QString& caption, const QString& text) {
+    ShowBox(QMessageBox::Information, parent, caption, text);
+}
+
+void TQtUserDialogs::ShowBox(int icon, QWidget* parent, const QString& caption, const QString& text) {
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), caption, ForDisplay(text), QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(ButtonTexts.Ok);
     box.exec();
 }

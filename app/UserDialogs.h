@@ -28,6 +28,8 @@ public:
 
     // An error message box with one OK button.
     virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // A message box with one OK button for what the user should know.
+    virtual void ShowInformation(QWidget* parent, const QString& caption, const QString& text) = 0;
 
     // A question with Yes and No; true only for Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
@@ -49,12 +51,16 @@ public:
 class TQtUserDialogs final : public TUserDialogs {
 public:
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
+    void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override;
     bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) override;
     void DismissQuestion() override;
     std::optional<QString> ChooseFile(QWidget* parent, const QString& fileName,
                                       const QStringList& nameFilters) override;
 
 private:
+    // A box with one OK button and the QMessageBox::Icon given.
+    void ShowBox(int icon, QWidget* parent, const QString& caption, const QString& text);
+
     // The question being asked; it lives on AskYesNo's stack.
     QPointer<QMessageBox> question_;
 };

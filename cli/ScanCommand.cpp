@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cinttypes>
+#include <cstdarg>
 #include <memory>
 #include <string>
 
+#include "cli/PrintableText.h"
 #include "cli/ProgressBar.h"
 #include "engine/DbxScan.h"
 #include "platform/Dispatcher.h"
@@ -24,31 +27,66 @@ constexpr TPathSyntax kNative = platform::NativePathSyntax();
 
 // Relative paths on a command line mean "from here", not "from the store's
 // folder", so both are made absolute before the worker resolves them.
-std::string Absolute(const std::string& path) {
+// Without a current folder a relative OUTPUT has no place at all; a store
+// still opens from wherever the process stands.
+std::string Absolute(const std::string& path, bool isOutput) {
     if (platform::HasDrivePart(kNative, path)) return path;
     char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
-    return platform::JoinPath(kNative, cwd, path);
+    if (::getcwd(cwd, sizeof cwd) != nullptr) return platform::JoinPath(kNative, cwd, path);
+    if (!isOutput) return path;
+    throw platform::EFileError("Cannot tell the current folder (" + platform::SystemErrorText(errno) +
+                               "), so the relative output folder \"" + path +
+                               "\" has no place; give it as an absolute path");
+}
+
+// Prints to Out unless an earlier print found it closed (a reader that has
+// gone): the scan goes on, and only the printing stops.
+__attribute__((format(printf, 2, 3))) void Say(std::FILE* out, const char* format, ...) {
+    if (std::ferror(out)) return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(out, format, args);
+    va_end(args);
+    std::fflush(out);
+}
+
+// Offsets are printed as wide as the files are named.
+std::string OffsetText(std::uint64_t offset, bool wideStore) {
+    char text[24];
+    if (wideStore || offset >= (1ull << 32)) {
+        std::snprintf(text, sizeof text, "0x%016" PRIX64, offset);
+    } else {
+        std::snprintf(text, sizeof text, "0x%08" PRIX64, offset);
+    }
+    return text;
 }
 
 }  // namespace
 
-int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std::FILE* out,
-            std::FILE* err, const std::string& label) {
+int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std::FILE* out, std::FILE* err,
+            const std::string& label) {
     engine::TScanSettings settings;
-    settings.Source = Absolute(options.Store);
-    settings.Output =
-        options.Output.empty() ? platform::RemoveFileExt(kNative, settings.Source) : Absolute(options.Output);
+    try {
+        settings.Source = Absolute(options.Store, false);
+        settings.Output = options.Output.empty() ? std::string() : Absolute(options.Output, true);
+    } catch (const platform::EFileError& e) {
+        Say(err, "tervaline-scan: %s\n", Printable(e.what()).c_str());
+        return kExitFailed;
+    }
     settings.Trash = options.Trash;
     settings.Mode = options.Mode;
     settings.BufferSize = options.BufferKB << 10;
     settings.ProgressSteps = options.Quiet ? 35 : 1000;
     settings.Report = options.Report;
-    settings.Mbox = options.Mbox.empty() ? std::string() : Absolute(options.Mbox);
+    try {
+        settings.Mbox = options.Mbox.empty() ? std::string() : Absolute(options.Mbox, true);
+    } catch (const platform::EFileError& e) {
+        Say(err, "tervaline-scan: %s\n", Printable(e.what()).c_str());
+        return kExitFailed;
+    }
     settings.CodePage = options.CodePage;
 
     const std::uint64_t storeSize = platform::FileSizeOrZero(settings.Source);
-    // Offsets are printed as wide as the files are named.
     const bool wideOffsets = storeSize >= (1ull << 32);
     platform::TQueueDispatcher dispatcher;
     TProgressBar bar(err, !options.Quiet && ::isatty(::fileno(err)) != 0, storeSize);
@@ -63,12 +101,16 @@ int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std:
         if (quiet) return;
         dispatcher.Post([&bar, out, found, wideOffsets] {
             bar.Clear();
-            const bool wide = wideOffsets || found.Address >= (1ull << 32);
-            std::fprintf(out, wide ? "0x%016" PRIX64 " %10" PRIu64 " bytes  %-7s  %s\n"
-                                   : "0x%08" PRIX64 " %10" PRIu64 " bytes  %-7s  %s\n",
-                         found.Address, found.Size,
-                         found.InTrash ? "trash" : found.Deleted ? "deleted" : "output", found.Path.c_str());
-            std::fflush(out);
+            Say(out, "%s %10" PRIu64 " bytes  %-7s  %s\n", OffsetText(found.Address, wideOffsets).c_str(), found.Size,
+                found.InTrash ? "trash" : found.Deleted ? "deleted" : "output", Printable(found.Path).c_str());
+        });
+    };
+    worker->OnUnwritten = [&dispatcher, &bar, err, wideOffsets](TDBXScanThread& sender, std::uint64_t) {
+        engine::TUnwrittenMessage unwritten = sender.LastUnwritten();
+        dispatcher.Post([&bar, err, unwritten, wideOffsets] {
+            bar.Clear();
+            Say(err, "tervaline-scan: %s not written: %s\n", OffsetText(unwritten.Address, wideOffsets).c_str(),
+                Printable(unwritten.Reason).c_str());
         });
     };
     worker->OnProgress = [&dispatcher, &bar](TDBXScanThread&, std::uint64_t position) {
@@ -79,37 +121,43 @@ int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std:
         done = true;
     };
     engine::ApplyScanSettings(*worker, settings);
+    if (!options.Quiet) Say(out, "output folder: %s\n", Printable(worker->OutputDir()).c_str());
 
     TDBXScanThread* running = platform::TThread::StartFreeOnDone(std::move(worker));
-    bool stopRequested = false;
+    int stoppedBy = 0;
     while (!done) {
         dispatcher.RunOne(std::chrono::milliseconds(100));
-        if (!stopRequested && stopFlag.load() && !done) {
+        if (stoppedBy == 0 && stopSignal.load() != 0 && !done) {
+            stoppedBy = stopSignal.load();
             running->RequestStop();
-            stopRequested = true;
         }
     }
     bar.Clear();
 
-    std::fprintf(out, "%s%s%" PRIu64 " files found\n", label.c_str(), label.empty() ? "" : ": ", outcome.Found);
-    std::fflush(out);
+    Say(out, "%s%s%" PRIu64 " %s found, %" PRIu64 " written\n", Printable(label).c_str(), label.empty() ? "" : ": ",
+        outcome.Carved, outcome.Carved == 1 ? "message" : "messages", outcome.Found);
     int status = kExitCompleted;
     if (!outcome.FailureText.empty()) {
-        std::fprintf(err, "tervaline-scan: the scan failed: %s\n", outcome.FailureText.c_str());
+        Say(err, "tervaline-scan: the scan failed: %s\n", Printable(outcome.FailureText).c_str());
         status = kExitFailed;
     }
     if (outcome.Unwritten > 0) {
-        std::fprintf(err, "tervaline-scan: %s\n", engine::DescribeUnwritten(outcome).c_str());
+        Say(err, "tervaline-scan: %s\n", Printable(engine::DescribeUnwritten(outcome)).c_str());
         status = kExitFailed;
     }
     if (!outcome.ReportFailure.empty()) {
-        std::fprintf(err, "tervaline-scan: %s\n", outcome.ReportFailure.c_str());
+        Say(err, "tervaline-scan: %s\n", Printable(outcome.ReportFailure).c_str());
         status = kExitFailed;
     }
+    for (const std::string& note : engine::DescribeNotes(outcome)) {
+        Say(err, "tervaline-scan: %s\n", Printable(note).c_str());
+    }
     // A stop that came after the search had reached the end lost nothing.
-    if (!outcome.ReachedEnd && status == kExitCompleted) {
-        std::fprintf(err, "tervaline-scan: stopped before the end of the store\n");
-        status = kExitInterrupted;
+    if (stoppedBy != 0 && !outcome.ReachedEnd) {
+        Say(err, "tervaline-scan: stopped at %s, before the end of the store\n",
+            OffsetText(outcome.SearchedTo, wideOffsets).c_str());
+        // Messages that could not be written outweigh the stop.
+        if (status == kExitCompleted) status = 128 + stoppedBy;
     }
     return status;
 }

@@ -13,12 +13,15 @@ namespace tervaline::cli {
 inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+// A scan stopped by a signal ends with 128 and the signal's number: 130
+// for Ctrl-C (SIGINT), 129 for SIGHUP, 143 for SIGTERM.
 inline constexpr int kExitInterrupted = 130;
 
-// Scans as Options say. StopFlag, when it becomes true (Ctrl-C), requests a
-// stop: the chain being carved is finished and the count so far printed.
-// A Label (the store's name in a folder of stores) opens the count's line.
-int RunScan(const TScanOptions& options, const std::atomic<bool>& stopFlag, std::FILE* out,
-            std::FILE* err, const std::string& label = std::string());
+// Scans as Options say. StopSignal, when it becomes non-zero (the number of
+// the signal that asks), requests a stop: the chain being carved is
+// finished and the count so far printed. A Label (the store's name in a
+// folder of stores) opens the count's line.
+int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std::FILE* out, std::FILE* err,
+            const std::string& label = std::string());
 
 }  // namespace tervaline::cli

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/report/HeaderDecoder.h"
+#include "platform/PathSyntax.h"
 
 namespace tervaline::cli {
 
@@ -37,8 +38,10 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
     auto app = std::make_unique<CLI::App>(
         "Salvages the messages of a damaged mail store (.dbx) into OUTPUT, one XXXXXXXX.eml file per "
         "message, named by its offset in the store. Chains without a To: or From: line holding an "
-        "address go to a trash subfolder of OUTPUT. OUTPUT defaults to STORE without its extension. "
-        "When STORE is a folder, every *.dbx in it is scanned, each into OUTPUT/NAME (OUTPUT defaults "
+        "address go to a trash subfolder of OUTPUT. OUTPUT defaults to STORE without its extension "
+        "(STORE.salvaged when that would be STORE itself or its folder). A file already in OUTPUT is "
+        "never replaced: a message meeting other bytes under its name is written beside them as "
+        "NAME~1.eml. When STORE is a folder, every *.dbx in it is scanned, each into OUTPUT/NAME (OUTPUT defaults "
         "to STORE itself). Each scan writes report.csv and report.json into its output folder.",
         "tervaline-scan");
     app->set_help_flag("-h,--help", "show this text");
@@ -49,8 +52,13 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
         ->type_name("NAME")
         ->check(Rule([](const std::string& value) -> std::string {
             if (value.empty()) return "needs a folder name";
-            // A trailing separator is dropped later.
-            if (value.find('/') < value.size() - 1) return "takes a folder name, not a path: \"" + value + "\"";
+            // A trailing separator is dropped later; what is left must name a
+            // folder inside OUTPUT.
+            std::string name = value;
+            if (name.back() == '/') name.pop_back();
+            if (!platform::IsSingleFolderName(platform::TPathSyntax::Posix, name)) {
+                return "takes the name of a folder inside OUTPUT, not \"" + value + "\"";
+            }
             return {};
         }));
     app->add_option("--mode", mode,
@@ -92,7 +100,8 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
         }));
     app->footer(
         "Exit status: 0 scan completed, 1 scan failed or messages, the report or the mbox file could not be "
-        "written, 2 bad usage, 130 stopped by Ctrl-C. For a folder of stores, the worst of its scans.");
+        "written, 2 bad usage, 130 stopped by Ctrl-C, 129 by SIGHUP, 143 by SIGTERM. For a folder of stores, "
+        "the worst of its scans.");
     return app;
 }
 

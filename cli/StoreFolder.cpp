@@ -40,11 +40,11 @@ std::vector<std::string> StoresInFolder(const std::string& folder) {
     return stores;
 }
 
-int RunScans(const TScanOptions& options, const std::atomic<bool>& stopFlag, std::FILE* out, std::FILE* err) {
-    if (!platform::DirectoryExists(options.Store)) return RunScan(options, stopFlag, out, err);
+int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, std::FILE* out, std::FILE* err) {
+    if (!platform::DirectoryExists(options.Store)) return RunScan(options, stopSignal, out, err);
     const std::vector<std::string> stores = StoresInFolder(options.Store);
     if (stores.empty()) {
-        std::fprintf(out, "0 files found\n");
+        std::fprintf(out, "0 messages found, 0 written\n");
         std::fprintf(err, "tervaline-scan: \"%s\" holds no .dbx store\n", options.Store.c_str());
         return kExitFailed;
     }
@@ -66,9 +66,9 @@ int RunScans(const TScanOptions& options, const std::atomic<bool>& stopFlag, std
         one.Store = platform::JoinPath(kNative, options.Store, store);
         one.Output = platform::JoinPath(kNative, output, name);
         if (!options.Mbox.empty()) one.Mbox = platform::JoinPath(kNative, options.Mbox, name + ".mbox");
-        const int status = RunScan(one, stopFlag, out, err, store);
+        const int status = RunScan(one, stopSignal, out, err, store);
         if (Severity(status) > Severity(worst)) worst = status;
-        if (stopFlag.load()) break;
+        if (stopSignal.load() != 0) break;
     }
     return worst;
 }

@@ -19,6 +19,6 @@ std::vector<std::string> StoresInFolder(const std::string& folder);
 // names, into OUTPUT/NAME, with a summary line per store. Returns the
 // exit status, for a folder the worst of its scans' (a failure is worse
 // than a stop); a stop ends the folder's scans there.
-int RunScans(const TScanOptions& options, const std::atomic<bool>& stopFlag, std::FILE* out, std::FILE* err);
+int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, std::FILE* out, std::FILE* err);
 
 }  // namespace tervaline::cli

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/NewFile.h"
 
 namespace tervaline::engine {
 
@@ -28,8 +31,11 @@ inline void AddByteRange(std::vector<TByteRange>& ranges, std::uint64_t offset, 
 
 struct TCarvedMessage {
     std::uint64_t Start = 0;  // file offset of the chain's first block header
+    // The text, unless it was too long to hold in memory; Spilled then holds
+    // it, in a new file of the output folder, and Text is empty.
     std::string Text;
-    // Why the text could not be kept, when it could not; Text is then empty.
+    std::unique_ptr<platform::TNewFile> Spilled;
+    // Why the text could not be kept, when it could not; it is then empty.
     std::string Unwritten;
     // Read from the blocks of a deleted message.
     bool Deleted = false;
@@ -47,9 +53,10 @@ struct TCarvedMessage {
     std::vector<TByteRange> Lost;
     bool Truncated = false;
 
+    std::uint64_t Size() const { return Spilled ? Spilled->Size() : Text.size(); }
     // A chain with neither text nor a reason (an empty first block) has
     // nothing to write and nothing to report.
-    bool Empty() const { return Text.empty() && Unwritten.empty(); }
+    bool Empty() const { return Size() == 0 && Unwritten.empty(); }
 };
 
 }  // namespace tervaline::engine

@@ -2,24 +2,24 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
-#include <new>
 #include <string>
 
 #include "engine/BlockLayout.h"
+#include "engine/CarvedText.h"
 #include "engine/ChainScanner.h"
 #include "engine/FileWindow.h"
-#include "engine/MessageFileName.h"
 #include "engine/ProgressMeter.h"
 
 namespace tervaline::engine {
 
-void TChainScanner::CheckFileHeader() {
+bool TChainScanner::CheckFileHeader() {
     const std::uint64_t start = ScanStart(window_);
     if (start > 0) {
         window_.Skip(start);
     } else {
         window_.Load(0);
     }
+    return start > 0;
 }
 
 bool TChainScanner::Accepts(const TBlockHeader& h, std::uint64_t at) const {
@@ -37,6 +37,7 @@ TCarvedMessage TChainScanner::CarveChain() {
     const std::uint64_t start = window_.Position();
     TCarvedMessage carved;
     carved.Start = start;
+    TCarvedText text(carved, spill_, window_.FileSize());
     std::uint64_t at = start;
     std::uint64_t resume = start;
     for (;;) {
@@ -61,13 +62,9 @@ TCarvedMessage TChainScanner::CarveChain() {
         const std::size_t take = std::min<std::size_t>(h.Len, dataInFile);
         at += kBlockSize;
         resume = at;
-        try {
-            carved.Text.append(reinterpret_cast<const char*>(data), take);
-        } catch (const std::bad_alloc&) {
-            carved.Text = std::string();
-            carved.Unwritten = "Not enough memory for the message at " + MessageFileName(start, window_.FileSize());
-            break;
-        }
+        // A text that cannot be kept is still read to its end, so that its
+        // tail is not taken for another message.
+        text.Append(data, take);
         ++carved.Blocks;
         AddByteRange(carved.Read, at - kBlockSize, kBlockHeaderSize + take);
         if (take < h.Len) carved.Truncated = true;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engine/CarvedMessage.h"
+#include "engine/CarvedText.h"
 #include "engine/ChainSource.h"
 #include "engine/ScanMode.h"
 
@@ -20,11 +21,13 @@ struct TBlockHeader;
 
 class TChainScanner : public TChainSource {
 public:
-    // Every argument must outlive the scanner.
-    TChainScanner(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress, const TScanStop& stop);
+    // Every argument must outlive the scanner. Texts too long to hold go
+    // where Spill says.
+    TChainScanner(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress, const TScanStop& stop,
+                  TSpillPlace spill = {});
 
     // Leaves the cursor where the search begins.
-    void CheckFileHeader() override;
+    bool CheckFileHeader() override;
     bool NextChain() override { return FindChain() != 0; }
 
     // Moves the cursor to the next candidate chain start and returns the
@@ -41,6 +44,7 @@ public:
     TCarvedMessage CarveChain() override;
 
     bool ReachedEnd() const override { return reachedEnd_; }
+    std::uint64_t SearchedTo() const override;
 
 private:
     bool Accepts(const TBlockHeader& h, std::uint64_t at) const;
@@ -52,6 +56,7 @@ private:
     const TScanRules rules_;
     TProgressMeter& progress_;
     const TScanStop& stop_;
+    const TSpillPlace spill_;
     bool reachedEnd_ = false;
 };
 

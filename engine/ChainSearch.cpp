@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
+#include <utility>
 
 #include "engine/BlockLayout.h"
 #include "engine/ChainScanner.h"
@@ -37,8 +38,10 @@ constexpr std::uint64_t kFirstBulkPosition = 9;
 }  // namespace
 
 TChainScanner::TChainScanner(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress,
-                             const TScanStop& stop)
-    : window_(window), rules_(rules), progress_(progress), stop_(stop) {}
+                             const TScanStop& stop, TSpillPlace spill)
+    : window_(window), rules_(rules), progress_(progress), stop_(stop), spill_(std::move(spill)) {}
+
+std::uint64_t TChainScanner::SearchedTo() const { return std::min(window_.Position(), window_.FileSize()); }
 
 std::int64_t TChainScanner::SearchLimit() const {
     return static_cast<std::int64_t>(window_.FileSize()) - kBlockHeaderSize;

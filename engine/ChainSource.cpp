@@ -9,14 +9,14 @@
 namespace tervaline::engine {
 
 std::unique_ptr<TChainSource> MakeChainSource(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress,
-                                              const TScanStop& stop) {
+                                              const TScanStop& stop, const TSpillPlace& spill) {
     switch (rules.Follow) {
         case TChainFollow::NextPointer:
-            return std::make_unique<TDeepScanner>(window, progress, stop);
+            return std::make_unique<TDeepScanner>(window, progress, stop, spill);
         case TChainFollow::Contiguous:
             break;
     }
-    return std::make_unique<TChainScanner>(window, rules, progress, stop);
+    return std::make_unique<TChainScanner>(window, rules, progress, stop, spill);
 }
 
 std::uint64_t ScanStart(TFileWindow& window) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/CarvedMessage.h"
+#include "engine/CarvedText.h"
 #include "engine/ScanMode.h"
 
 namespace tervaline::engine {
@@ -19,10 +20,10 @@ class TChainSource {
 public:
     virtual ~TChainSource() = default;
 
-    // Tests the store signature: the scan begins behind the store header
-    // when it is there, else at 0. The window must hold at least 8 bytes
-    // (check 174).
-    virtual void CheckFileHeader() = 0;
+    // Tests the store signature, and answers whether it is there: the scan
+    // begins behind the store header when it is, else at 0. The window must
+    // hold at least 8 bytes (check 174).
+    virtual bool CheckFileHeader() = 0;
     // Moves on to the next chain; false at the end of the file or once a
     // stop has been requested.
     virtual bool NextChain() = 0;
@@ -31,11 +32,14 @@ public:
     // Whether the chains ran out because the whole file was searched, not
     // because of a stop.
     virtual bool ReachedEnd() const = 0;
+    // How far into the file the search has come: where a stop leaves it.
+    virtual std::uint64_t SearchedTo() const = 0;
 };
 
-// Every argument must outlive the source.
+// Every argument must outlive the source. Texts too long to hold go where
+// Spill says.
 std::unique_ptr<TChainSource> MakeChainSource(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress,
-                                              const TScanStop& stop);
+                                              const TScanStop& stop, const TSpillPlace& spill = {});
 
 // Check 174, then whether the file begins with the store signature; the
 // window then stands at 0. Returns where the scan begins.

@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "engine/ChainSource.h"
 #include "engine/FileWindow.h"
@@ -25,6 +26,16 @@ namespace {
 // Message text carved but not yet written; a few hundred typical messages,
 // enough to even out the writer's pace against the search's.
 constexpr std::size_t kMaxQueuedMessageBytes = 4u << 20;
+
+// 4294966239 as "4,294,966,239".
+std::string GroupedDigits(std::uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (std::size_t at = digits.size(); at > 3;) {
+        at -= 3;
+        digits.insert(at, ",");
+    }
+    return digits;
+}
 
 }  // namespace
 
@@ -62,7 +73,7 @@ void ApplyScanSettings(TDBXScanThread& scan, const TScanSettings& settings) {
     // The output folder is resolved against the store's, so the store comes
     // first.
     scan.SourceFile = settings.Source;
-    scan.SetOutputDir(settings.Output);
+    scan.SetOutputDir(settings.Output.empty() ? DefaultOutputFolder(scan.Syntax(), settings.Source) : settings.Output);
     scan.SetTrashDir(settings.Trash);
     scan.SetScanMode(settings.Mode);
     scan.BufferSize = settings.BufferSize;
@@ -75,12 +86,17 @@ void ApplyScanSettings(TDBXScanThread& scan, const TScanSettings& settings) {
 TScanOutcome TDBXScanThread::Outcome() const {
     TScanOutcome outcome;
     outcome.FailureText = failureText_;
+    outcome.Carved = carved_;
+    outcome.StoreSignature = storeSignature_;
     outcome.ReachedEnd = reachedEnd_;
     outcome.ReportFailure = reportFailure_;
+    outcome.SearchedTo = searchedTo_;
     if (output_) {
         outcome.Found = output_->Written();
+        outcome.WrittenBeside = output_->WrittenBeside();
         outcome.Unwritten = output_->Unwritten();
         outcome.FirstUnwrittenReason = output_->FirstUnwrittenReason();
+        outcome.LeftoversRemoved = output_->LeftoversRemoved();
     }
     return outcome;
 }
@@ -91,11 +107,22 @@ TScanOutcome TDBXScanThread::OutcomeOf(const platform::TThread& sender) {
 
 const TFoundMessage& TDBXScanThread::LastFound() const { return output_->LastFound(); }
 
+const TUnwrittenMessage& TDBXScanThread::LastUnwritten() const { return output_->LastUnwritten(); }
+
 std::string TDBXScanThread::MessageFileName(std::uint64_t offset) { return engine::MessageFileName(offset, 0); }
 
 bool TDBXScanThread::IsMail(const std::string& text) { return output_->MailTest(text); }
 
 void TDBXScanThread::Execute() { ScanFile(); }
+
+void TDBXScanThread::CheckTrashName() const {
+    // The trash is a folder of its own inside the output folder: ".." or a
+    // path would put it elsewhere, "." or a lone separator mix it in.
+    if (!platform::IsSingleFolderName(syntax_, trashDir_)) {
+        throw std::invalid_argument("The trash folder must be named by a single folder name, which the scan "
+                                    "makes inside the output folder, not \"" + trashDir_ + "\"");
+    }
+}
 
 void TDBXScanThread::ScanFile() {
     // Every path out closes the store and lets the window go; whatever ended
@@ -106,14 +133,15 @@ void TDBXScanThread::ScanFile() {
     std::unique_ptr<TSalvageRecorder> recorder;
     std::string storeSha256;
     try {
+        CheckTrashName();
         const TScanRules rules = ScanRulesFor(scanMode_);
         platform::TUnsharedReadFile file(SourceFile);
         const std::uint64_t size = file.Size();
         if (rules.Below4GiBOnly && size > kMaxShallowStoreSize) {
-            throw platform::EFileError("\"" + SourceFile +
-                                       "\" is too large for Shallow mode, which reads stores below 4 GiB "
-                                       "(4,294,966,239 bytes at most); Bottom mode reads stores and disk images "
-                                       "of any size");
+            throw platform::EFileError("\"" + SourceFile + "\" holds " + GroupedDigits(size) +
+                                       " bytes, too many for Shallow mode, which reads stores of at most " +
+                                       GroupedDigits(kMaxShallowStoreSize) +
+                                       " bytes; Bottom and Deep mode read stores and disk images of any size");
         }
         if (BufferSize <= 0) throw std::invalid_argument("The read buffer size must be positive");
         TFileWindow window(file, size, static_cast<std::uint32_t>(BufferSize));
@@ -121,8 +149,22 @@ void TDBXScanThread::ScanFile() {
         TProgressMeter progress(size, ProgressSteps, [this](std::uint64_t position) {
             if (OnProgress) OnProgress(*this, position);
         });
-        const std::unique_ptr<TChainSource> chains = MakeChainSource(window, rules, progress, stop_);
-        chains->CheckFileHeader();
+
+        // Salvaged mail is no easier to read than the store it came from;
+        // the user who runs the scan can always read and write it.
+        const unsigned fileMode = (file.Permissions() & 0666u) | 0600u;
+        TMessageOutput::TPlaces places{outputDir_, trashDir_, syntax_, size, SourceFile, file.Identity(),
+                                       fileMode, fileMode | ((fileMode & 0444u) >> 2), kMaxQueuedMessageBytes};
+        output_ = std::make_unique<TMessageOutput>(
+            std::move(places), [this](const std::string& text) { return IsMail(text); },
+            [this](const TFoundMessage& found) {
+                if (OnFound) OnFound(*this, found.Address);
+            },
+            [this](const TUnwrittenMessage& unwritten) {
+                if (OnUnwritten) OnUnwritten(*this, unwritten.Address);
+            },
+            Parent);
+        output_->Open();
 
         const std::string charset = CodePageCharset(CodePage);
         if (charset.empty()) throw std::invalid_argument("The code page \"" + CodePage + "\" is not known here");
@@ -131,37 +173,48 @@ void TDBXScanThread::ScanFile() {
             BufferSize});
         std::optional<TStoreDigest> storeDigest;
         if (Report) storeDigest.emplace(file, size, stop_);
-
-        output_ = std::make_unique<TMessageOutput>(
-            TMessageOutput::TPlaces{outputDir_, trashDir_, syntax_, size},
-            [this](const std::string& text) { return IsMail(text); },
-            [this](const TFoundMessage& found) {
-                if (OnFound) OnFound(*this, found.Address);
-            },
-            Parent);
         output_->AfterWrite = [&recorder](const TCarvedMessage& carved, const TFoundMessage& found) {
             recorder->Record(carved, found);
         };
-        // Declared after the window and the store, so that on every path out
-        // what was carved is written, and its OnFound delivered, before
-        // either goes and OnDone can follow.
-        TMessageWriter writer(
-            [this](TCarvedMessage& carved) {
-                output_->Take(carved);
-                return !stop_.WritingStopped();
-            },
-            kMaxQueuedMessageBytes);
-        bool found = false;
-        do {
-            found = chains->NextChain();
-            if (found) {
-                TCarvedMessage carved = chains->CarveChain();
-                if (!carved.Empty()) writer.Submit(std::move(carved));
-            }
-        } while (!stop_.SearchStopped() && found);
-        writer.Finish();
-        reachedEnd_ = chains->ReachedEnd() && writer.Dropped() == 0;
+
+        const std::unique_ptr<TChainSource> chains =
+            MakeChainSource(window, rules, progress, stop_, output_->SpillPlace());
+        storeSignature_ = chains->CheckFileHeader();
+        try {
+            // Declared after the window and the store, so that on every path
+            // out what was carved is written, and its OnFound delivered,
+            // before either goes and OnDone can follow.
+            TMessageWriter writer(
+                [this](TCarvedMessage& carved) {
+                    output_->Take(carved);
+                    return !stop_.WritingStopped();
+                },
+                kMaxQueuedMessageBytes);
+            bool found = false;
+            do {
+                found = chains->NextChain();
+                if (found) {
+                    TCarvedMessage carved = chains->CarveChain();
+                    if (!carved.Empty()) {
+                        ++carved_;
+                        writer.Submit(std::move(carved));
+                    }
+                }
+            } while (!stop_.SearchStopped() && found);
+            searchedTo_ = chains->SearchedTo();
+            writer.Finish();
+            reachedEnd_ = chains->ReachedEnd() && writer.Dropped() == 0;
+        } catch (...) {
+            searchedTo_ = chains->SearchedTo();
+            throw;
+        }
         if (storeDigest) storeSha256 = storeDigest->Result();
+        const std::uint64_t sizeNow = file.Size();
+        if (sizeNow != size) {
+            reachedEnd_ = false;
+            throw platform::EFileError("The store \"" + SourceFile + "\" changed size during the scan: it holds " +
+                                       GroupedDigits(sizeNow) + " bytes now, not " + GroupedDigits(size));
+        }
     } catch (const std::bad_alloc&) {
         failureText_ = "Not enough memory for the read buffer or a message";
     } catch (const std::exception& e) {
@@ -170,7 +223,19 @@ void TDBXScanThread::ScanFile() {
         failureText_ = "The scan ended on an unknown error";
     }
     if (output_) output_->AfterWrite = nullptr;
+    // The report is written whatever ended the scan, inside the output
+    // folder while it is still this scan's.
     if (recorder) reportFailure_ = recorder->Finish(Outcome(), storeSha256);
+    // What was written is made durable before the scan says it is done,
+    // also when the scan failed part way.
+    if (output_) {
+        try {
+            if (output_->Written() > 0 || recorder) output_->Flush();
+        } catch (const std::exception& e) {
+            if (failureText_.empty()) failureText_ = e.what();
+        }
+        output_->Close();
+    }
 }
 
 }  // namespace tervaline::engine

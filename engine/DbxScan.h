@@ -4,11 +4,12 @@
 // 528-byte blocks that hold message text, reassembles each chain and writes
 // it as XXXXXXXX.eml (its start offset in hexadecimal), into the output
 // folder when it looks like mail and into the trash subfolder otherwise.
-// Results leave the worker through OnFound, OnProgress, OnDone, the files it
-// writes, and the outcome read after OnDone. The search runs on the
-// worker's thread and raises OnProgress there; the messages are tested and
-// written, and OnFound raised, in the order found on a writer thread of the
-// worker's own, which has finished before OnDone.
+// Results leave the worker through OnFound, OnUnwritten, OnProgress, OnDone,
+// the files it writes, and the outcome read after OnDone. The search runs on
+// the worker's thread and raises OnProgress there; the messages are tested
+// and written, and OnFound or OnUnwritten raised, in the order found on a
+// writer thread of the worker's own, which has finished, and what it wrote
+// been made durable, before OnDone.
 //
 // The worker wires together the pieces that do the work: the file window
 // (FileWindow.h), the chain scanner (ChainScanner.h), the output
@@ -56,6 +57,8 @@ public:
     void SetScanMode(TScanMode value) { scanMode_ = value; }
 
     TScanFoundEvent OnFound;
+    // Raised like OnFound for each message that could not be written.
+    TScanFoundEvent OnUnwritten;
     TScanProgressEvent OnProgress;
     std::string SourceFile;
     std::int32_t BufferSize = 0;
@@ -72,6 +75,7 @@ public:
     const std::string& OutputDir() const { return outputDir_; }
     const std::string& TrashDir() const { return trashDir_; }
     TScanMode ScanMode() const { return scanMode_; }
+    platform::TPathSyntax Syntax() const { return syntax_; }
 
     // Read after OnDone.
     TScanOutcome Outcome() const;
@@ -81,6 +85,8 @@ public:
     // What the worker knows of the message it has just written; valid
     // inside OnFound, on the thread that raises it.
     const TFoundMessage& LastFound() const;
+    // Likewise for the message just not written; valid inside OnUnwritten.
+    const TUnwrittenMessage& LastUnwritten() const;
 
     // Name of the file that receives the chain starting at Offset, in a
     // store smaller than 4 GiB (MessageFileName.h names them in any store).
@@ -95,6 +101,7 @@ protected:
 
 private:
     void ScanFile();
+    void CheckTrashName() const;
 
     platform::TPathSyntax syntax_;
     std::string outputDir_;
@@ -105,11 +112,15 @@ private:
     // Made by the scan; the writer thread's while it runs.
     std::unique_ptr<TMessageOutput> output_;
     std::string failureText_;
+    std::uint64_t carved_ = 0;
+    bool storeSignature_ = false;
     bool reachedEnd_ = false;
     std::string reportFailure_;
+    std::uint64_t searchedTo_ = 0;
 };
 
-// Sets Scan up from Settings, in the order the set-up needs. Before Start.
+// Sets Scan up from Settings, in the order the set-up needs; an empty
+// output folder becomes DefaultOutputFolder. Before Start.
 void ApplyScanSettings(TDBXScanThread& scan, const TScanSettings& settings);
 
 }  // namespace tervaline::engine

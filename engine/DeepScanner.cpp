@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-#include <new>
+#include <utility>
 
 #include "engine/BlockLayout.h"
+#include "engine/CarvedText.h"
 #include "engine/ChainLinker.h"
 #include "engine/FileWindow.h"
-#include "engine/MessageFileName.h"
 #include "engine/ScanStop.h"
 
 namespace tervaline::engine {
@@ -19,26 +19,22 @@ namespace {
 constexpr char kLostBytes[] = "----";
 constexpr std::size_t kLostCount = 4;
 
-// Whether Text begins like a message: its first line is a header field, a
-// name of printable characters other than the colon, then a colon.
-bool BeginsLikeMessage(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] != ':') {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x21 || c > 0x7E) return false;
-        ++i;
-    }
-    return i > 0 && i < text.size();
-}
-
 }  // namespace
 
-TDeepScanner::TDeepScanner(TFileWindow& window, TProgressMeter& progress, const TScanStop& stop)
-    : window_(window), progress_(progress), stop_(stop) {}
+TDeepScanner::TDeepScanner(TFileWindow& window, TProgressMeter& progress, const TScanStop& stop, TSpillPlace spill)
+    : window_(window), progress_(progress), stop_(stop), spill_(std::move(spill)) {}
 
 TDeepScanner::~TDeepScanner() = default;
 
-void TDeepScanner::CheckFileHeader() { from_ = ScanStart(window_); }
+bool TDeepScanner::CheckFileHeader() {
+    from_ = ScanStart(window_);
+    return from_ > 0;
+}
+
+std::uint64_t TDeepScanner::SearchedTo() const {
+    if (!linker_) return index_.Reached();
+    return next_ < index_.Size() ? index_[next_].Position : window_.FileSize();
+}
 
 bool TDeepScanner::NextChain() {
     if (!linker_) {
@@ -73,6 +69,7 @@ TCarvedMessage TDeepScanner::CarveChain() {
     TCarvedMessage carved;
     carved.Start = index_[current_].Position;
     carved.Deleted = index_[current_].Form == TBlockForm::Deleted;
+    TCarvedText text(carved, spill_, window_.FileSize());
     std::size_t at = current_;
     std::int64_t delta = index_[at].Delta();
     // Where the run of blocks that stand one behind the other ends: a read
@@ -93,14 +90,9 @@ TCarvedMessage TDeepScanner::CarveChain() {
             std::memcpy(data, kLostBytes, std::min(kLostCount, take));
             AddByteRange(carved.Lost, h.Position + kBlockHeaderSize, std::min(kLostCount, take));
         }
-        try {
-            carved.Text.append(reinterpret_cast<const char*>(data), take);
-        } catch (const std::bad_alloc&) {
-            carved.Text = std::string();
-            carved.Unwritten =
-                "Not enough memory for the message at " + MessageFileName(carved.Start, window_.FileSize());
-            return carved;
-        }
+        // A text that cannot be kept is still read to its end, so that no
+        // block of it is left over.
+        text.Append(data, take);
         ++carved.Blocks;
         AddByteRange(carved.Read, h.Position, kBlockHeaderSize + take);
         if (take < h.Len) carved.Truncated = true;
@@ -119,10 +111,9 @@ TCarvedMessage TDeepScanner::CarveChain() {
     if (carved.Deleted) {
         // A deleted block does not record its length: what follows the
         // message in its last block is the padding of zeros.
-        const std::size_t end = carved.Text.find_last_not_of('\0');
-        carved.Text.resize(end == std::string::npos ? 0 : end + 1);
+        text.DropTrailingZeros();
     } else {
-        carved.Fragment = !BeginsLikeMessage(carved.Text);
+        carved.Fragment = !text.BeginsLikeMessage();
     }
     return carved;
 }

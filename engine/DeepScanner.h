@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/BlockIndex.h"
+#include "engine/CarvedText.h"
 #include "engine/ChainSource.h"
 
 namespace tervaline::engine {
@@ -19,15 +20,16 @@ class TChainLinker;
 class TDeepScanner : public TChainSource {
 public:
     // Every argument must outlive the scanner.
-    TDeepScanner(TFileWindow& window, TProgressMeter& progress, const TScanStop& stop);
+    TDeepScanner(TFileWindow& window, TProgressMeter& progress, const TScanStop& stop, TSpillPlace spill = {});
     ~TDeepScanner() override;
 
-    void CheckFileHeader() override;
+    bool CheckFileHeader() override;
     // The first call reads the whole file into the index; a stop during
     // that pass ends the scan with no chain.
     bool NextChain() override;
     TCarvedMessage CarveChain() override;
     bool ReachedEnd() const override { return reachedEnd_; }
+    std::uint64_t SearchedTo() const override;
 
 private:
     // The end of the run of blocks of the chain that stand one behind the
@@ -37,6 +39,7 @@ private:
     TFileWindow& window_;
     TProgressMeter& progress_;
     const TScanStop& stop_;
+    const TSpillPlace spill_;
 
     std::uint64_t from_ = 0;
     TBlockIndex index_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "engine/AssertionFailed.h"
 #include "platform/FileSystem.h"
@@ -23,11 +24,24 @@ std::unique_ptr<TFileWindow> TFileWindow::Sibling() const {
     return std::make_unique<TFileWindow>(file_, fileSize_, bufferSize_);
 }
 
+std::uint32_t TFileWindow::ReadFile(std::uint64_t offset, std::uint8_t* dest, std::uint32_t length) {
+    const std::size_t got = file_.ReadAt(offset, dest, length);
+    // Every byte up to the size the scan began with must be there: a store
+    // cut short under the scan would otherwise cost a read at every
+    // position past its new end, and lose what lay there unsaid.
+    const std::uint64_t expected = offset < fileSize_ ? std::min<std::uint64_t>(length, fileSize_ - offset) : 0;
+    if (got < expected) {
+        throw platform::EFileError("The store \"" + file_.Path() + "\" changed size during the scan: it ends at byte " +
+                                   std::to_string(offset + got) + " now, not at " + std::to_string(fileSize_));
+    }
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(got, expected));
+}
+
 void TFileWindow::Load(std::uint64_t offset) {
     base_ = offset;
     pos_ = 0;
     len_ = 0;  // a failed read below must not leave stale bytes valid
-    len_ = static_cast<std::uint32_t>(file_.ReadAt(offset, buf_.get(), bufferSize_));
+    len_ = ReadFile(offset, buf_.get(), bufferSize_);
     CheckInvariant();
 }
 
@@ -76,8 +90,8 @@ std::size_t TFileWindow::ReadAt(std::uint64_t offset, void* dest, std::size_t co
             if (!ahead_) ahead_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize_);
             aheadBase_ = offset;
             aheadLen_ = 0;  // a failed read below must not leave stale bytes valid
-            const std::size_t length = std::clamp<std::size_t>(wanted, count, bufferSize_);
-            aheadLen_ = static_cast<std::uint32_t>(file_.ReadAt(offset, ahead_.get(), length));
+            const auto length = static_cast<std::uint32_t>(std::clamp<std::size_t>(wanted, count, bufferSize_));
+            aheadLen_ = ReadFile(offset, ahead_.get(), length);
         }
         got = std::min<std::size_t>(count, aheadLen_ - (offset - aheadBase_));
         std::memcpy(out, ahead_.get() + (offset - aheadBase_), got);

@@ -75,6 +75,10 @@ public:
     std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count, std::size_t wanted = SIZE_MAX);
 
 private:
+    // Fills Dest with up to Length bytes from Offset; raises when the file
+    // has fewer bytes there than it had when the scan began.
+    std::uint32_t ReadFile(std::uint64_t offset, std::uint8_t* dest, std::uint32_t length);
+
     void CheckInvariant() const {
         // What every operation leaves: the cursor within the valid bytes,
         // and those within the buffer.

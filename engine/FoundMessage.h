@@ -1,5 +1,6 @@
-// TFoundMessage: what a scan knows of a message it has just written, for
-// the receivers of its find notification.
+// TFoundMessage and TUnwrittenMessage: what a scan knows of a message it
+// has just written, or has just failed to write, for the receivers of its
+// notifications.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,11 @@ struct TFoundMessage {
     bool InTrash = false;
     bool Deleted = false;  // in the folder of deleted messages
     std::string Path;
+};
+
+struct TUnwrittenMessage {
+    std::uint64_t Address = 0;  // file offset of the chain's first block header
+    std::string Reason;
 };
 
 }  // namespace tervaline::engine

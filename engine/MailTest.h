@@ -3,6 +3,9 @@
 // with an at sign after the colon.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +30,17 @@ public:
     TMailTest& operator=(const TMailTest&) = delete;
 
     bool IsMail(const std::string& text);
+
+    // Whether a text too long to hold in memory is mail, by a test (IsMail)
+    // of one window of at most Window bytes after another, read by Read
+    // (offset, destination, count; returns the bytes read, fewer only at
+    // the end). Every window after the first begins with the last line the
+    // one before held, and none goes past the first NUL, so the answer is
+    // that of a test of the whole text whenever the line that passes is
+    // shorter than a window. A text of at most Window bytes is one window.
+    using TRead = std::function<std::size_t(std::uint64_t offset, char* dest, std::size_t count)>;
+    static bool IsMailByWindows(const TRead& read, std::size_t window,
+                                const std::function<bool(const std::string&)>& isMail);
 
 private:
     std::unique_ptr<regex::TAWKStr> to_;

@@ -1,16 +1,35 @@
 #include "engine/MessageOutput.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
+#include <vector>
 
 #include "engine/MailTest.h"
 #include "engine/MessageFileName.h"
-#include "platform/FileSystem.h"
+#include "platform/FolderLock.h"
+#include "platform/NewFile.h"
 
 namespace tervaline::engine {
 
-TMessageOutput::TMessageOutput(TPlaces places, TClassify isMail, TFound found, platform::TComponent* owner)
-    : places_(std::move(places)), isMail_(std::move(isMail)), found_(std::move(found)), owner_(owner) {}
+namespace {
+
+// How many copies beside a name are tried before a message counts as
+// unwritten.
+constexpr unsigned kMaxCopies = 999;
+
+// The temporary files a scan makes are for message files.
+bool IsLeftoverOfAScan(std::string_view target) { return IsMessageFileName(target); }
+
+}  // namespace
+
+TMessageOutput::TMessageOutput(TPlaces places, TClassify isMail, TFound found, TUnwritten unwritten,
+                               platform::TComponent* owner)
+    : places_(std::move(places)),
+      isMail_(std::move(isMail)),
+      found_(std::move(found)),
+      unwrittenEvent_(std::move(unwritten)),
+      owner_(owner) {}
 
 TMessageOutput::~TMessageOutput() = default;
 
@@ -21,21 +40,75 @@ bool TMessageOutput::MailTest(const std::string& text) {
     return mailTest_->IsMail(text);
 }
 
-void TMessageOutput::Take(const TCarvedMessage& carved) {
+TSpillPlace TMessageOutput::SpillPlace() const {
+    return TSpillPlace{places_.OutputDir, places_.FileMode, places_.HeldBytes};
+}
+
+void TMessageOutput::Open() {
+    const std::string& output = places_.OutputDir;
+    if (places_.StoreIdentity && platform::IdentityOf(output) == places_.StoreIdentity) {
+        throw platform::EFileError("The output folder \"" + output + "\" is the store itself; give another folder");
+    }
+    if (!platform::DirectoryExists(output)) platform::ForceDirectories(output, places_.FolderMode, &madeByOpen_);
+    locks_[static_cast<std::size_t>(TPlace::Output)] = std::make_unique<platform::TFolderLock>(output);
+    try {
+        const platform::TNewFile probe(output, MessageFileName(0, places_.StoreSize), places_.FileMode);
+    } catch (const platform::EFileError& e) {
+        platform::RaiseFileError("Cannot write into the output folder", output, e.Error());
+    }
+    CheckStoreOutside();
+    leftoversRemoved_ += platform::TNewFile::RemoveLeftovers(output, IsLeftoverOfAScan);
+    knownFolders_[static_cast<std::size_t>(TPlace::Output)] = output;
+}
+
+void TMessageOutput::CheckStoreOutside() const {
+    // A store could only be harmed where it lies directly in a folder the
+    // scan writes, under a name the scan writes or removes.
+    const platform::TPathSyntax syntax = places_.Syntax;
+    const std::string name = platform::ExtractFileName(syntax, places_.Store);
+    std::string target;
+    const bool ours = IsMessageFileName(name) || (platform::TNewFile::IsTemporaryName(name, target) &&
+                                                  IsLeftoverOfAScan(target));
+    if (!ours) return;
+    const std::string folder = platform::ExtractFileDir(syntax, places_.Store);
+    const auto storeFolder = platform::IdentityOf(folder.empty() ? std::string(".") : folder);
+    for (const TPlace place : {TPlace::Output, TPlace::Trash, TPlace::Deleted}) {
+        if (storeFolder && platform::IdentityOf(FolderOf(place)) == storeFolder) {
+            throw platform::EFileError("The store \"" + places_.Store +
+                                       "\" lies in a folder the scan writes, under a name it could write; "
+                                       "salvage it into another folder");
+        }
+    }
+}
+
+void TMessageOutput::Take(TCarvedMessage& carved) {
     if (!carved.Unwritten.empty()) {
-        NoteUnwritten(carved.Unwritten);
+        NoteUnwritten(carved.Start, carved.Unwritten);
         return;
     }
     // A fragment goes to the trash whatever it holds: an address in its
     // body does not make it a message.
     TPlace place = TPlace::Trash;
-    if (!carved.Fragment && isMail_(carved.Text)) place = carved.Deleted ? TPlace::Deleted : TPlace::Output;
+    try {
+        if (!carved.Fragment && IsMail(carved)) place = carved.Deleted ? TPlace::Deleted : TPlace::Output;
+    } catch (const std::exception& e) {
+        NoteUnwritten(carved.Start, e.what());
+        return;
+    }
     const std::uint64_t writtenBefore = written_;
-    Write(carved.Start, carved.Text, place);
+    Write(carved, place);
     if (written_ != writtenBefore && AfterWrite) AfterWrite(carved, lastFound_);
 }
 
-std::string TMessageOutput::FolderOf(TPlace place) {
+bool TMessageOutput::IsMail(TCarvedMessage& carved) {
+    if (!carved.Spilled) return isMail_(carved.Text);
+    platform::TNewFile& file = *carved.Spilled;
+    return TMailTest::IsMailByWindows(
+        [&file](std::uint64_t offset, char* dest, std::size_t count) { return file.ReadAt(offset, dest, count); },
+        places_.HeldBytes, isMail_);
+}
+
+std::string TMessageOutput::FolderOf(TPlace place) const {
     const char delimiter = platform::PathDelimiter(places_.Syntax);
     switch (place) {
         case TPlace::Output:
@@ -45,57 +118,97 @@ std::string TMessageOutput::FolderOf(TPlace place) {
         case TPlace::Trash:
             break;
     }
-    // An empty trash name becomes "trash" for the rest of the scan.
-    if (places_.TrashDir.empty()) places_.TrashDir = "trash";
     return places_.OutputDir + delimiter + places_.TrashDir;
 }
 
 bool TMessageOutput::LookUp(const std::string& folder, TPlace place) {
-    std::string& known = knownFolders_[static_cast<std::size_t>(place)];
+    const auto index = static_cast<std::size_t>(place);
+    std::string& known = knownFolders_[index];
     if (known == folder) return false;
-    if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+    if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder, places_.FolderMode);
+    if (!locks_[index]) {
+        locks_[index] = std::make_unique<platform::TFolderLock>(folder);
+        leftoversRemoved_ += platform::TNewFile::RemoveLeftovers(folder, IsLeftoverOfAScan);
+    }
     known = folder;
     return true;
 }
 
-void TMessageOutput::Write(std::uint64_t start, const std::string& text, TPlace place) {
-    const char delimiter = platform::PathDelimiter(places_.Syntax);
-    const std::string name = MessageFileName(start, places_.StoreSize);
+std::string TMessageOutput::PlaceFile(platform::TNewFile& file, const std::string& folder, std::uint64_t start,
+                                      bool& beside) {
+    for (unsigned copy = 0; copy <= kMaxCopies; ++copy) {
+        const std::string path = platform::JoinPath(places_.Syntax, folder,
+                                                    MessageFileName(start, places_.StoreSize, copy));
+        if (file.PlaceAs(path)) {
+            beside = copy > 0;
+            return path;
+        }
+        // What stands there is never replaced; the store, under whatever
+        // name it is reached, is not even read.
+        if (places_.StoreIdentity && platform::IdentityOf(path) == places_.StoreIdentity) continue;
+        // Rerunning a salvage finds its own files again, and leaves them.
+        if (file.SameBytesAs(path)) {
+            beside = false;
+            return path;
+        }
+    }
+    throw platform::EFileError("Cannot write \"" +
+                               platform::JoinPath(places_.Syntax, folder, MessageFileName(start, places_.StoreSize)) +
+                               "\": it and every copy beside it up to ~" + std::to_string(kMaxCopies) +
+                               " exist with other bytes");
+}
+
+void TMessageOutput::Write(TCarvedMessage& carved, TPlace place) {
+    const std::uint64_t start = carved.Start;
+    const std::uint64_t size = carved.Size();
     std::string path;
+    bool beside = false;
     try {
         // The output folder is made even when every message goes elsewhere.
         const std::string output = FolderOf(TPlace::Output);
         const bool outputLookedUp = LookUp(output, TPlace::Output);
         const std::string folder = FolderOf(place);
         const bool folderLookedUp = place == TPlace::Output || LookUp(folder, place);
-        path = folder + delimiter + name;
+        const auto attempt = [&] {
+            std::unique_ptr<platform::TNewFile> own;
+            platform::TNewFile* file = carved.Spilled.get();
+            if (file == nullptr) {
+                own = std::make_unique<platform::TNewFile>(folder, MessageFileName(start, places_.StoreSize),
+                                                           places_.FileMode);
+                own->Write(carved.Text);
+                file = own.get();
+            }
+            path = PlaceFile(*file, folder, start, beside);
+        };
         try {
-            platform::WriteWholeFile(path, text);
+            attempt();
         } catch (...) {
             // A folder that vanished since it was last seen is made again and
             // the message written once more, just as a fresh look-up would
             // have done before the first attempt; any other failure stands.
             bool remade = false;
             if (!outputLookedUp && !platform::DirectoryExists(output)) {
-                platform::ForceDirectories(output);
+                platform::ForceDirectories(output, places_.FolderMode);
                 remade = true;
             }
             if (!folderLookedUp && !platform::DirectoryExists(folder)) {
-                platform::ForceDirectories(folder);
+                platform::ForceDirectories(folder, places_.FolderMode);
                 remade = true;
             }
             if (!remade) throw;
-            platform::WriteWholeFile(path, text);
+            attempt();
         }
     } catch (const std::exception& e) {
-        NoteUnwritten(e.what());
+        NoteUnwritten(start, e.what());
         return;
     } catch (...) {
-        NoteUnwritten("The message at " + name + " could not be written");
+        NoteUnwritten(start, "The message at " + MessageFileName(start, places_.StoreSize) + " could not be written");
         return;
     }
+    carved.Spilled.reset();
     ++written_;
-    lastFound_ = TFoundMessage{start, text.size(), place == TPlace::Trash, place == TPlace::Deleted, path};
+    if (beside) ++writtenBeside_;
+    lastFound_ = TFoundMessage{start, size, place == TPlace::Trash, place == TPlace::Deleted, path};
     try {
         if (found_) found_(lastFound_);
     } catch (...) {
@@ -104,9 +217,32 @@ void TMessageOutput::Write(std::uint64_t start, const std::string& text, TPlace 
     }
 }
 
-void TMessageOutput::NoteUnwritten(const std::string& reason) {
+void TMessageOutput::Flush() {
+    // Once for each volume: the folders of a scan seldom lie on more than one.
+    std::vector<std::uint64_t> flushed;
+    for (const std::string& folder : knownFolders_) {
+        const auto identity = folder.empty() ? std::nullopt : platform::IdentityOf(folder);
+        if (!identity || std::find(flushed.begin(), flushed.end(), identity->Volume) != flushed.end()) continue;
+        platform::FlushVolumeOf(folder);
+        flushed.push_back(identity->Volume);
+    }
+}
+
+void TMessageOutput::Close() {
+    for (auto it = madeByOpen_.rbegin(); it != madeByOpen_.rend(); ++it) platform::RemoveEmptyFolder(*it);
+    madeByOpen_.clear();
+    for (auto& lock : locks_) lock.reset();
+}
+
+void TMessageOutput::NoteUnwritten(std::uint64_t start, const std::string& reason) {
     if (unwritten_ == 0) firstUnwrittenReason_ = reason;
     ++unwritten_;
+    lastUnwritten_ = TUnwrittenMessage{start, reason};
+    try {
+        if (unwrittenEvent_) unwrittenEvent_(lastUnwritten_);
+    } catch (...) {
+        // As for finds: the receiver's failure is its own.
+    }
 }
 
 }  // namespace tervaline::engine

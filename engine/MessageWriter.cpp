@@ -27,6 +27,10 @@ bool TMessageWriter::HandleOne(TCarvedMessage& message) {
     }
 }
 
+std::size_t TMessageWriter::Weight(const TCarvedMessage& message) const {
+    return message.Spilled ? maxQueuedBytes_ : message.Text.size();
+}
+
 void TMessageWriter::Submit(TCarvedMessage message) {
     if (!thread_.joinable()) {
         // Without a writer thread everything happens on this one.
@@ -38,7 +42,7 @@ void TMessageWriter::Submit(TCarvedMessage message) {
         return;
     }
     std::unique_lock lock(mutex_);
-    const std::size_t size = message.Text.size();
+    const std::size_t size = Weight(message);
     changed_.wait(lock, [&] { return dropping_ || queuedBytes_ == 0 || queuedBytes_ + size <= maxQueuedBytes_; });
     if (dropping_) {
         ++dropped_;
@@ -70,7 +74,7 @@ void TMessageWriter::Run() {
         if (queue_.empty()) return;  // finishing, and nothing left
         TCarvedMessage message = std::move(queue_.front());
         queue_.pop_front();
-        const std::size_t size = message.Text.size();
+        const std::size_t size = Weight(message);
         lock.unlock();
         const bool goOn = HandleOne(message);
         lock.lock();
@@ -79,7 +83,7 @@ void TMessageWriter::Run() {
         if (!goOn) {
             dropping_ = true;
             dropped_ += queue_.size();
-            for (const auto& dropped : queue_) queuedBytes_ -= dropped.Text.size();
+            for (const auto& dropped : queue_) queuedBytes_ -= Weight(dropped);
             queue_.clear();
         }
         changed_.notify_all();

@@ -4,8 +4,10 @@
 //
 // The queue holds at most a fixed number of bytes of message text (and
 // always one message, however large), so a scan's memory stays bounded by
-// the window, the largest message twice over, and that limit. Where no
-// second thread can be had, each message is handled as it is submitted.
+// the window, the largest message held in memory twice over, and that
+// limit. A message whose text went to a file counts as the whole limit, so
+// that the open files queued stay few. Where no second thread can be had,
+// each message is handled as it is submitted.
 #pragma once
 
 #include <condition_variable>
@@ -48,13 +50,14 @@ public:
 private:
     void Run();
     bool HandleOne(TCarvedMessage& message);
+    std::size_t Weight(const TCarvedMessage& message) const;
 
     THandler handle_;
     const std::size_t maxQueuedBytes_;
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    // Guarded by mutex_. Invariant: queuedBytes_ is the text size of the
+    // Guarded by mutex_. Invariant: queuedBytes_ is the weight of the
     // messages in queue_ plus the one being handled.
     std::deque<TCarvedMessage> queue_;
     std::size_t queuedBytes_ = 0;

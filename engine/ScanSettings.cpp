@@ -2,6 +2,13 @@
 
 namespace tervaline::engine {
 
+std::string DefaultOutputFolder(platform::TPathSyntax syntax, const std::string& store) {
+    const std::string folder = platform::RemoveFileExt(syntax, store);
+    const std::string name = platform::ExtractFileName(syntax, folder);
+    if (folder == store || name.empty()) return store + ".salvaged";
+    return folder;
+}
+
 std::string DescribeUnwritten(const TScanOutcome& outcome) {
     if (outcome.Unwritten == 0) return std::string();
     const std::string count = std::to_string(outcome.Unwritten);
@@ -9,6 +16,27 @@ std::string DescribeUnwritten(const TScanOutcome& outcome) {
         return "1 message could not be written, because: " + outcome.FirstUnwrittenReason;
     }
     return count + " messages could not be written; the first because: " + outcome.FirstUnwrittenReason;
+}
+
+std::vector<std::string> DescribeNotes(const TScanOutcome& outcome) {
+    std::vector<std::string> notes;
+    if (outcome.WrittenBeside == 1) {
+        notes.push_back("1 message was written beside a file of the same name with other bytes, as NAME~1.eml; "
+                        "the file there was kept");
+    } else if (outcome.WrittenBeside > 1) {
+        notes.push_back(std::to_string(outcome.WrittenBeside) +
+                        " messages were written beside files of the same name with other bytes, as NAME~1.eml "
+                        "(~2, ...); the files there were kept");
+    }
+    if (outcome.LeftoversRemoved > 0) {
+        notes.push_back("removed " + std::to_string(outcome.LeftoversRemoved) +
+                        (outcome.LeftoversRemoved == 1 ? " temporary file" : " temporary files") +
+                        " left by an earlier scan that was cut short");
+    }
+    if (outcome.ReachedEnd && outcome.Carved == 0 && !outcome.StoreSignature) {
+        notes.push_back("no mail store signature was found at the start of the file: it may not be a mail store");
+    }
+    return notes;
 }
 
 }  // namespace tervaline::engine

@@ -5,15 +5,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/ScanMode.h"
+#include "platform/PathSyntax.h"
 
 namespace tervaline::engine {
 
 struct TScanSettings {
     std::string Source;
     // A folder without a drive part or leading separator is taken inside
-    // the store's folder.
+    // the store's folder; empty means DefaultOutputFolder.
     std::string Output;
     std::string Trash = "trash";  // a name inside Output; empty means "trash"
     TScanMode Mode = TScanMode::Shallow;
@@ -32,19 +34,40 @@ struct TScanSettings {
 struct TScanOutcome {
     // Why the scan ended early; empty when it ran to its end or to a stop.
     std::string FailureText;
-    std::uint64_t Found = 0;      // message files written
-    std::uint64_t Unwritten = 0;  // chains carved but not written
+    std::uint64_t Found = 0;      // message files written, or found already there with the same bytes
+    std::uint64_t Carved = 0;     // messages found: chains carved and handed on to be written
+    std::uint64_t Unwritten = 0;  // chains carved but not written, for a reason of their own
     std::string FirstUnwrittenReason;
+    // Messages written as NAME~1.eml (~2, ...) because a file with other
+    // bytes had their name; that file was kept.
+    std::uint64_t WrittenBeside = 0;
+    // Temporary files that a scan cut short had left in the folders
+    // written, removed by this one.
+    std::uint64_t LeftoversRemoved = 0;
+    bool StoreSignature = false;  // the file begins with the mail store's signature
     // Every chain up to the end of the store was carved and handed on to be
     // written: false after a stop that came first, also when no failure.
     bool ReachedEnd = false;
     // Why the report or the mbox file could not be written; empty when
     // they were, or none was asked for.
     std::string ReportFailure;
+    // How far the search had come in the store: where a stopped scan stopped.
+    std::uint64_t SearchedTo = 0;
 };
+
+// The output folder a store's messages go to when none is given: the
+// store's path without its extension, or, where that would be the store
+// itself or its folder (a store without an extension, or named only by
+// one), the store's path with ".salvaged" added.
+std::string DefaultOutputFolder(platform::TPathSyntax syntax, const std::string& store);
 
 // The sentence that says how many messages could not be written and why
 // the first could not; empty when every message was written.
 std::string DescribeUnwritten(const TScanOutcome& outcome);
+
+// Sentences on what else the user should know of a scan that ran: files
+// kept beside which messages were written, temporary files removed, a file
+// without the store's signature that gave nothing. Empty when none applies.
+std::vector<std::string> DescribeNotes(const TScanOutcome& outcome);
 
 }  // namespace tervaline::engine

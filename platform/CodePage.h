@@ -6,7 +6,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace tervaline::platform {
 
@@ -37,6 +39,23 @@ inline bool IsDBCSLeadByte(std::uint8_t byte) {
     const bool* table = detail::gLeadByteTable.load(std::memory_order_acquire);
     if (table == nullptr) table = detail::InitLeadByteTable();
     return table[byte];
+}
+
+// True when Byte can stand second in a double-byte character of the active
+// code page (0x40-0x7E and 0x80-0xFC under 932). A lead byte followed by any
+// other byte, such as '/', is a lone byte and the byte after it a character
+// of its own.
+inline bool IsDBCSTrailByte(std::uint8_t byte) {
+    return ActiveCodePage() == kCodePage932 && byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
+// How many bytes the character at Index of Text takes: 2 for a lead byte
+// with a trail byte behind it, else 1.
+inline std::size_t CharacterLength(std::string_view text, std::size_t index) {
+    return IsDBCSLeadByte(static_cast<std::uint8_t>(text[index])) && index + 1 < text.size() &&
+                   IsDBCSTrailByte(static_cast<std::uint8_t>(text[index + 1]))
+               ? 2
+               : 1;
 }
 
 // Sets a code page for its lifetime and restores the previous one after.

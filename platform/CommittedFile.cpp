@@ -1,14 +1,10 @@
 #include "platform/CommittedFile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <utility>
-#include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/NewFile.h"
+#include "platform/PathSyntax.h"
 
 namespace tervaline::platform {
 
@@ -19,31 +15,19 @@ constexpr std::size_t kBufferSize = 1u << 20;
 }  // namespace
 
 TCommittedFile::TCommittedFile(std::string path) : path_(std::move(path)) {
-    // A name of its own, made without replacing anything, so that two
-    // writers never share a temporary file.
-    std::string pattern = path_ + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = ::mkstemp(name.data());
-    if (fd_ < 0) throw EFileError("Cannot create \"" + pattern + "\": " + SystemErrorText(errno));
-    temp_ = name.data();
-    // mkstemp makes the file private; the finished file is as readable as
-    // the messages beside it.
-    ::fchmod(fd_, 0644);
+    const TPathSyntax syntax = NativePathSyntax();
+    const std::string folder = ExtractFileDir(syntax, path_);
+    // As readable as the messages beside it, less what the user's mask
+    // takes away.
+    file_ = std::make_unique<TNewFile>(folder.empty() ? std::string(".") : folder, ExtractFileName(syntax, path_),
+                                       0644);
     buffer_.reserve(kBufferSize);
 }
 
-TCommittedFile::~TCommittedFile() { Discard(); }
-
-void TCommittedFile::Discard() noexcept {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (!temp_.empty()) ::unlink(temp_.c_str());
-    temp_.clear();
-}
+TCommittedFile::~TCommittedFile() = default;
 
 void TCommittedFile::Write(std::string_view bytes) {
-    if (fd_ < 0) throw EFileError("Cannot write \"" + path_ + "\": it was closed after an earlier failure");
+    if (!file_) throw EFileError("Cannot write \"" + path_ + "\": it was closed after an earlier failure");
     if (buffer_.size() + bytes.size() > kBufferSize) Flush();
     if (bytes.size() >= kBufferSize) {
         WriteOut(bytes);
@@ -58,34 +42,25 @@ void TCommittedFile::Flush() {
 }
 
 void TCommittedFile::WriteOut(std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            Discard();
-            throw EFileError("Cannot write \"" + path_ + "\": " + SystemErrorText(error));
-        }
-        done += static_cast<std::size_t>(n);
+    try {
+        file_->Write(bytes);
+    } catch (...) {
+        // The temporary file goes with it: nothing half-written is left.
+        file_.reset();
+        throw;
     }
 }
 
 void TCommittedFile::Commit() {
-    if (fd_ < 0) throw EFileError("Cannot write \"" + path_ + "\": it was closed after an earlier failure");
+    if (!file_) throw EFileError("Cannot write \"" + path_ + "\": it was closed after an earlier failure");
     Flush();
-    const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        Discard();
-        throw EFileError("Cannot write \"" + path_ + "\": " + SystemErrorText(error));
+    try {
+        file_->Replace(path_);
+    } catch (...) {
+        file_.reset();
+        throw;
     }
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
-        const int error = errno;
-        Discard();
-        throw EFileError("Cannot replace \"" + path_ + "\": " + SystemErrorText(error));
-    }
-    temp_.clear();
+    file_.reset();
 }
 
 }  // namespace tervaline::platform

@@ -1,14 +1,18 @@
-// TCommittedFile: a file written piece by piece under a temporary name in
-// its folder and renamed into place only when the writer commits it, so
-// that a reader never finds it half-written under its own name: a writer
-// that fails or is destroyed first leaves nothing behind.
+// TCommittedFile: a file written piece by piece, in large writes, as a new
+// file under a temporary name of its own (TNewFile) and renamed into place
+// only when the writer commits it, so that a reader never finds it
+// half-written under its own name: a writer that fails or is destroyed
+// first leaves nothing behind.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tervaline::platform {
+
+class TNewFile;
 
 class TCommittedFile {
 public:
@@ -32,11 +36,9 @@ public:
 private:
     void Flush();
     void WriteOut(std::string_view bytes);
-    void Discard() noexcept;
 
     std::string path_;
-    std::string temp_;
-    int fd_ = -1;
+    std::unique_ptr<TNewFile> file_;  // none once committed or failed
     // Bytes gathered for the next write, so that small pieces cost no
     // system call each.
     std::string buffer_;

@@ -7,10 +7,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <utility>
 #include <vector>
 
+#include "platform/Descriptor.h"
+#include "platform/NewFile.h"
 #include "platform/PathSyntax.h"
 
 namespace tervaline::platform {
@@ -19,55 +20,75 @@ namespace {
 
 constexpr TPathSyntax kNative = NativePathSyntax();
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
-    throw EFileError(what + " \"" + path + "\": " + SystemErrorText(error));
+// The byte range far past the end of any file whose shared record lock
+// marks a store as held by a scan, so that a refusal can say who holds it.
+constexpr off_t kScanMarkAt = off_t{1} << 62;
+
+struct flock RangeLock(short type, off_t start, off_t length) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = start;
+    lock.l_len = length;
+    return lock;
 }
 
-class TDescriptor {
-public:
-    explicit TDescriptor(int fd) : fd_(fd) {}
-    ~TDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
+// Whether another open of the file holds a lock that Wanted would meet.
+bool LockedElsewhere(int fd, struct flock wanted) {
+    return ::fcntl(fd, F_OFD_GETLK, &wanted) == 0 && wanted.l_type != F_UNLCK;
+}
+
+std::string KindOf(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "of a kind of its own";
+}
+
+// Takes the lock that keeps a second scan out, or says who holds the file.
+void HoldUnshared(int fd, const std::string& path) {
+    const bool byScan = LockedElsewhere(fd, RangeLock(F_WRLCK, kScanMarkAt, 1));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        if (error != EWOULDBLOCK) RaiseFileError("Cannot lock", path, error);
+        if (byScan) throw EFileError("Cannot open \"" + path + "\": it is in use by another scan", error);
+        throw EFileError("Cannot open \"" + path + "\": another program holds a lock on it", error);
     }
-    TDescriptor(const TDescriptor&) = delete;
-    TDescriptor& operator=(const TDescriptor&) = delete;
-    int Get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
-std::mutex gWriteFaultMutex;
-TWriteFault gWriteFault;
-
-TWriteFault CurrentWriteFault() {
-    std::lock_guard<std::mutex> lock(gWriteFaultMutex);
-    return gWriteFault;
+    // A program that writes the file holds a record lock on what it writes.
+    if (LockedElsewhere(fd, RangeLock(F_RDLCK, 0, 0))) {
+        throw EFileError("Cannot open \"" + path + "\": another program holds a lock on it", EWOULDBLOCK);
+    }
+    // Where the file system keeps no record locks, the flock alone holds.
+    struct flock mark = RangeLock(F_RDLCK, kScanMarkAt, 1);
+    ::fcntl(fd, F_OFD_SETLK, &mark);
 }
 
 }  // namespace
 
-void SetWriteFaultForTesting(TWriteFault fault) {
-    std::lock_guard<std::mutex> lock(gWriteFaultMutex);
-    gWriteFault = std::move(fault);
+void RaiseFileError(const std::string& what, const std::string& path, int error) {
+    throw EFileError(what + " \"" + path + "\": " + SystemErrorText(error), error);
 }
 
 std::string SystemErrorText(int error) { return std::strerror(error); }
 
 TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
-    TDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) Fail("Cannot open", path, errno);
+    // Without blocking, so that a pipe cannot hold the scan before its type
+    // is seen.
+    TDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() < 0) RaiseFileError("Cannot open", path, errno);
     struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0) Fail("Cannot open", path, errno);
-    if (S_ISDIR(st.st_mode)) Fail("Cannot open", path, EISDIR);
-    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        if (error == EWOULDBLOCK) {
-            throw EFileError("Cannot open \"" + path + "\": it is in use by another scan");
-        }
-        Fail("Cannot lock", path, error);
+    if (::fstat(fd.Get(), &st) != 0) RaiseFileError("Cannot open", path, errno);
+    if (S_ISDIR(st.st_mode)) RaiseFileError("Cannot open", path, EISDIR);
+    if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
+        throw EFileError("Cannot open \"" + path + "\": it is " + KindOf(st.st_mode) +
+                         ", not a file or a disk, and only those can be scanned");
     }
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) RaiseFileError("Cannot open", path, errno);
+    HoldUnshared(fd.Get(), path);
+    disk_ = S_ISBLK(st.st_mode);
+    identity_ = TFileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    permissions_ = static_cast<unsigned>(st.st_mode) & 0777u;
     fd_ = fd.Release();
 }
 
@@ -76,23 +97,19 @@ TUnsharedReadFile::~TUnsharedReadFile() {
 }
 
 std::size_t TUnsharedReadFile::ReadAt(std::uint64_t offset, void* dest, std::size_t count) {
-    auto* out = static_cast<unsigned char*>(dest);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail("Cannot read", path_, errno);
-        }
-        if (n == 0) break;  // end of file
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    const ssize_t n = ReadFullyAt(fd_, offset, dest, count);
+    if (n < 0) RaiseFileError("Cannot read", path_, errno);
+    return static_cast<std::size_t>(n);
 }
 
 std::uint64_t TUnsharedReadFile::Size() const {
+    if (disk_) {
+        const off_t end = ::lseek(fd_, 0, SEEK_END);
+        if (end < 0) RaiseFileError("Cannot read the size of", path_, errno);
+        return static_cast<std::uint64_t>(end);
+    }
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) Fail("Cannot read the size of", path_, errno);
+    if (::fstat(fd_, &st) != 0) RaiseFileError("Cannot read the size of", path_, errno);
     return static_cast<std::uint64_t>(st.st_size);
 }
 
@@ -108,56 +125,49 @@ bool DirectoryExists(const std::string& path) {
 
 std::uint64_t FileSizeOrZero(const std::string& path) {
     struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
-    return static_cast<std::uint64_t>(st.st_size);
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return 0;
+    if (S_ISBLK(st.st_mode)) {
+        // A disk's size comes from the device, not from its node.
+        const TDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        const off_t end = fd.Get() < 0 ? -1 : ::lseek(fd.Get(), 0, SEEK_END);
+        return end < 0 ? 0 : static_cast<std::uint64_t>(end);
+    }
+    return S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
-void ForceDirectories(const std::string& path) {
+void ForceDirectories(const std::string& path, unsigned mode, std::vector<std::string>* made) {
     if (path.empty()) throw EFileError("Cannot create a folder with an empty name");
     const std::string folder = IsRootPath(kNative, path) ? path : ExcludeTrailingDelimiter(kNative, path);
     if (DirectoryExists(folder)) return;
     const std::string parent = ExtractFileDir(kNative, folder);
-    if (!parent.empty() && parent != folder) ForceDirectories(parent);
-    if (::mkdir(folder.c_str(), 0777) != 0) {
+    if (!parent.empty() && parent != folder) ForceDirectories(parent, mode, made);
+    if (::mkdir(folder.c_str(), mode) != 0) {
         const int error = errno;
         if (error == EEXIST && DirectoryExists(folder)) return;  // made meanwhile
-        Fail("Cannot create the folder", folder, error);
+        RaiseFileError("Cannot create the folder", folder, error);
     }
+    if (made != nullptr) made->push_back(folder);
 }
 
+void RemoveEmptyFolder(const std::string& path) { ::rmdir(path.c_str()); }
+
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
-    const std::string temp = path + ".partial";
-    {
-        TDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-        if (fd.Get() < 0) Fail("Cannot create", temp, errno);
-        const TWriteFault fault = CurrentWriteFault();
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            std::size_t chunk = bytes.size() - done;
-            int injected = 0;
-            if (fault) {
-                injected = fault(path, done);
-                if (done == 0 && chunk > 1) chunk /= 2;
-            }
-            const ssize_t n = injected != 0 ? -1 : ::write(fd.Get(), bytes.data() + done, chunk);
-            if (n < 0) {
-                if (injected == 0 && errno == EINTR) continue;
-                const int error = injected != 0 ? injected : errno;
-                ::unlink(temp.c_str());
-                Fail("Cannot write", path, error);
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        if (::close(fd.Release()) != 0) {
-            const int error = errno;
-            ::unlink(temp.c_str());
-            Fail("Cannot write", path, error);
-        }
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        Fail("Cannot replace", path, error);
+    TNewFile file(ExtractFileDir(kNative, path), ExtractFileName(kNative, path), 0666);
+    file.Write(bytes);
+    file.Replace(path);
+}
+
+std::optional<TFileIdentity> IdentityOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return TFileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+void FlushVolumeOf(const std::string& folder) {
+    const TDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // One flush of the whole volume costs far less than one for each file.
+    if (fd.Get() < 0 || ::syncfs(fd.Get()) != 0) {
+        RaiseFileError("Cannot flush what was written to disk in", folder, errno);
     }
 }
 

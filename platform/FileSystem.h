@@ -5,20 +5,44 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tervaline::platform {
 
 class EFileError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit EFileError(const std::string& text, int error = 0) : std::runtime_error(text), error_(error) {}
+    // The system's error number, when the system refused; else 0.
+    int Error() const { return error_; }
+
+private:
+    int error_;
 };
 
-// A file opened for reading only and without sharing: while it is open, a
+// Raises EFileError: What, Path in quotes, and the system's text for Error.
+[[noreturn]] void RaiseFileError(const std::string& what, const std::string& path, int error);
+
+// What tells one file from every other while both exist, whatever the
+// paths that lead to them.
+struct TFileIdentity {
+    std::uint64_t Volume = 0;
+    std::uint64_t Index = 0;
+    friend bool operator==(const TFileIdentity&, const TFileIdentity&) = default;
+};
+
+// The identity of what Path leads to (links followed), if it exists.
+std::optional<TFileIdentity> IdentityOf(const std::string& path);
+
+// A store opened for reading only and without sharing: while it is open, a
 // second unshared open of the same file fails (on Linux, an exclusive
-// advisory lock taken without waiting).
+// advisory lock taken without waiting, beside a mark that tells a scan's
+// hold from another program's). Only regular files and disks (block
+// devices) are opened; anything else, a pipe above all, is refused without
+// waiting on it.
 class TUnsharedReadFile {
 public:
     explicit TUnsharedReadFile(const std::string& path);
@@ -31,11 +55,19 @@ public:
     // several threads at once.
     std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count);
 
+    // The size now: a disk's comes from the device.
     std::uint64_t Size() const;
+    const std::string& Path() const { return path_; }
+    TFileIdentity Identity() const { return identity_; }
+    // The permission bits of the file (rwx for owner, group and others).
+    unsigned Permissions() const { return permissions_; }
 
 private:
     std::string path_;
     int fd_ = -1;
+    bool disk_ = false;
+    TFileIdentity identity_;
+    unsigned permissions_ = 0;
 };
 
 // True for an existing file that is not a folder.
@@ -44,23 +76,33 @@ bool FileExists(const std::string& path);
 // True for an existing folder.
 bool DirectoryExists(const std::string& path);
 
-// Size in bytes of an existing file, or 0 when there is none.
+// Size in bytes of an existing file or disk, or 0 when there is none.
 std::uint64_t FileSizeOrZero(const std::string& path);
 
-// Creates Path and every missing parent folder; raises EFileError when it
-// cannot, naming the folder and the reason.
-void ForceDirectories(const std::string& path);
+// Creates Path and every missing parent folder, each with the permission
+// bits Mode less the process's mask, and adds each one made to Made (the
+// outermost first); raises EFileError when it cannot, naming the folder and
+// the reason.
+void ForceDirectories(const std::string& path, unsigned mode = 0777, std::vector<std::string>* made = nullptr);
 
-// Creates or replaces the whole file. The bytes go to a temporary file in
-// the same folder that is renamed into place, so a failure never leaves a
-// partial file under Path.
+// Removes the folder at Path if it is empty; does nothing otherwise.
+void RemoveEmptyFolder(const std::string& path);
+
+// Creates or replaces the whole file. The bytes go to a new temporary file
+// in the same folder (TNewFile) that is renamed into place, so a failure
+// never leaves a partial file under Path.
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
+// Makes what was written to the volume that holds Folder durable; raises
+// EFileError when the system reports that it could not.
+void FlushVolumeOf(const std::string& folder);
+
 // Test seam for write failures that a test cannot provoke for real. When a
-// fault is set, WriteWholeFile writes each file in two halves and asks the
-// fault before each half (with the target path and the bytes written so
-// far); a non-zero errno it returns fails the write as if the system had
-// refused it. An empty function removes the fault. Thread-safe.
+// fault is set, TNewFile::Write (and so WriteWholeFile) writes the first
+// bytes of a file in two halves and asks the fault before each write (with
+// the path the file is meant for and the bytes written so far); a non-zero
+// errno it returns fails the write as if the system had refused it. An
+// empty function removes the fault. Thread-safe.
 using TWriteFault = std::function<int(const std::string& path, std::size_t written)>;
 void SetWriteFaultForTesting(TWriteFault fault);
 

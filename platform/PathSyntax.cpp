@@ -12,9 +12,7 @@ bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 // equal a delimiter is never taken for one.
 bool IsCharacterStart(std::string_view text, std::size_t index) {
     std::size_t i = 0;
-    while (i < index) {
-        i += IsDBCSLeadByte(static_cast<std::uint8_t>(text[i])) ? 2 : 1;
-    }
+    while (i < index) i += CharacterLength(text, i);
     return i == index;
 }
 
@@ -43,13 +41,9 @@ bool HasDrivePart(TPathSyntax syntax, std::string_view path) {
 std::size_t LastDelimiter(std::string_view delimiters, std::string_view path) {
     std::size_t found = std::string_view::npos;
     for (std::size_t i = 0; i < path.size();) {
-        const auto byte = static_cast<std::uint8_t>(path[i]);
-        if (IsDBCSLeadByte(byte) && i + 1 < path.size()) {
-            i += 2;
-            continue;
-        }
-        if (delimiters.find(path[i]) != std::string_view::npos) found = i;
-        ++i;
+        const std::size_t length = CharacterLength(path, i);
+        if (length == 1 && delimiters.find(path[i]) != std::string_view::npos) found = i;
+        i += length;
     }
     return found;
 }
@@ -98,6 +92,11 @@ bool IsRootPath(TPathSyntax syntax, std::string_view path) {
     if (path.size() == 1) return path[0] == PathDelimiter(syntax);
     return syntax == TPathSyntax::Windows && path.size() == 3 && IsDriveLetter(path[0]) &&
            path[1] == ':' && path[2] == '\\';
+}
+
+bool IsSingleFolderName(TPathSyntax syntax, std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           LastDelimiter(DelimitersOf(syntax), name) == std::string_view::npos;
 }
 
 std::string JoinPath(TPathSyntax syntax, std::string_view folder, std::string_view name) {

@@ -63,6 +63,10 @@ std::string IncludeTrailingDelimiter(TPathSyntax syntax, std::string_view path);
 // True for a root: "C:\", "\" or "/".
 bool IsRootPath(TPathSyntax syntax, std::string_view path);
 
+// True when Name names one folder inside another: not empty, neither "."
+// nor "..", and without a separator (nor, on Windows, a drive's colon).
+bool IsSingleFolderName(TPathSyntax syntax, std::string_view name);
+
 // Folder + separator + Name, with no doubled separator.
 std::string JoinPath(TPathSyntax syntax, std::string_view folder, std::string_view name);
 

@@ -2,7 +2,9 @@
 
 #include <openssl/evp.h>
 
+#include <fstream>
 #include <stdexcept>
+#include <vector>
 
 namespace tervaline::engine {
 
@@ -31,34 +33,63 @@ std::string OneShot(std::string_view bytes, const EVP_MD* kind) {
 
 TMessageDigests DigestsOf(std::string_view bytes) { return {OneShot(bytes, EVP_md5()), OneShot(bytes, EVP_sha256())}; }
 
-struct TSha256::TContext {
+namespace {
+
+// A digest of bytes that arrive in pieces.
+class TDigestStream {
+public:
+    explicit TDigestStream(const EVP_MD* kind) {
+        if (!context_ || EVP_DigestInit_ex(context_.get(), kind, nullptr) != 1) {
+            throw std::runtime_error("The checksum library failed");
+        }
+    }
+    void Update(const void* bytes, std::size_t count) {
+        if (EVP_DigestUpdate(context_.get(), bytes, count) != 1) throw std::runtime_error("The checksum library failed");
+    }
+    std::string HexDigest() {
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        if (EVP_DigestFinal_ex(context_.get(), digest, &length) != 1) {
+            throw std::runtime_error("The checksum library failed");
+        }
+        return Hex(digest, length);
+    }
+
+private:
     struct TFree {
         void operator()(EVP_MD_CTX* p) const { EVP_MD_CTX_free(p); }
     };
-    std::unique_ptr<EVP_MD_CTX, TFree> context{EVP_MD_CTX_new()};
+    std::unique_ptr<EVP_MD_CTX, TFree> context_{EVP_MD_CTX_new()};
 };
 
-TSha256::TSha256() : context_(std::make_unique<TContext>()) {
-    if (!context_->context || EVP_DigestInit_ex(context_->context.get(), EVP_sha256(), nullptr) != 1) {
-        throw std::runtime_error("The checksum library failed");
+}  // namespace
+
+TMessageDigests DigestsOfFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("Cannot read \"" + path + "\" for its checksums");
+    TDigestStream md5(EVP_md5());
+    TDigestStream sha256(EVP_sha256());
+    std::vector<char> buffer(1u << 20);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        md5.Update(buffer.data(), got);
+        sha256.Update(buffer.data(), got);
     }
+    if (in.bad()) throw std::runtime_error("Cannot read \"" + path + "\" for its checksums");
+    return {md5.HexDigest(), sha256.HexDigest()};
 }
+
+struct TSha256::TContext {
+    TDigestStream stream{EVP_sha256()};
+};
+
+TSha256::TSha256() : context_(std::make_unique<TContext>()) {}
 
 TSha256::~TSha256() = default;
 
-void TSha256::Update(const void* bytes, std::size_t count) {
-    if (EVP_DigestUpdate(context_->context.get(), bytes, count) != 1) {
-        throw std::runtime_error("The checksum library failed");
-    }
-}
+void TSha256::Update(const void* bytes, std::size_t count) { context_->stream.Update(bytes, count); }
 
-std::string TSha256::HexDigest() {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_DigestFinal_ex(context_->context.get(), digest, &length) != 1) {
-        throw std::runtime_error("The checksum library failed");
-    }
-    return Hex(digest, length);
-}
+std::string TSha256::HexDigest() { return context_->stream.HexDigest(); }
 
 }  // namespace tervaline::engine

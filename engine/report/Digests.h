@@ -16,6 +16,10 @@ struct TMessageDigests {
 
 TMessageDigests DigestsOf(std::string_view bytes);
 
+// The same of the file at Path, read in pieces; raises std::runtime_error
+// when it cannot be read.
+TMessageDigests DigestsOfFile(const std::string& path);
+
 // SHA-256 of bytes that arrive in pieces.
 class TSha256 {
 public:

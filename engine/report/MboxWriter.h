@@ -7,7 +7,9 @@
 // committed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +19,30 @@ class TCommittedFile;
 }
 
 namespace tervaline::engine {
+
+// Quotes a message handed over in pieces, as the mboxrd form wants it: a
+// ">" before each line that is ">"* "From ", and a line break at the end
+// when the message lacks one. A line's start is held back only while it
+// could still become such a line, so memory stays small however the pieces
+// fall.
+class TMboxQuoter {
+public:
+    using TOut = std::function<void(std::string_view piece)>;
+    explicit TMboxQuoter(TOut out) : out_(std::move(out)) {}
+
+    void Feed(std::string_view piece);
+    void Finish();
+
+private:
+    void EmitHeld(bool quote);
+
+    TOut out_;
+    bool inLine_ = false;    // past the start of the current line
+    std::uint64_t gt_ = 0;   // ">" that open the line, held back
+    std::size_t matched_ = 0;  // of "From " after them, held back
+    char last_ = '\n';       // the last byte handed on
+    bool any_ = false;
+};
 
 class TMboxWriter {
 public:
@@ -29,6 +55,10 @@ public:
     // Sender is an address without blanks; Seconds since 1970 UTC is the
     // date. Raises EFileError on a failed write.
     void Append(std::string_view message, const std::string& sender, std::int64_t seconds);
+    // The same for a message read in pieces by Read, which fills its buffer
+    // and returns how many bytes it gave, 0 at the end.
+    using TReader = std::function<std::size_t(char* dest, std::size_t count)>;
+    void Append(const TReader& read, const std::string& sender, std::int64_t seconds);
     // Renames the file into place.
     void Commit();
 

@@ -4,6 +4,8 @@
 #include <cassert>
 #include <ctime>
 #include <exception>
+#include <fstream>
+#include <stdexcept>
 #include <utility>
 
 #include "engine/report/Digests.h"
@@ -32,6 +34,20 @@ std::string ProgramVersion() {
 #else
     return "";
 #endif
+}
+
+// A header section longer than this is no header section: the rest of a
+// long message is not needed to find its fields.
+constexpr std::size_t kHeaderSectionBytes = 256u << 10;
+
+// The first Count bytes (fewer in a shorter file) of the file at Path.
+std::string ReadStart(const std::string& path, std::size_t count) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(count, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    if (in.bad() || !in.is_open()) throw std::runtime_error("Cannot read \"" + path + "\" for its header fields");
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
 }
 
 std::string WhyText(const std::exception_ptr& error) {
@@ -85,7 +101,13 @@ void TSalvageRecorder::HoldRoom() noexcept {
 
 void TSalvageRecorder::Record(const TCarvedMessage& carved, const TFoundMessage& found) noexcept {
     try {
-        const TRawHeaderFields raw = ReadHeaderSection(carved.Text);
+        // A message too long to hold was written to its file as it was
+        // read: it is read back from there, in pieces, and only its start
+        // is held for its header section.
+        const bool held = carved.Text.size() == found.Size;
+        std::string start;
+        if (!held) start = ReadStart(found.Path, kHeaderSectionBytes);
+        const TRawHeaderFields raw = ReadHeaderSection(held ? std::string_view(carved.Text) : std::string_view(start));
         THeaderFields fields;
         if (setup_.Report) {
             fields = decoder_.Decode(raw);
@@ -102,7 +124,21 @@ void TSalvageRecorder::Record(const TCarvedMessage& carved, const TFoundMessage&
         }
         if (mbox_ && !found.InTrash && !found.Deleted) {
             try {
-                mbox_->Append(carved.Text, decoder_.FirstAddress(raw.From), fields.DateSeconds.value_or(started_));
+                const std::string sender = decoder_.FirstAddress(raw.From);
+                const std::int64_t date = fields.DateSeconds.value_or(started_);
+                if (held) {
+                    mbox_->Append(carved.Text, sender, date);
+                } else {
+                    std::ifstream in(found.Path, std::ios::binary);
+                    if (!in) throw std::runtime_error("Cannot read \"" + found.Path + "\" for the mbox file");
+                    mbox_->Append(
+                        [&in, &found](char* dest, std::size_t count) {
+                            in.read(dest, static_cast<std::streamsize>(count));
+                            if (in.bad()) throw std::runtime_error("Cannot read \"" + found.Path + "\" for the mbox file");
+                            return static_cast<std::size_t>(in.gcount());
+                        },
+                        sender, date);
+                }
                 ++mboxMessages_;
             } catch (...) {
                 NoteMboxFailure(WhyText(std::current_exception()));
@@ -121,8 +157,8 @@ void TSalvageRecorder::Record(const TCarvedMessage& carved, const TFoundMessage&
         row.Blocks = carved.Blocks;
         row.Read = carved.Read;
         row.Lost = carved.Lost;
-        row.Size = carved.Text.size();
-        TMessageDigests digests = DigestsOf(carved.Text);
+        row.Size = found.Size;
+        TMessageDigests digests = held ? DigestsOf(carved.Text) : DigestsOfFile(found.Path);
         row.Md5 = std::move(digests.Md5);
         row.Sha256 = std::move(digests.Sha256);
         row.Header = std::move(fields);

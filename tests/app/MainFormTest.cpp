@@ -140,7 +140,9 @@ TEST_F(MainFormTest, OutputFolderFollowsTheInputFile) {
     };
     const TCase cases[] = {
         {"", "/mail/Sent.dbx", "/mail/Sent"},
-        {"", "/mail/Sent", "/mail/Sent"},
+        // Never the store itself.
+        {"", "/mail/Sent", "/mail/Sent.salvaged"},
+        {"/out/Inbox", "/mail/Sent", "/out/Sent.salvaged"},
         {"/out/Inbox", "/mail/Sent.dbx", "/out/Sent"},
         {"/out/", "/mail/Sent.dbx", "/out/Sent"},
         {"/out/Inbox.old", "/mail/Sent.dbx", "/out/Sent"},
@@ -467,8 +469,23 @@ TEST_F(MainFormTest, AScanThatCouldNotFinishIsReportedAfterTheCount) {
         EXPECT_EQ(form->lblStatus1->text(), "0 files found");
         ASSERT_EQ(dialogs.Shown.size(), 1u);
         EXPECT_EQ(dialogs.Shown[0].Kind, "error");
-        EXPECT_TRUE(dialogs.Shown[0].Text.startsWith("2 messages could not be written"))
+        EXPECT_TRUE(dialogs.Shown[0].Text.startsWith("The scan ended early"));
+        EXPECT_TRUE(dialogs.Shown[0].Text.contains("Cannot create the folder")) << dialogs.Shown[0].Text.toStdString();
+    }
+    dialogs.Shown.clear();
+    {
+        // A trash folder outside the output folder is refused, here as on
+        // the command line.
+        auto form = MakeForm();
+        form->edtFile->SetFileName(store);
+        form->edtTrash->setText("..");
+        form->btnStartClick();
+        ASSERT_TRUE(WaitForScanEnd(*form));
+        EXPECT_EQ(form->lblStatus1->text(), "0 files found");
+        ASSERT_EQ(dialogs.Shown.size(), 1u);
+        EXPECT_TRUE(dialogs.Shown[0].Text.contains("The trash folder must be named by a single folder name"))
             << dialogs.Shown[0].Text.toStdString();
+        EXPECT_EQ(testing::ListFiles(work.Path()), (std::vector<std::string>{"Inbox.dbx", "file"}));
     }
     dialogs.Shown.clear();
     {
@@ -497,6 +514,44 @@ TEST_F(MainFormTest, AScanThatCouldNotFinishIsReportedAfterTheCount) {
                                                       "The mbox file"))
             << dialogs.Shown[0].Text.toStdString();
     }
+}
+
+// A file of another scan under a message's name is kept, the message written
+// beside it, and the window says so, as it says what a scan cut short left
+// and that a file without the store's signature may be none.
+TEST_F(MainFormTest, WhatTheUserShouldKnowOfAScanIsSaidAfterIt) {
+    const std::string store = work / "Inbox.dbx";
+    const std::vector<std::uint32_t> offsets = WriteStore(store, 2);
+    const std::filesystem::path out = work.Path() / "Inbox";
+    std::filesystem::create_directories(out);
+    for (std::uint32_t offset : offsets) {
+        testing::WriteFileBytes(out / TDBXScanThread::MessageFileName(offset), "other");
+    }
+    testing::WriteFileBytes(out / "00002AD4.eml.k3j9x0qa.partial", "cut short");
+    testing::WriteFileBytes(work / "notes.txt", std::string(5000, 'x'));
+    struct TCase {
+        std::string store;
+        QString says;
+    };
+    const TCase cases[] = {
+        {store, "2 messages met files of the same name with other bytes in the output folder. The files there "
+                "were kept and the messages written beside them, as NAME~1.eml (~2, ...).\r\n\r\nTemporary files "
+                "left by an earlier scan that was cut short were removed: 1."},
+        {work / "notes.txt", "No mail store signature was found at the start of the file, and no message in it: it "
+                             "may not be a mail store."},
+    };
+    for (const TCase& c : cases) {
+        dialogs.Shown.clear();
+        auto form = MakeForm();
+        form->edtFile->SetFileName(c.store);
+        form->btnStartClick();
+        ASSERT_TRUE(WaitForScanEnd(*form));
+        ASSERT_EQ(dialogs.Shown.size(), 1u) << c.store;
+        EXPECT_EQ(dialogs.Shown[0].Kind, "information");
+        EXPECT_EQ(dialogs.Shown[0].Text, c.says);
+    }
+    EXPECT_EQ(testing::ReadFileBytes(out / TDBXScanThread::MessageFileName(offsets[0])), "other");
+    EXPECT_EQ(testing::ListMessageFiles(out).size(), 4u);
 }
 
 TEST_F(MainFormTest, AbortStopsAfterTheChainBeingCarved) {

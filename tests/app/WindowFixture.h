@@ -20,7 +20,7 @@ class TMainForm;
 namespace tervaline::testing {
 
 struct TShownMessage {
-    QString Kind;  // "error" or "question"
+    QString Kind;  // "error", "information" or "question"
     QString Caption;
     QString Text;
 };
@@ -29,6 +29,9 @@ class TRecordingDialogs final : public app::TUserDialogs {
 public:
     void ShowError(QWidget*, const QString& caption, const QString& text) override {
         Shown.push_back({"error", caption, text});
+    }
+    void ShowInformation(QWidget*, const QString& caption, const QString& text) override {
+        Shown.push_back({"information", caption, text});
     }
     bool AskYesNo(QWidget*, const QString& caption, const QString& text) override {
         Shown.push_back({"question", caption, text});

@@ -25,11 +25,12 @@ TToolResult RunTool(const TTempDir& dir, const std::string& args, const std::str
 }
 
 TToolResult SignalToolMidScan(const TTempDir& dir, const std::string& store, const std::string& output,
-                              const std::string& signal) {
+                              const std::string& signal, const std::string& readyWhen) {
     const std::string outFile = dir / "signalled.txt";
+    const std::string ready = readyWhen.empty() ? output : readyWhen;
     const std::string command = std::string(TERVALINE_SCAN_BINARY) + " --buffer 1 " + Quote(store) + " " +
-                                Quote(output) + " > " + Quote(outFile) + " 2>&1 & pid=$!; " + "while [ ! -d " +
-                                Quote(output) + " ]; do sleep 0.01; done; " + "kill -" + signal + " $pid; wait $pid";
+                                Quote(output) + " > " + Quote(outFile) + " 2>&1 & pid=$!; " + "while [ ! -e " +
+                                Quote(ready) + " ]; do sleep 0.01; done; " + "kill -" + signal + " $pid; wait $pid";
     const int raw = std::system(("bash -c " + Quote(command)).c_str());
     TToolResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -21,10 +21,10 @@ std::string Quote(const std::string& s);
 TToolResult RunTool(const TTempDir& dir, const std::string& args, const std::string& prefix = "");
 
 // Starts the program on Store with a one-kilobyte window (so that a large
-// store keeps it busy), sends it Signal ("INT", "TERM") once Output exists,
-// and waits for it. Answers its exit status (-1 when it did not exit) with
-// what it printed on both streams.
+// store keeps it busy), sends it Signal ("INT", "TERM", "HUP") once
+// ReadyWhen exists (Output when empty), and waits for it. Answers its exit
+// status (-1 when it did not exit) with what it printed on both streams.
 TToolResult SignalToolMidScan(const TTempDir& dir, const std::string& store, const std::string& output,
-                              const std::string& signal);
+                              const std::string& signal, const std::string& readyWhen = "");
 
 }  // namespace tervaline::testing

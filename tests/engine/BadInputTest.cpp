@@ -2,6 +2,8 @@
 // failure in words, and never a partial message file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,9 +19,11 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/DbxScan.h"
+#include "engine/MessageFileName.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "tests/engine/ScanRun.h"
@@ -44,7 +48,7 @@ std::vector<std::string> AllFiles(const fs::path& folder) {
     std::vector<std::string> files;
     if (!fs::exists(folder)) return files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).string());
+        if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(folder).string());
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -130,7 +134,12 @@ TEST_F(BadInput, UnusableStoresEndTheScanWithTheReasonInWords) {
         // Every read of this file fails: a failed read is never taken for
         // an empty or zero-filled window.
         {"unreadable content", "/proc/self/mem", {"Cannot read", "/proc/self/mem", "Input/output error"}},
+        // Neither may hold the scan: a pipe without a writer would wait in
+        // the open, a terminal or /dev/zero in the reads.
+        {"a pipe", dir_ / "pipe.dbx", {"Cannot open", "pipe.dbx", "is a pipe, not a file or a disk"}},
+        {"a character device", "/dev/zero", {"Cannot open", "/dev/zero", "is a character device"}},
     };
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.dbx").c_str(), 0600), 0);
     for (const TCase& c : cases) {
         const TScanRun run = RunScan(Setup(c.source, dir_ / "out"));
         EXPECT_EQ(run.DoneCount, 1) << c.what;
@@ -152,47 +161,103 @@ TEST_F(BadInput, StoreWithoutReadPermissionIsRefused) {
     EXPECT_TRUE(run.Found.empty());
 }
 
-TEST_F(BadInput, StoreLockedByARunningScanIsRefusedAndTheFirstScanFinishes) {
+// A second scan of the same store, or into the same folder, is refused at
+// once while the first runs, and leaves the first unharmed.
+TEST_F(BadInput, WhatARunningScanHoldsIsRefusedAndTheFirstScanFinishes) {
     const std::string store = MakeStore(3, 700);
-    std::promise<void> firstFound;
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    bool once = false;
-    TScanSetup first = Setup(store, dir_ / "first");
-    first.OnFoundHook = [&](TDBXScanThread&, std::uint64_t) {
-        if (once) return;
-        once = true;
-        firstFound.set_value();
-        released.wait();
+    const std::string other = dir_ / "other.dbx";
+    fs::copy_file(store, other);
+    struct TCase {
+        const char* what;
+        std::string source, output;
+        std::string words;
     };
-    std::future<TScanRun> firstRun = std::async(std::launch::async, [&] { return RunScan(first); });
-    firstFound.get_future().wait();
+    const std::vector<TCase> cases = {
+        {"the same store", store, dir_ / "second", "\"" + store + "\": it is in use by another scan"},
+        {"the same output folder", other, dir_ / "first",
+         "The folder \"" + (dir_ / "first") + "\" is in use by another scan, which writes into it"},
+    };
+    for (const TCase& c : cases) {
+        fs::remove_all(dir_.Path() / "first");
+        std::promise<void> firstFound;
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        bool once = false;
+        TScanSetup first = Setup(store, dir_ / "first");
+        first.OnFoundHook = [&](TDBXScanThread&, std::uint64_t) {
+            if (once) return;
+            once = true;
+            firstFound.set_value();
+            released.wait();
+        };
+        std::future<TScanRun> firstRun = std::async(std::launch::async, [&] { return RunScan(first); });
+        firstFound.get_future().wait();
 
-    const TScanRun second = RunScan(Setup(store, dir_ / "second"));
-    release.set_value();
-    const TScanRun done = firstRun.get();
+        const TScanRun second = RunScan(Setup(c.source, c.output));
+        release.set_value();
+        const TScanRun done = firstRun.get();
 
-    EXPECT_TRUE(Contains(second.Outcome.FailureText, "in use by another scan")) << second.Outcome.FailureText;
-    EXPECT_TRUE(second.Found.empty());
-    EXPECT_FALSE(fs::exists(dir_.Path() / "second"));
-    EXPECT_EQ(done.Found, starts_);
-    EXPECT_EQ(done.Outcome.FailureText, "");
+        EXPECT_TRUE(Contains(second.Outcome.FailureText, c.words)) << c.what << ": " << second.Outcome.FailureText;
+        EXPECT_TRUE(second.Found.empty()) << c.what;
+        EXPECT_TRUE(second.Progress.empty()) << c.what;
+        EXPECT_FALSE(fs::exists(dir_.Path() / "second")) << c.what;
+        EXPECT_EQ(done.Found, starts_) << c.what;
+        EXPECT_EQ(done.Outcome.FailureText, "") << c.what;
+        ExpectWrittenFilesWhole(dir_.Path() / "first");
+    }
 }
 
-TEST_F(BadInput, OutputThatCannotBeCreatedCostsEveryMessageButNotTheScan) {
+// A lock that another program holds is told from a scan's.
+TEST_F(BadInput, StoreLockedByAnotherProgramIsSaidToBe) {
+    const std::string store = MakeStore(1, 300);
+    struct TCase {
+        const char* what;
+        std::function<bool(int fd)> lock;
+    };
+    const std::vector<TCase> cases = {
+        {"a lock on the whole file", [](int fd) { return ::flock(fd, LOCK_SH) == 0; }},
+        {"a record lock for writing",
+         [](int fd) {
+             struct flock range {};
+             range.l_type = F_WRLCK;
+             range.l_whence = SEEK_SET;
+             range.l_start = 100;
+             range.l_len = 50;
+             return ::fcntl(fd, F_OFD_SETLK, &range) == 0;
+         }},
+    };
+    for (const TCase& c : cases) {
+        const int fd = ::open(store.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(c.lock(fd)) << c.what;
+        const TScanRun run = RunScan(Setup(store, dir_ / "out"));
+        ::close(fd);
+        EXPECT_EQ(run.Outcome.FailureText, "Cannot open \"" + store + "\": another program holds a lock on it")
+            << c.what;
+        EXPECT_TRUE(run.Found.empty()) << c.what;
+    }
+}
+
+// An output the scan cannot write into is refused before the store is
+// searched, not found out message by message afterwards.
+TEST_F(BadInput, OutputThatCannotBeWrittenIsRefusedBeforeTheScan) {
     const std::string store = MakeStore(2, 300);
     testing::WriteFileBytes(dir_ / "taken", "a file");
     TTmpfs readOnly(dir_.Path() / "ro", "size=64k", MS_RDONLY);
     struct TCase {
         const char* what;
         std::string output;
-        std::string reason;
+        std::vector<std::string> words;
         bool available;
     };
     const std::vector<TCase> cases = {
-        {"an existing file", dir_ / "taken", "File exists", true},
-        {"below an existing file", dir_ / "taken/out", "taken\": File exists", true},
-        {"below a read-only folder", dir_ / "ro/out", "Read-only file system", readOnly.Mounted()},
+        {"an existing file", dir_ / "taken", {"Cannot create the folder", "File exists"}, true},
+        {"below an existing file", dir_ / "taken/out", {"Cannot create the folder", "taken\": File exists"}, true},
+        {"below a read-only folder", dir_ / "ro/out", {"Cannot create the folder", "Read-only file system"},
+         readOnly.Mounted()},
+        {"a read-only folder", dir_ / "ro", {"Cannot write into the output folder", "Read-only file system"},
+         readOnly.Mounted()},
+        {"the store itself", store, {"is the store itself"}, true},
     };
     for (const TCase& c : cases) {
         if (!c.available) {
@@ -202,13 +267,180 @@ TEST_F(BadInput, OutputThatCannotBeCreatedCostsEveryMessageButNotTheScan) {
         }
         const TScanRun run = RunScan(Setup(store, c.output));
         EXPECT_EQ(run.DoneCount, 1);
-        EXPECT_EQ(run.Outcome.FailureText, "") << c.what;
+        for (const std::string& w : c.words) {
+            EXPECT_TRUE(Contains(run.Outcome.FailureText, w)) << c.what << ": " << run.Outcome.FailureText;
+        }
+        EXPECT_TRUE(run.Progress.empty()) << c.what;
         EXPECT_TRUE(run.Found.empty()) << c.what;
-        EXPECT_EQ(run.Outcome.Unwritten, 2u) << c.what;
-        EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "Cannot create the folder")) << run.Outcome.FirstUnwrittenReason;
-        EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, c.reason)) << c.what << ": " << run.Outcome.FirstUnwrittenReason;
+        EXPECT_EQ(run.Outcome.Unwritten, 0u) << c.what;
     }
     EXPECT_EQ(ReadFileBytes(dir_ / "taken"), "a file");
+    EXPECT_EQ(AllFiles(dir_.Path()), (std::vector<std::string>{"store.dbx", "taken"}));
+}
+
+// Whatever stands in the output folder under a name the scan uses (a file
+// of an earlier scan, a link, a pipe, the store itself) is never written
+// through nor replaced: a message meeting other bytes there goes beside
+// them as NAME~1.eml (~2, ...), one meeting its own bytes leaves them be.
+TEST_F(BadInput, WhatStandsInTheOutputFolderIsNeverWrittenThroughNorReplaced) {
+    const std::string store = MakeStore(1, 700);
+    const std::string name = MessageFileName(starts_[0], 0);
+    const std::string copy1 = MessageFileName(starts_[0], 0, 1), copy2 = MessageFileName(starts_[0], 0, 2);
+    const fs::path victim = dir_.Path() / "victim.txt";
+    struct TCase {
+        const char* what;
+        std::function<void(const fs::path& out)> prepare;
+        std::vector<std::string> files;  // regular files in the output folder after the scan, links followed
+        std::string holder;              // the one that holds the message
+        std::uint64_t beside;
+    };
+    const std::vector<TCase> cases = {
+        {"a link where a temporary file was once made",
+         [&](const fs::path& out) { fs::create_symlink(victim, out / (name + ".partial")); },
+         {name, name + ".partial"}, name, 0},
+        {"a link under the message's name", [&](const fs::path& out) { fs::create_symlink(victim, out / name); },
+         {name, copy1}, copy1, 1},
+        {"a pipe under the message's name",
+         [&](const fs::path& out) { ASSERT_EQ(::mkfifo((out / name).c_str(), 0600), 0); }, {copy1}, copy1, 1},
+        {"the store, linked in under the message's name",
+         [&](const fs::path& out) { fs::create_hard_link(store, out / name); }, {name, copy1}, copy1, 1},
+        {"a file of an earlier scan with other bytes",
+         [&](const fs::path& out) { testing::WriteFileBytes(out / name, "older"); }, {name, copy1}, copy1, 1},
+        {"files with other bytes under the name and its first copy",
+         [&](const fs::path& out) {
+             testing::WriteFileBytes(out / name, "older");
+             testing::WriteFileBytes(out / copy1, "old");
+         },
+         {name, copy1, copy2}, copy2, 1},
+        {"the same message from an earlier scan",
+         [&](const fs::path& out) { testing::WriteFileBytes(out / name, texts_[0]); }, {name}, name, 0},
+    };
+    const std::string storeBytes = ReadFileBytes(store);
+    for (const TCase& c : cases) {
+        testing::WriteFileBytes(victim, "victim");
+        const fs::path out = dir_.Path() / "out";
+        fs::remove_all(out);
+        fs::create_directories(out);
+        c.prepare(out);
+        const TScanRun run = RunScan(Setup(store, out.string()));
+        EXPECT_EQ(run.Outcome.FailureText, "") << c.what;
+        EXPECT_EQ(run.Found, starts_) << c.what;
+        EXPECT_EQ(run.Outcome.WrittenBeside, c.beside) << c.what;
+        EXPECT_EQ(AllFiles(out), c.files) << c.what;
+        EXPECT_EQ(ReadFileBytes(out / c.holder), texts_[0]) << c.what;
+        EXPECT_EQ(ReadFileBytes(victim), "victim") << c.what;
+        EXPECT_EQ(ReadFileBytes(store), storeBytes) << c.what;
+        if (c.holder != name && fs::is_regular_file(out / name)) {
+            EXPECT_NE(ReadFileBytes(out / name), texts_[0]) << c.what;
+        }
+    }
+}
+
+// A store that lies where the scan writes, under a name it could write, is
+// refused before anything is written: the scan would replace it.
+TEST_F(BadInput, StoreWhereItsOwnMessagesWouldGoIsRefused) {
+    const std::string built = MakeStore(2, 700);
+    const std::string bytes = ReadFileBytes(built);
+    struct TCase {
+        const char* what;
+        std::string source;
+    };
+    const std::vector<TCase> cases = {
+        {"in the output folder", dir_ / "out/00002AD4.eml"},
+        {"in its trash folder", dir_ / "out/trash/00002AD4~3.eml"},
+        {"in its folder of deleted messages", dir_ / "out/deleted/0000000000002AD4.eml"},
+    };
+    for (const TCase& c : cases) {
+        fs::remove_all(dir_.Path() / "out");
+        fs::create_directories(fs::path(c.source).parent_path());
+        testing::WriteFileBytes(c.source, bytes);
+        const TScanRun run = RunScan(Setup(c.source, dir_ / "out"));
+        EXPECT_TRUE(Contains(run.Outcome.FailureText, "lies in a folder the scan writes")) << c.what << ": "
+                                                                                           << run.Outcome.FailureText;
+        EXPECT_TRUE(run.Progress.empty()) << c.what;
+        EXPECT_EQ(ReadFileBytes(c.source), bytes) << c.what;
+        EXPECT_EQ(AllFiles(dir_.Path() / "out").size(), 1u) << c.what;
+    }
+}
+
+// The trash is a folder of its own inside the output folder.
+TEST_F(BadInput, TrashNamesThatLeaveTheOutputFolderAreRefused) {
+    TStoreBuilder builder(true);
+    builder.AddMessage(tools::MakeMailText(1, 400, false));
+    const std::string store = dir_ / "store.dbx";
+    builder.WriteTo(store);
+    for (const std::string trash : {"..", "../", ".", "/", "a/b", "../x"}) {
+        TScanSetup setup = Setup(store, dir_ / "out/in");
+        setup.Trash = trash;
+        const TScanRun run = RunScan(setup);
+        EXPECT_TRUE(Contains(run.Outcome.FailureText, "The trash folder must be named by a single folder name"))
+            << trash << ": " << run.Outcome.FailureText;
+        EXPECT_TRUE(run.Found.empty()) << trash;
+        EXPECT_EQ(AllFiles(dir_.Path()), std::vector<std::string>{"store.dbx"}) << trash;
+    }
+}
+
+// Salvaged mail is no easier to read than the store it came from.
+TEST_F(BadInput, FilesAndFoldersMadeAreNoMoreOpenThanTheStore) {
+    TStoreBuilder builder(true);
+    const std::uint32_t mail = builder.AddMessage(tools::MakeMailText(1, 300));
+    const std::uint32_t notMail = builder.AddMessage(tools::MakeMailText(2, 300, false));
+    const std::string store = dir_ / "store.dbx";
+    builder.WriteTo(store);
+    const ::mode_t mask = ::umask(022);
+    using P = fs::perms;
+    struct TCase {
+        P store, file, folder;
+    };
+    const std::vector<TCase> cases = {
+        {P::owner_read | P::owner_write, P::owner_read | P::owner_write, P::owner_all},
+        {P::owner_read | P::owner_write | P::group_read, P::owner_read | P::owner_write | P::group_read,
+         P::owner_all | P::group_read | P::group_exec},
+        // The user who salvages can always read and write what was saved.
+        {P::owner_read | P::group_read | P::others_read,
+         P::owner_read | P::owner_write | P::group_read | P::others_read,
+         P::owner_all | P::group_read | P::group_exec | P::others_read | P::others_exec},
+    };
+    for (const TCase& c : cases) {
+        fs::permissions(store, c.store);
+        const fs::path made = dir_.Path() / "made";
+        fs::remove_all(made);
+        const TScanRun run = RunScan(Setup(store, (made / "out").string()));
+        ASSERT_EQ(run.Found.size(), 2u) << run.Outcome.FailureText << run.Outcome.FirstUnwrittenReason;
+        for (const fs::path& file :
+             {made / "out" / MessageFileName(mail, 0), made / "out/trash" / MessageFileName(notMail, 0)}) {
+            EXPECT_EQ(fs::status(file).permissions(), c.file) << file;
+        }
+        for (const fs::path& folder : {made, made / "out", made / "out/trash"}) {
+            EXPECT_EQ(fs::status(folder).permissions(), c.folder) << folder;
+        }
+    }
+    ::umask(mask);
+}
+
+// A scan cut short (a kill, a power loss) leaves its temporary files; the
+// next scan into the folders removes them, and only them.
+TEST_F(BadInput, TemporaryFilesOfAnEarlierScanAreRemovedAndCounted) {
+    TStoreBuilder builder(true);
+    builder.AddMessage(tools::MakeMailText(1, 400, false));
+    const std::string store = dir_ / "store.dbx";
+    builder.WriteTo(store);
+    const fs::path out = dir_.Path() / "out";
+    fs::create_directories(out / "trash");
+    const std::vector<std::string> leftovers = {"00002AD4.eml.k3j9x0qa.partial",
+                                                "trash/00000000001A2B3C~2.eml.00000000.partial"};
+    const std::vector<std::string> others = {"notes.txt.k3j9x0qa.partial", "00002AD4.eml.partial",
+                                             "00002AD4.eml.K3J9X0QA.partial", "deleted/00002AD4.eml.k3j9x0qa.partial"};
+    fs::create_directories(out / "deleted");
+    for (const std::string& f : leftovers) testing::WriteFileBytes(out / f, "cut short");
+    for (const std::string& f : others) testing::WriteFileBytes(out / f, "someone else's");
+    const TScanRun run = RunScan(Setup(store, out.string()));
+    EXPECT_EQ(run.Outcome.FailureText, "");
+    EXPECT_EQ(run.Outcome.LeftoversRemoved, 2u);
+    std::vector<std::string> expected = others;
+    expected.push_back("trash/00002AD4.eml");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(AllFiles(out), expected);
 }
 
 TEST_F(BadInput, FullDiskKeepsEveryWrittenMessageWholeAndLeavesNoPartialFile) {
@@ -266,6 +498,125 @@ TEST_F(BadInput, ReplacingAnExistingMessageFailsWithoutHarmingIt) {
     EXPECT_EQ(run.Outcome.Unwritten, 1u);
     EXPECT_EQ(ReadFileBytes(existing), "salvaged by an earlier scan");
     EXPECT_FALSE(AnyPartial(out));
+}
+
+// A message longer than the writer's queue holds (4 MiB) is streamed to its
+// file block by block, in every mode, and still tested and written whole:
+// memory stays bounded whatever a chain's length, however hostile the store.
+TEST_F(BadInput, MessagesTooLongToHoldAreStreamedWhole) {
+    constexpr std::size_t kMiB = 1u << 20;
+    TStoreBuilder builder(true);
+    struct TLong {
+        std::string text;
+        std::uint32_t start;
+        const char* folder;  // where it belongs
+    };
+    std::vector<TLong> messages;
+    const auto add = [&](std::string text, const char* folder) {
+        const std::uint32_t start = builder.AddMessage(text);
+        messages.push_back({std::move(text), start, folder});
+        builder.AddZeros(3000);
+    };
+    add(tools::MakeMailText(1, 9 * kMiB), "");
+    add(tools::MakeMailText(2, 5 * kMiB, false), "trash");
+    // Its only address stands past the first window of the test.
+    add(tools::MakeMailText(3, 6 * kMiB, false) + "To: ann@example.com\r\n" + tools::MakeMailText(4, kMiB, false), "");
+    add(tools::MakeMailText(5, 1000), "");
+    // Deleted, and so undeleted by Deep mode alone; the zeros its last
+    // block ends in are dropped from the file.
+    const std::string deleted = tools::MakeMailText(6, 5 * kMiB + 100);
+    auto blocks = TStoreBuilder::ChainBlocks(builder.End(), deleted);
+    TStoreBuilder::MarkDeleted(blocks);
+    const std::uint32_t deletedAt = builder.End();
+    builder.AddBlocks(blocks);
+    const std::string store = dir_ / "long.dbx";
+    builder.WriteTo(store);
+    for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom, TScanMode::Deep}) {
+        const fs::path out = dir_.Path() / ("out-" + std::string(ScanModeName(mode)));
+        TScanSetup setup = Setup(store, out.string());
+        setup.Mode = mode;
+        const TScanRun run = RunScan(setup);
+        EXPECT_EQ(run.Outcome.FailureText, "") << mode;
+        EXPECT_EQ(run.Outcome.Unwritten, 0u) << mode << ": " << run.Outcome.FirstUnwrittenReason;
+        std::vector<std::string> expected;
+        for (const TLong& m : messages) {
+            const fs::path file = out / m.folder / MessageFileName(m.start, 0);
+            expected.push_back(file.lexically_relative(out).string());
+            EXPECT_TRUE(fs::exists(file) && ReadFileBytes(file) == m.text) << mode << ", " << file;
+        }
+        if (mode == TScanMode::Deep) {
+            const fs::path file = out / "deleted" / MessageFileName(deletedAt, 0);
+            expected.push_back(file.lexically_relative(out).string());
+            EXPECT_TRUE(fs::exists(file) && ReadFileBytes(file) == TStoreBuilder::UndeletedText(deleted)) << file;
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(AllFiles(out), expected) << mode;
+    }
+}
+
+// A store that changes size under the scan ends it at once, with the change
+// said, instead of searching on past its end or missing what was added.
+TEST_F(BadInput, StoreThatChangesSizeDuringTheScanEndsIt) {
+    struct TCase {
+        const char* what;
+        std::function<void(const std::string& store)> change;
+    };
+    const std::vector<TCase> cases = {
+        {"cut short", [](const std::string& store) { ::truncate(store.c_str(), 1 << 20); }},
+        {"grown", [](const std::string& store) { ::truncate(store.c_str(), 6 << 20); }},
+    };
+    for (const TCase& c : cases) {
+        const std::string store = MakeStore(40, 2000, 80000);
+        TScanSetup setup = Setup(store, dir_ / "out");
+        setup.Mode = TScanMode::Bottom;
+        setup.BufferSize = 4096;
+        bool changed = false;
+        setup.OnProgressHook = [&](TDBXScanThread&, std::uint64_t) {
+            if (!std::exchange(changed, true)) c.change(store);
+        };
+        const auto t0 = std::chrono::steady_clock::now();
+        const TScanRun run = RunScan(setup);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_TRUE(Contains(run.Outcome.FailureText, "\"" + store + "\" changed size during the scan"))
+            << c.what << ": " << run.Outcome.FailureText;
+        EXPECT_FALSE(run.Outcome.ReachedEnd) << c.what;
+        EXPECT_LT(seconds, 20.0) << c.what;
+        ExpectWrittenFilesWhole(dir_.Path() / "out");
+        fs::remove_all(dir_.Path() / "out");
+    }
+}
+
+// A disk is read through its device, whose size the device tells; it needs
+// a loop device, which only some machines let a test make.
+TEST_F(BadInput, DiskIsScannedThroughItsDevice) {
+    TStoreBuilder builder(false);
+    for (int i = 0; i < 6; ++i) {
+        builder.AddZeros(1000);
+        texts_.push_back(tools::MakeMailText(300 + i, 1500));
+        starts_.push_back(builder.AddMessage(texts_.back()));
+    }
+    builder.Align(4096);
+    builder.WriteTo(dir_ / "disk.img");
+    std::string device;
+    if (FILE* pipe = ::popen(("losetup -f --show " + (dir_ / "disk.img") + " 2>/dev/null").c_str(), "r")) {
+        char line[256] = {};
+        if (std::fgets(line, sizeof line, pipe) != nullptr) device = line;
+        ::pclose(pipe);
+    }
+    while (!device.empty() && device.back() == '\n') device.pop_back();
+    if (device.empty()) GTEST_SKIP() << "no loop device can be made here";
+    if (!fs::exists(device)) {
+        std::system(("losetup -d " + device + " 2>/dev/null").c_str());
+        GTEST_SKIP() << "the loop device " << device << " has no node here";
+    }
+    TScanSetup setup = Setup(device, dir_ / "out");
+    setup.Mode = TScanMode::Bottom;
+    const TScanRun run = RunScan(setup);
+    std::system(("losetup -d " + device).c_str());
+    EXPECT_EQ(run.Outcome.FailureText, "");
+    EXPECT_TRUE(run.Outcome.ReachedEnd);
+    EXPECT_EQ(run.Found, starts_);
+    ExpectWrittenFilesWhole(dir_.Path() / "out");
 }
 
 // A scan driven by hand, so that a stop can be requested from any of its
@@ -356,8 +707,11 @@ TEST_F(BadInput, StopFromAnotherThreadLeavesOnlyWholeMessages) {
     const THandRun run = RunWithStop(store, out.string(), TScanMode::Bottom, nullptr, nullptr, [&](TDBXScanThread& scan) {
         // The worker pointer stays valid until OnDone, which this thread
         // delivers only after the stopper has been joined.
-        stopper = std::thread([&scan, &out] {
-            while (!fs::exists(out)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The output folder is made before the search begins; the first
+        // message in it shows that the writing is under way.
+        const fs::path first = out / MessageFileName(starts_[0], 0);
+        stopper = std::thread([&scan, first] {
+            while (!fs::exists(first)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             scan.RequestStop();
         });
         stopper.join();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -20,8 +21,13 @@ struct TCase {
     bool mail;
 };
 
-TEST(MailTest, AddressHeadersDecideWhatIsMail) {
-    const TCase cases[] = {
+std::string Lines(const char* field, std::size_t count) {
+    std::string lines;
+    for (std::size_t i = 0; i < count; ++i) lines += std::string(field) + ": filler line " + std::to_string(i) + "\r\n";
+    return lines;
+}
+
+const TCase kCases[] = {
         {"To: with a space", "Subject: x\r\nTo: ann@example.com\r\n\r\nbody", true},
         {"capitals, no space", "TO:ANN@EXAMPLE.COM\r\n", true},
         {"reply-to in lower case", "reply-to: bob@example.org\r\n", true},
@@ -30,6 +36,7 @@ TEST(MailTest, AddressHeadersDecideWhatIsMail) {
         {"line feed between", "From: x\n@example.com", false},
         {"no header at all", "hello @ world\r\n", false},
         {"NUL before the header", "junk\0To: ann@example.com\r\n"s, false},
+        {"NUL, and the header lines later", "junk\0\r\n"s + Lines("X", 8) + "To: ann@example.com\r\n", false},
         {"full-width T, O and colon", "\x82\x73\x82\x6e\x81\x46 ann@example.com\r\n", false},
         {"escaped at sign decodes to @", "To: ann\\100example.com\r\n", true},
         {"escaped line break splits the line", "To: ann\\n@example.com\r\n", false},
@@ -37,10 +44,35 @@ TEST(MailTest, AddressHeadersDecideWhatIsMail) {
         {"trailing backslash, no address", "Subject: path C:\\", false},
         {"bad hex escape, with an address", "From: a@b \\xZZ", true},
         {"octal above 16 bits, no address", "\\777777 To: nobody", false},
-    };
+};
+
+TEST(MailTest, AddressHeadersDecideWhatIsMail) {
     platform::TCodePageScope scope(platform::kCodePage932);
     TMailTest test(nullptr);
-    for (const TCase& c : cases) EXPECT_EQ(test.IsMail(c.text), c.mail) << c.what;
+    for (const TCase& c : kCases) EXPECT_EQ(test.IsMail(c.text), c.mail) << c.what;
+}
+
+// A text too long to hold is tested window by window; wherever the windows
+// cut it, the answer is the whole text's while its lines are shorter than a
+// window.
+TEST(MailTest, LongTextsTestedWindowByWindowAsIfWhole) {
+    platform::TCodePageScope scope(platform::kCodePage932);
+    TMailTest test(nullptr);
+    const auto isMail = [&test](const std::string& text) { return test.IsMail(text); };
+    for (const TCase& c : kCases) {
+        for (std::size_t fill : {0, 5, 40}) {
+            const std::string text = Lines("Subject", fill) + c.text + "\r\n" + Lines("X-Filler", fill);
+            const auto read = [&text](std::uint64_t offset, char* dest, std::size_t count) {
+                const std::size_t n = offset < text.size() ? std::min(count, text.size() - offset) : 0;
+                text.copy(dest, n, offset);
+                return n;
+            };
+            for (std::size_t window : {64, 97, 256, 100000}) {
+                EXPECT_EQ(TMailTest::IsMailByWindows(read, window, isMail), test.IsMail(text))
+                    << c.what << ", " << fill << " filler lines, window " << window;
+            }
+        }
+    }
 }
 
 TEST(MailTest, FinalLoneLeadByteIsTestedAsItStands) {
@@ -74,7 +106,6 @@ TEST(MailTest, ScanSendsChainsToOutputOrTrashAsTheTestSays) {
     testing::TScanSetup setup;
     setup.Source = dir / "store.dbx";
     setup.Output = dir / "out";
-    setup.Trash = "/";  // a lone separator leaves no name: "trash" is used
     const auto run = testing::RunScan(setup);
     EXPECT_EQ(run.Found, (std::vector<std::uint64_t>{a, b, c}));
     const auto name = [](std::uint32_t offset) { return TDBXScanThread::MessageFileName(offset); };

@@ -109,8 +109,27 @@ TEST(Mbox, QuotesEveryLineThatWouldStartOrUnquoteAMessage) {
         {"x\n>From a\n>>From b\nFromage\n From c\n", "x\n>>From a\n>>>From b\nFromage\n From c\n"},
         {"From a\nno line break at the end", ">From a\nno line break at the end\n"},
         {"a\rFrom b\r\n", "a\rFrom b\r\n"},
+        {">>>Fro\n>\nFrom", ">>>Fro\n>\nFrom\n"},
+        {">>From x\n", ">>>From x\n"},
+        {"", ""},
     };
-    for (const TCase& c : cases) EXPECT_EQ(TMboxWriter::Quoted(c.message), c.quoted) << c.message;
+    for (const TCase& c : cases) {
+        EXPECT_EQ(TMboxWriter::Quoted(c.message), c.quoted) << c.message;
+        // A message written from its file arrives in pieces, which may cut a
+        // line anywhere, even inside ">From ".
+        for (std::size_t cut = 0; cut <= c.message.size(); ++cut) {
+            for (std::size_t piece : {std::size_t{1}, std::size_t{3}, c.message.size() + 1}) {
+                std::string out;
+                TMboxQuoter quoter([&out](std::string_view s) { out.append(s); });
+                quoter.Feed(std::string_view(c.message).substr(0, cut));
+                for (std::size_t at = cut; at < c.message.size(); at += piece) {
+                    quoter.Feed(std::string_view(c.message).substr(at, piece));
+                }
+                quoter.Finish();
+                ASSERT_EQ(out, c.quoted) << c.message << " cut at " << cut << ", pieces of " << piece;
+            }
+        }
+    }
     EXPECT_EQ(TMboxWriter::FromLine("a@b", 1055916130), "From a@b Wed Jun 18 06:02:10 2003\n");
     EXPECT_EQ(TMboxWriter::FromLine("", 0), "From MAILER-DAEMON Thu Jan  1 00:00:00 1970\n");
 }

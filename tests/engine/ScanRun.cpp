@@ -14,6 +14,9 @@ TScanRun RunScan(const TScanSetup& setup) {
         if (setup.OnFoundHook) setup.OnFoundHook(sender, address);
         dispatcher.Post([&run, address] { run.Found.push_back(address); });
     };
+    worker->OnUnwritten = [&](engine::TDBXScanThread& sender, std::uint64_t address) {
+        if (setup.OnUnwrittenHook) setup.OnUnwrittenHook(sender, address);
+    };
     worker->OnProgress = [&](engine::TDBXScanThread& sender, std::uint64_t position) {
         if (setup.OnProgressHook) setup.OnProgressHook(sender, position);
         dispatcher.Post([&run, position] { run.Progress.push_back(position); });

@@ -20,6 +20,8 @@ struct TScanRun {
 struct TScanSetup : engine::TScanSettings {
     // Called on the writer thread at each find, after the file is written.
     std::function<void(engine::TDBXScanThread&, std::uint64_t)> OnFoundHook;
+    // Called on the writer thread for each message not written.
+    std::function<void(engine::TDBXScanThread&, std::uint64_t)> OnUnwrittenHook;
     // Called on the search's thread at each progress report.
     std::function<void(engine::TDBXScanThread&, std::uint64_t)> OnProgressHook;
 };

@@ -89,14 +89,23 @@ TEST_F(Scan, ChainsThatCannotBeWrittenAreCountedWithTheFirstReason) {
     store.AddMessage("From: a@b\r\n\r\none");
     store.AddMessage("From: a@b\r\n\r\ntwo");
     auto setup = Setup(store);
-    testing::WriteFileBytes(dir_ / "file", "not a folder");
-    setup.Output = dir_ / "file/out";
+    std::vector<TUnwrittenMessage> named;
+    setup.OnUnwrittenHook = [&named](TDBXScanThread& scan, std::uint64_t) { named.push_back(scan.LastUnwritten()); };
+    platform::SetWriteFaultForTesting([](const std::string& path, std::size_t) {
+        return path.find("2AD4") != std::string::npos ? EACCES : EIO;
+    });
     auto run = RunScan(setup);
+    platform::SetWriteFaultForTesting({});
     EXPECT_TRUE(run.Found.empty());
     EXPECT_EQ(run.Outcome.Unwritten, 2u);
-    EXPECT_NE(run.Outcome.FirstUnwrittenReason.find("Cannot create the folder"), std::string::npos)
+    EXPECT_NE(run.Outcome.FirstUnwrittenReason.find("Permission denied"), std::string::npos)
         << run.Outcome.FirstUnwrittenReason;
     EXPECT_EQ(run.Outcome.FailureText, "");
+    // Each one is named with its own reason, not only the first.
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_EQ(named[0].Address, 0x2AD4u);
+    EXPECT_EQ(named[1].Address, 0x2AD4u + 528);
+    EXPECT_NE(named[1].Reason.find("00002CE4.eml\": Input/output error"), std::string::npos) << named[1].Reason;
 }
 
 TEST_F(Scan, StopRequestTakesEffectAfterTheChainBeingCarved) {

@@ -35,6 +35,29 @@ TEST(ScanSetUp, OutputFolderIsResolvedAgainstTheStoreAndLosesOneTrailingSeparato
     }
 }
 
+// Without a folder given, the store's path without its extension; never
+// the store itself nor its folder.
+TEST(ScanSetUp, DefaultOutputFolderIsNeitherTheStoreNorItsFolder) {
+    const TOutputCase cases[] = {
+        {TPathSyntax::Windows, "C:\\mail\\Inbox.dbx", "", "C:\\mail\\Inbox"},
+        {TPathSyntax::Windows, "C:\\x.y\\Inbox", "", "C:\\x.y\\Inbox.salvaged"},
+        {TPathSyntax::Posix, "/mail/Inbox.dbx", "", "/mail/Inbox"},
+        {TPathSyntax::Posix, "/mail/a.b.dbx", "", "/mail/a.b"},
+        {TPathSyntax::Posix, "/mail/Inbox", "", "/mail/Inbox.salvaged"},
+        {TPathSyntax::Posix, "/mail/.dbx", "", "/mail/.dbx.salvaged"},
+        {TPathSyntax::Posix, "Inbox", "", "Inbox.salvaged"},
+    };
+    platform::TQueueDispatcher dispatcher;
+    for (const TOutputCase& c : cases) {
+        EXPECT_EQ(DefaultOutputFolder(c.syntax, c.source), c.expected) << c.source;
+        TDBXScanThread scan(dispatcher, c.syntax);
+        TScanSettings settings;
+        settings.Source = c.source;
+        ApplyScanSettings(scan, settings);
+        EXPECT_EQ(scan.OutputDir(), c.expected) << c.source;
+    }
+}
+
 TEST(ScanSetUp, TrashNameDefaultsAndLosesOneTrailingSeparator) {
     struct Case {
         TPathSyntax syntax;

@@ -18,11 +18,13 @@ TEST(CodePage, LocaleNamesSelectTheDoubleByteTableOnlyForShiftJis) {
     for (const Case& c : cases) EXPECT_EQ(CodePageFromLocaleName(c.locale), c.codePage) << c.locale;
 }
 
-TEST(CodePage, LeadBytesOf932AreExactlyItsTwoRanges) {
+TEST(CodePage, LeadAndTrailBytesOf932AreExactlyTheirRanges) {
     TCodePageScope scope(kCodePage932);
     for (int b = 0; b < 256; ++b) {
         const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        const bool trail = (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
         EXPECT_EQ(IsDBCSLeadByte(static_cast<std::uint8_t>(b)), lead) << b;
+        EXPECT_EQ(IsDBCSTrailByte(static_cast<std::uint8_t>(b)), trail) << b;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/FileSystem.h"
+#include "platform/NewFile.h"
 #include "tests/support/TempDir.h"
 
 namespace tervaline::platform {
@@ -81,6 +82,33 @@ TEST(FileSystem, WriteWholeFileReplacesAndLeavesNoPartialFileOnFailure) {
         EXPECT_THROW(WriteWholeFile(dir / "ro/m.eml", "x"), EFileError);
         EXPECT_TRUE(testing::ListFiles(dir.Path() / "ro").empty());
     }
+}
+
+// A new file stands under a temporary name that tells what it is for until
+// it is placed, and placing it never replaces what is there.
+TEST(FileSystem, NewFileIsPlacedOnlyWhereNothingStands) {
+    TTempDir dir;
+    WriteFileBytes(dir / "taken.eml", "earlier");
+    {
+        TNewFile file(dir.Path().string(), "taken.eml", 0600);
+        file.Write("message");
+        const std::vector<std::string> names = testing::ListFiles(dir.Path());
+        ASSERT_EQ(names.size(), 2u);
+        std::string target;
+        EXPECT_TRUE(TNewFile::IsTemporaryName(names[1], target)) << names[1];
+        EXPECT_EQ(target, "taken.eml");
+        EXPECT_FALSE(file.SameBytesAs(dir / "taken.eml"));
+        EXPECT_FALSE(file.PlaceAs(dir / "taken.eml"));
+        EXPECT_TRUE(file.PlaceAs(dir / "free.eml"));
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "taken.eml"), "earlier");
+    EXPECT_EQ(ReadFileBytes(dir / "free.eml"), "message");
+    EXPECT_EQ(testing::ListFiles(dir.Path()), (std::vector<std::string>{"free.eml", "taken.eml"}));
+    {
+        TNewFile unplaced(dir.Path().string(), "gone.eml", 0600);
+        unplaced.Write("x");
+    }
+    EXPECT_EQ(testing::ListFiles(dir.Path()).size(), 2u);
 }
 
 }  // namespace

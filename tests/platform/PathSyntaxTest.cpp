@@ -58,11 +58,30 @@ TEST(PathSyntax, TrailByteThatEqualsBackslashIsNoDelimiter) {
         TCodePageScope scope(kCodePage932);
         EXPECT_EQ(ExtractFilePath(W, path), "C:\\dir\x95\x5C\\");
         EXPECT_EQ(ExcludeTrailingDelimiter(W, "C:\\dir\x95\x5C"), "C:\\dir\x95\x5C");
+        // No character of 932 ends in '/' (nor in a control byte): a lead
+        // byte before one stands alone, and the separator is one.
+        EXPECT_EQ(ExtractFilePath(P, "/mail\x81/Inbox.dbx"), "/mail\x81/");
+        EXPECT_EQ(ExtractFileName(P, "/mail\x81/Inbox.dbx"), "Inbox.dbx");
+        EXPECT_EQ(ExcludeTrailingDelimiter(P, "/mail\xE0/"), "/mail\xE0");
     }
     {
         TCodePageScope scope(kSingleByteCodePage);
         EXPECT_EQ(ExcludeTrailingDelimiter(W, "C:\\dir\x95\x5C"), "C:\\dir\x95");
     }
+}
+
+TEST(PathSyntax, SingleFolderNamesStayInsideTheirFolder) {
+    struct Case {
+        TPathSyntax syntax;
+        const char* name;
+        bool single;
+    };
+    const Case cases[] = {
+        {P, "trash", true},  {P, "..", false},     {P, ".", false},      {P, "", false},
+        {P, "a/b", false},   {P, "..x", true},     {W, "trash", true},   {W, "a\\b", false},
+        {W, "C:", false},    {W, "..", false},     {P, "a\\b", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsSingleFolderName(c.syntax, c.name), c.single) << c.name;
 }
 
 TEST(PathSyntax, RootsKeepTheirSeparator) {
