@@ -2,7 +2,6 @@
 #include "engine/DbxScan.h"
 
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -12,9 +11,7 @@
 #include "engine/MessageOutput.h"
 #include "engine/MessageWriter.h"
 #include "engine/ProgressMeter.h"
-#include "engine/report/HeaderDecoder.h"
-#include "engine/report/SalvageRecorder.h"
-#include "engine/report/StoreDigest.h"
+#include "engine/SalvageRecording.h"
 #include "platform/FileSystem.h"
 
 namespace tervaline::engine {
@@ -130,7 +127,7 @@ void TDBXScanThread::ScanFile() {
     const TScanStop::TSearchThread searching(stop_);
     // Made once the store is open; it outlives the writing, so that the
     // report is written whatever ended the scan.
-    std::unique_ptr<TSalvageRecorder> recorder;
+    std::unique_ptr<TSalvageRecording> recording;
     std::string storeSha256;
     try {
         CheckTrashName();
@@ -166,16 +163,18 @@ void TDBXScanThread::ScanFile() {
             Parent);
         output_->Open();
 
-        const std::string charset = CodePageCharset(CodePage);
-        if (charset.empty()) throw std::invalid_argument("The code page \"" + CodePage + "\" is not known here");
-        recorder = std::make_unique<TSalvageRecorder>(TSalvageRecorder::TSetup{
-            outputDir_, platform::PathDelimiter(syntax_), Report, Mbox, charset, SourceFile, size, scanMode_,
-            BufferSize});
-        std::optional<TStoreDigest> storeDigest;
-        if (Report) storeDigest.emplace(file, size, stop_);
-        output_->AfterWrite = [&recorder](const TCarvedMessage& carved, const TFoundMessage& found) {
-            recorder->Record(carved, found);
-        };
+        const TSalvageRecording::TSetup recordingSetup{
+            outputDir_, platform::PathDelimiter(syntax_), Report, Mbox, CodePage, SourceFile, size, scanMode_,
+            BufferSize};
+        recording = StartSalvageRecording(recordingSetup);
+        // Declared after the store, so that it stops reading before the
+        // store is closed, whatever ends the scan.
+        const std::unique_ptr<TStoreHashing> storeDigest = StartStoreHashing(recordingSetup, file, stop_);
+        if (recording) {
+            output_->AfterWrite = [&recording](const TCarvedMessage& carved, const TFoundMessage& found) {
+                recording->Record(carved, found);
+            };
+        }
 
         const std::unique_ptr<TChainSource> chains =
             MakeChainSource(window, rules, progress, stop_, output_->SpillPlace());
@@ -225,12 +224,12 @@ void TDBXScanThread::ScanFile() {
     if (output_) output_->AfterWrite = nullptr;
     // The report is written whatever ended the scan, inside the output
     // folder while it is still this scan's.
-    if (recorder) reportFailure_ = recorder->Finish(Outcome(), storeSha256);
+    if (recording) reportFailure_ = recording->Finish(Outcome(), storeSha256);
     // What was written is made durable before the scan says it is done,
     // also when the scan failed part way.
     if (output_) {
         try {
-            if (output_->Written() > 0 || recorder) output_->Flush();
+            if (output_->Written() > 0 || recording) output_->Flush();
         } catch (const std::exception& e) {
             if (failureText_.empty()) failureText_ = e.what();
         }

@@ -12,6 +12,7 @@
 
 #include "engine/CarvedMessage.h"
 #include "engine/FoundMessage.h"
+#include "engine/SalvageRecording.h"
 #include "engine/ScanSettings.h"
 #include "engine/report/HeaderDecoder.h"
 #include "engine/report/SalvageReport.h"
@@ -24,7 +25,7 @@ namespace tervaline::engine {
 
 class TMboxWriter;
 
-class TSalvageRecorder {
+class TSalvageRecorder final : public TSalvageRecording {
 public:
     struct TSetup {
         std::string OutputDir;  // without a trailing separator
@@ -40,18 +41,18 @@ public:
 
     // Notes the time the scan starts.
     explicit TSalvageRecorder(TSetup setup);
-    ~TSalvageRecorder();
+    ~TSalvageRecorder() override;
     TSalvageRecorder(const TSalvageRecorder&) = delete;
     TSalvageRecorder& operator=(const TSalvageRecorder&) = delete;
 
     // After the file of Carved has been written as Found, on the writer
     // thread. Throws nothing: what fails is said in the report.
-    void Record(const TCarvedMessage& carved, const TFoundMessage& found) noexcept;
+    void Record(const TCarvedMessage& carved, const TFoundMessage& found) noexcept override;
 
     // Once the writing has ended: commits the mbox file and writes the
     // report of Outcome. Returns why either could not be written; empty
     // when both were (or none was asked for).
-    std::string Finish(const TScanOutcome& outcome, const std::string& storeSha256) noexcept;
+    std::string Finish(const TScanOutcome& outcome, const std::string& storeSha256) noexcept override;
 
     // The report's head for Outcome, as Finish writes it.
     TReportHead Head(const TScanOutcome& outcome, const std::string& storeSha256) const;

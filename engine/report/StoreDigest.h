@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "engine/SalvageRecording.h"
+
 namespace tervaline::platform {
 class TUnsharedReadFile;
 }
@@ -16,19 +18,19 @@ namespace tervaline::engine {
 
 class TScanStop;
 
-class TStoreDigest {
+class TStoreDigest final : public TStoreHashing {
 public:
     // Starts reading File, of Size bytes, from its start. File and Stop
     // must outlive the digest; a stop request makes it give up.
     TStoreDigest(platform::TUnsharedReadFile& file, std::uint64_t size, const TScanStop& stop);
     // Gives up and waits for the thread.
-    ~TStoreDigest();
+    ~TStoreDigest() override;
     TStoreDigest(const TStoreDigest&) = delete;
     TStoreDigest& operator=(const TStoreDigest&) = delete;
 
     // Waits for the whole store to be hashed: its digest, or empty when a
     // stop or a failed read ended the reading first (Failure then says why).
-    std::string Result();
+    std::string Result() override;
     const std::string& Failure() const { return failure_; }
 
 private:

@@ -1,0 +1,31 @@
+// The recording of a build with the report's libraries: the salvage
+// recorder and the store's digest.
+#include "engine/SalvageRecording.h"
+
+#include <stdexcept>
+
+#include "engine/report/HeaderDecoder.h"
+#include "engine/report/SalvageRecorder.h"
+#include "engine/report/StoreDigest.h"
+
+namespace tervaline::engine {
+
+bool SalvageRecordingBuilt() { return true; }
+
+bool IsKnownCodePage(const std::string& name) { return !CodePageCharset(name).empty(); }
+
+std::unique_ptr<TSalvageRecording> StartSalvageRecording(const TSalvageRecording::TSetup& setup) {
+    const std::string charset = CodePageCharset(setup.CodePage);
+    if (charset.empty()) throw std::invalid_argument("The code page \"" + setup.CodePage + "\" is not known here");
+    return std::make_unique<TSalvageRecorder>(TSalvageRecorder::TSetup{setup.OutputDir, setup.Delimiter, setup.Report,
+                                                                       setup.Mbox, charset, setup.Store,
+                                                                       setup.StoreSize, setup.Mode, setup.ReadBuffer});
+}
+
+std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup& setup,
+                                                 platform::TUnsharedReadFile& file, const TScanStop& stop) {
+    if (!setup.Report) return nullptr;
+    return std::make_unique<TStoreDigest>(file, setup.StoreSize, stop);
+}
+
+}  // namespace tervaline::engine
