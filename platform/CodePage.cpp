@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cctype>
-#include <cstdlib>
 #include <string>
 
 namespace tervaline::platform {
@@ -23,14 +22,6 @@ struct TLeadByteTables {
 constexpr TLeadByteTables kTables;
 
 const bool* TableFor(int codePage) { return codePage == kCodePage932 ? kTables.cp932 : kTables.none; }
-
-int CodePageFromEnvironment() {
-    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return CodePageFromLocaleName(value);
-    }
-    return kSingleByteCodePage;
-}
 
 }  // namespace
 
@@ -55,7 +46,7 @@ int CodePageFromLocaleName(const char* localeName) {
 int ActiveCodePage() {
     int cp = gCodePage.load(std::memory_order_acquire);
     if (cp == kUnset) {
-        int fromLocale = CodePageFromEnvironment();
+        int fromLocale = SystemCodePage();
         // Another thread may have set it meanwhile; an explicit setting wins.
         gCodePage.compare_exchange_strong(cp, fromLocale, std::memory_order_acq_rel);
         cp = gCodePage.load(std::memory_order_acquire);

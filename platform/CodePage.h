@@ -15,10 +15,17 @@ namespace tervaline::platform {
 inline constexpr int kSingleByteCodePage = 0;
 inline constexpr int kCodePage932 = 932;
 
-// The code page in force. On first use it follows the locale's codeset
-// (LC_ALL, then LC_CTYPE, then LANG): Shift_JIS, SJIS or CP932 give 932,
-// anything else single-byte.
+// The code page in force. On first use it follows the system's
+// (SystemCodePage).
 int ActiveCodePage();
+
+// The code page the system gives the program: 932 or single-byte. On POSIX
+// it follows the locale's codeset (LC_ALL, then LC_CTYPE, then LANG):
+// Shift_JIS, SJIS or CP932 give 932, anything else single-byte. On Windows
+// it follows the ANSI code page (GetACP), which the program declares to be
+// UTF-8, the 8-bit text it keeps paths in; a system that does not honour
+// the declaration and answers 932 gets 932.
+int SystemCodePage();
 
 // Sets the code page in force; any value other than 932 means single-byte.
 void SetActiveCodePage(int codePage);

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -89,27 +91,27 @@ TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
     disk_ = S_ISBLK(st.st_mode);
     identity_ = TFileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     permissions_ = static_cast<unsigned>(st.st_mode) & 0777u;
-    fd_ = fd.Release();
+    handle_ = fd.Release();
 }
 
 TUnsharedReadFile::~TUnsharedReadFile() {
-    if (fd_ >= 0) ::close(fd_);  // closing drops the lock
+    if (handle_ >= 0) ::close(handle_);  // closing drops the lock
 }
 
 std::size_t TUnsharedReadFile::ReadAt(std::uint64_t offset, void* dest, std::size_t count) {
-    const ssize_t n = ReadFullyAt(fd_, offset, dest, count);
+    const ssize_t n = ReadFullyAt(handle_, offset, dest, count);
     if (n < 0) RaiseFileError("Cannot read", path_, errno);
     return static_cast<std::size_t>(n);
 }
 
 std::uint64_t TUnsharedReadFile::Size() const {
     if (disk_) {
-        const off_t end = ::lseek(fd_, 0, SEEK_END);
+        const off_t end = ::lseek(handle_, 0, SEEK_END);
         if (end < 0) RaiseFileError("Cannot read the size of", path_, errno);
         return static_cast<std::uint64_t>(end);
     }
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) RaiseFileError("Cannot read the size of", path_, errno);
+    if (::fstat(handle_, &st) != 0) RaiseFileError("Cannot read the size of", path_, errno);
     return static_cast<std::uint64_t>(st.st_size);
 }
 
@@ -169,6 +171,27 @@ void FlushVolumeOf(const std::string& folder) {
     if (fd.Get() < 0 || ::syncfs(fd.Get()) != 0) {
         RaiseFileError("Cannot flush what was written to disk in", folder, errno);
     }
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.is_regular_file(error)) names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+std::string CurrentFolder() {
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            const int error = errno;
+            throw EFileError("Cannot tell the current folder: " + SystemErrorText(error), error);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
 }
 
 std::string ProgramFolder() {

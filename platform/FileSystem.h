@@ -11,12 +11,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/NativeHandle.h"
+
 namespace tervaline::platform {
 
 class EFileError : public std::runtime_error {
 public:
     explicit EFileError(const std::string& text, int error = 0) : std::runtime_error(text), error_(error) {}
-    // The system's error number, when the system refused; else 0.
+    // The system's error number (errno; on Windows GetLastError's), when
+    // the system refused; else 0.
     int Error() const { return error_; }
 
 private:
@@ -40,9 +43,10 @@ std::optional<TFileIdentity> IdentityOf(const std::string& path);
 // A store opened for reading only and without sharing: while it is open, a
 // second unshared open of the same file fails (on Linux, an exclusive
 // advisory lock taken without waiting, beside a mark that tells a scan's
-// hold from another program's). Only regular files and disks (block
-// devices) are opened; anything else, a pipe above all, is refused without
-// waiting on it.
+// hold from another program's; on Windows, an open that shares nothing).
+// Only regular files and disks (block devices; on Windows \\.\ device
+// paths such as \\.\PhysicalDrive1) are opened; anything else, a pipe
+// above all, is refused without waiting on it.
 class TUnsharedReadFile {
 public:
     explicit TUnsharedReadFile(const std::string& path);
@@ -60,11 +64,15 @@ public:
     const std::string& Path() const { return path_; }
     TFileIdentity Identity() const { return identity_; }
     // The permission bits of the file (rwx for owner, group and others).
+    // Windows keeps none: there new files take their folder's access rules
+    // and the bits given for them are not used, and this is 0600.
     unsigned Permissions() const { return permissions_; }
 
 private:
     std::string path_;
-    int fd_ = -1;
+    TNativeHandle handle_ = kNoHandle;
+    // Windows: the mark that tells a scan's hold from another program's.
+    TNativeHandle scanMark_ = kNoHandle;
     bool disk_ = false;
     TFileIdentity identity_;
     unsigned permissions_ = 0;
@@ -101,15 +109,24 @@ void FlushVolumeOf(const std::string& folder);
 // fault is set, TNewFile::Write (and so WriteWholeFile) writes the first
 // bytes of a file in two halves and asks the fault before each write (with
 // the path the file is meant for and the bytes written so far); a non-zero
-// errno it returns fails the write as if the system had refused it. An
+// errno it returns fails the write as if the system had refused it, in the
+// C library's words for that errno on every system. An
 // empty function removes the fault. Thread-safe.
 using TWriteFault = std::function<int(const std::string& path, std::size_t written)>;
 void SetWriteFaultForTesting(TWriteFault fault);
 
+// The names of the regular files (links followed) directly in Folder, in
+// no particular order; none when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);
+
+// The process's current folder; raises EFileError when it has none (it was
+// removed).
+std::string CurrentFolder();
+
 // The folder that holds the running program, with a trailing separator.
 std::string ProgramFolder();
 
-// Text for the last system error, e.g. "No such file or directory".
+// Text for a system error number, e.g. "No such file or directory".
 std::string SystemErrorText(int error);
 
 }  // namespace tervaline::platform

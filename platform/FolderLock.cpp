@@ -19,11 +19,11 @@ TFolderLock::TFolderLock(const std::string& folder) {
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         throw EFileError("The folder \"" + folder + "\" is in use by another scan, which writes into it", EWOULDBLOCK);
     }
-    fd_ = fd.Release();
+    handle_ = fd.Release();
 }
 
 TFolderLock::~TFolderLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing drops the lock
+    if (handle_ >= 0) ::close(handle_);  // closing drops the lock
 }
 
 }  // namespace tervaline::platform

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/NativeHandle.h"
+
 namespace tervaline::platform {
 
 class TFolderLock {
@@ -18,7 +20,7 @@ public:
     TFolderLock& operator=(const TFolderLock&) = delete;
 
 private:
-    int fd_ = -1;
+    TNativeHandle handle_ = kNoHandle;
 };
 
 }  // namespace tervaline::platform

@@ -10,13 +10,12 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
-#include <random>
 #include <utility>
 #include <vector>
 
 #include "platform/Descriptor.h"
 #include "platform/FileSystem.h"
+#include "platform/NewFileParts.h"
 #include "platform/PathSyntax.h"
 
 namespace tervaline::platform {
@@ -24,24 +23,6 @@ namespace tervaline::platform {
 namespace {
 
 constexpr TPathSyntax kNative = NativePathSyntax();
-constexpr std::string_view kSuffix = ".partial";
-constexpr std::size_t kRandomLetters = 8;
-constexpr char kLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-
-std::mutex gWriteFaultMutex;
-TWriteFault gWriteFault;
-
-TWriteFault CurrentWriteFault() {
-    std::lock_guard<std::mutex> lock(gWriteFaultMutex);
-    return gWriteFault;
-}
-
-std::string RandomLetters() {
-    thread_local std::mt19937_64 rng(std::random_device{}());
-    std::string letters(kRandomLetters, '0');
-    for (char& c : letters) c = kLetters[rng() % (sizeof kLetters - 1)];
-    return letters;
-}
 
 // Renames From to To unless To exists; false then. Where the file system
 // cannot be asked to refuse, a hard link does it; where it has none either,
@@ -70,18 +51,13 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-void SetWriteFaultForTesting(TWriteFault fault) {
-    std::lock_guard<std::mutex> lock(gWriteFaultMutex);
-    gWriteFault = std::move(fault);
-}
-
 TNewFile::TNewFile(const std::string& folder, const std::string& name, unsigned mode)
     : intended_(JoinPath(kNative, folder, name)) {
     for (int attempt = 0;; ++attempt) {
-        temp_ = intended_ + "." + RandomLetters() + std::string(kSuffix);
+        temp_ = TemporaryNameFor(intended_);
         // Exclusive creation never follows a link nor opens what exists.
-        fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd_ >= 0) return;
+        handle_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (handle_ >= 0) return;
         const int error = errno;
         if (error != EEXIST || attempt == 100) RaiseFileError("Cannot create", intended_, error);
     }
@@ -93,46 +69,38 @@ TNewFile::~TNewFile() {
 }
 
 void TNewFile::Close() {
-    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+    if (handle_ >= 0) ::close(std::exchange(handle_, -1));
 }
 
 void TNewFile::Write(std::string_view bytes) {
-    assert(fd_ >= 0);
-    const TWriteFault fault = CurrentWriteFault();
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        std::size_t chunk = bytes.size() - done;
-        int injected = 0;
-        if (fault) {
-            injected = fault(intended_, static_cast<std::size_t>(size_));
-            if (size_ == 0 && chunk > 1) chunk /= 2;
+    assert(handle_ >= 0);
+    WriteThroughFault(intended_, size_, bytes, [this](const char* data, std::size_t count, int& error) {
+        for (;;) {
+            const ssize_t n = ::write(handle_, data, count);
+            if (n >= 0 || errno != EINTR) {
+                error = errno;
+                return static_cast<std::int64_t>(n);
+            }
         }
-        const ssize_t n = injected != 0 ? -1 : ::write(fd_, bytes.data() + done, chunk);
-        if (n < 0) {
-            if (injected == 0 && errno == EINTR) continue;
-            RaiseFileError("Cannot write", intended_, injected != 0 ? injected : errno);
-        }
-        done += static_cast<std::size_t>(n);
-        size_ += static_cast<std::uint64_t>(n);
-    }
+    });
 }
 
 std::size_t TNewFile::ReadAt(std::uint64_t offset, void* dest, std::size_t count) const {
-    assert(fd_ >= 0);
-    const ssize_t n = ReadFullyAt(fd_, offset, dest, count);
+    assert(handle_ >= 0);
+    const ssize_t n = ReadFullyAt(handle_, offset, dest, count);
     if (n < 0) RaiseFileError("Cannot read back", intended_, errno);
     return static_cast<std::size_t>(n);
 }
 
 void TNewFile::Truncate(std::uint64_t size) {
-    assert(fd_ >= 0 && size <= size_);
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) RaiseFileError("Cannot write", intended_, errno);
+    assert(handle_ >= 0 && size <= size_);
+    if (::ftruncate(handle_, static_cast<off_t>(size)) != 0) RaiseFileError("Cannot write", intended_, errno);
     size_ = size;
-    if (::lseek(fd_, 0, SEEK_END) < 0) RaiseFileError("Cannot write", intended_, errno);
+    if (::lseek(handle_, 0, SEEK_END) < 0) RaiseFileError("Cannot write", intended_, errno);
 }
 
 bool TNewFile::SameBytesAs(const std::string& path) const {
-    assert(fd_ >= 0);
+    assert(handle_ >= 0);
     // Only a regular file is opened at all (opening a device can do
     // things), and without blocking, should a pipe take its place between.
     struct stat seen {};
@@ -146,7 +114,7 @@ bool TNewFile::SameBytesAs(const std::string& path) const {
     constexpr std::size_t kChunk = 64 * 1024;
     std::vector<char> mine(kChunk), theirs(kChunk);
     for (std::uint64_t at = 0; at < size_;) {
-        const ssize_t a = ReadFullyAt(fd_, at, mine.data(), kChunk);
+        const ssize_t a = ReadFullyAt(handle_, at, mine.data(), kChunk);
         const ssize_t b = ReadFullyAt(other.Get(), at, theirs.data(), kChunk);
         if (a <= 0 || a != b || std::memcmp(mine.data(), theirs.data(), static_cast<std::size_t>(a)) != 0) return false;
         at += static_cast<std::uint64_t>(a);
@@ -157,7 +125,7 @@ bool TNewFile::SameBytesAs(const std::string& path) const {
 }
 
 bool TNewFile::PlaceAs(const std::string& path) {
-    assert(fd_ >= 0 && !placed_);
+    assert(handle_ >= 0 && !placed_);
     if (RenameWithoutReplacing(temp_, path)) {
         placed_ = true;
         Close();
@@ -170,7 +138,7 @@ bool TNewFile::PlaceAs(const std::string& path) {
     // beside Path, which is then put in place.
     TNewFile copy(ExtractFileDir(kNative, path), ExtractFileName(kNative, path), 0600);
     struct stat st {};
-    if (::fstat(fd_, &st) == 0) ::fchmod(copy.fd_, st.st_mode & 07777);
+    if (::fstat(handle_, &st) == 0) ::fchmod(copy.handle_, st.st_mode & 07777);
     std::vector<char> buffer(1 << 20);
     for (std::uint64_t at = 0; at < size_;) {
         const std::size_t n = ReadAt(at, buffer.data(), buffer.size());
@@ -183,22 +151,10 @@ bool TNewFile::PlaceAs(const std::string& path) {
 }
 
 void TNewFile::Replace(const std::string& path) {
-    assert(fd_ >= 0 && !placed_);
+    assert(handle_ >= 0 && !placed_);
     Close();
     if (::rename(temp_.c_str(), path.c_str()) != 0) RaiseFileError("Cannot replace", path, errno);
     placed_ = true;
-}
-
-bool TNewFile::IsTemporaryName(std::string_view name, std::string& target) {
-    const std::size_t tail = 1 + kRandomLetters + kSuffix.size();
-    if (name.size() <= tail || name.substr(name.size() - kSuffix.size()) != kSuffix) return false;
-    const std::string_view random = name.substr(name.size() - tail, 1 + kRandomLetters);
-    if (random[0] != '.') return false;
-    for (char c : random.substr(1)) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
-    }
-    target = std::string(name.substr(0, name.size() - tail));
-    return true;
 }
 
 std::uint64_t TNewFile::RemoveLeftovers(const std::string& folder,

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/NativeHandle.h"
+
 namespace tervaline::platform {
 
 class TNewFile {
@@ -58,7 +60,7 @@ private:
 
     std::string intended_;  // Folder/Name, for the messages
     std::string temp_;
-    int fd_ = -1;
+    TNativeHandle handle_ = kNoHandle;
     std::uint64_t size_ = 0;
     bool placed_ = false;
 };

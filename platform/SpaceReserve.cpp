@@ -13,21 +13,21 @@ TSpaceReserve::~TSpaceReserve() { Release(); }
 
 bool TSpaceReserve::Hold(std::uint64_t bytes) noexcept {
     if (bytes <= held_) return true;
-    if (fd_ < 0) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd_ < 0) return false;
+    if (handle_ < 0) {
+        handle_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (handle_ < 0) return false;
     }
     // Allocated, not merely sized: a sparse file would hold no room at all.
-    if (::posix_fallocate(fd_, 0, static_cast<off_t>(bytes)) != 0) return false;
+    if (::posix_fallocate(handle_, 0, static_cast<off_t>(bytes)) != 0) return false;
     held_ = bytes;
     return true;
 }
 
 void TSpaceReserve::Release() noexcept {
-    if (fd_ < 0) return;
-    ::close(fd_);
+    if (handle_ < 0) return;
+    ::close(handle_);
     ::unlink(path_.c_str());
-    fd_ = -1;
+    handle_ = -1;
     held_ = 0;
 }
 

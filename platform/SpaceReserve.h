@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/NativeHandle.h"
+
 namespace tervaline::platform {
 
 class TSpaceReserve {
@@ -28,7 +30,7 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    TNativeHandle handle_ = kNoHandle;
     std::uint64_t held_ = 0;
 };
 

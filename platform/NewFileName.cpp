@@ -1,0 +1,80 @@
+// The temporary names of new files and the write loop with its test seam,
+// the same on every system.
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <utility>
+
+#include "platform/FileSystem.h"
+#include "platform/NewFile.h"
+#include "platform/NewFileParts.h"
+
+namespace tervaline::platform {
+
+namespace {
+
+constexpr std::string_view kSuffix = ".partial";
+constexpr std::size_t kRandomLetters = 8;
+constexpr char kLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+std::mutex gWriteFaultMutex;
+TWriteFault gWriteFault;
+
+TWriteFault CurrentWriteFault() {
+    std::lock_guard<std::mutex> lock(gWriteFaultMutex);
+    return gWriteFault;
+}
+
+std::string RandomLetters() {
+    thread_local std::mt19937_64 rng(std::random_device{}());
+    std::string letters(kRandomLetters, '0');
+    for (char& c : letters) c = kLetters[rng() % (sizeof kLetters - 1)];
+    return letters;
+}
+
+}  // namespace
+
+void SetWriteFaultForTesting(TWriteFault fault) {
+    std::lock_guard<std::mutex> lock(gWriteFaultMutex);
+    gWriteFault = std::move(fault);
+}
+
+std::string TemporaryNameFor(const std::string& intended) {
+    return intended + "." + RandomLetters() + std::string(kSuffix);
+}
+
+void WriteThroughFault(const std::string& intended, std::uint64_t& size, std::string_view bytes,
+                       const TWriteSome& writeSome) {
+    const TWriteFault fault = CurrentWriteFault();
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        std::size_t chunk = bytes.size() - done;
+        int injected = 0;
+        if (fault) {
+            injected = fault(intended, static_cast<std::size_t>(size));
+            if (size == 0 && chunk > 1) chunk /= 2;
+        }
+        // An injected fault is an errno, which is said in the C library's
+        // words whatever numbers the system itself uses.
+        if (injected != 0) throw EFileError("Cannot write \"" + intended + "\": " + std::strerror(injected), injected);
+        int error = 0;
+        const std::int64_t n = writeSome(bytes.data() + done, chunk, error);
+        if (n < 0) RaiseFileError("Cannot write", intended, error);
+        done += static_cast<std::size_t>(n);
+        size += static_cast<std::uint64_t>(n);
+    }
+}
+
+bool TNewFile::IsTemporaryName(std::string_view name, std::string& target) {
+    const std::size_t tail = 1 + kRandomLetters + kSuffix.size();
+    if (name.size() <= tail || name.substr(name.size() - kSuffix.size()) != kSuffix) return false;
+    const std::string_view random = name.substr(name.size() - tail, 1 + kRandomLetters);
+    if (random[0] != '.') return false;
+    for (char c : random.substr(1)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
+    }
+    target = std::string(name.substr(0, name.size() - tail));
+    return true;
+}
+
+}  // namespace tervaline::platform
