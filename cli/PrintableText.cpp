@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/CodePage.h"
+#include "platform/PathSyntax.h"
 
 namespace tervaline::cli {
 
@@ -52,7 +53,9 @@ std::string Printable(std::string_view text) {
     shown.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<std::uint8_t>(text[i]);
-        if (byte == '\\') {
+        // A backslash is doubled where it could be taken for the start of an
+        // escape; where it is the folder separator it is left alone.
+        if (byte == '\\' && platform::NativePathSyntax() == platform::TPathSyntax::Posix) {
             shown += "\\\\";
             ++i;
             continue;

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdarg>
@@ -31,12 +30,14 @@ constexpr TPathSyntax kNative = platform::NativePathSyntax();
 // still opens from wherever the process stands.
 std::string Absolute(const std::string& path, bool isOutput) {
     if (platform::HasDrivePart(kNative, path)) return path;
-    char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd) != nullptr) return platform::JoinPath(kNative, cwd, path);
-    if (!isOutput) return path;
-    throw platform::EFileError("Cannot tell the current folder (" + platform::SystemErrorText(errno) +
-                               "), so the relative output folder \"" + path +
-                               "\" has no place; give it as an absolute path");
+    try {
+        return platform::JoinPath(kNative, platform::CurrentFolder(), path);
+    } catch (const platform::EFileError& e) {
+        if (!isOutput) return path;
+        throw platform::EFileError("Cannot tell the current folder (" + platform::SystemErrorText(e.Error()) +
+                                   "), so the relative output folder \"" + path +
+                                   "\" has no place; give it as an absolute path");
+    }
 }
 
 // Prints to Out unless an earlier print found it closed (a reader that has

@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 
-#include "engine/report/HeaderDecoder.h"
+#include "engine/SalvageRecording.h"
 #include "platform/PathSyntax.h"
 
 namespace tervaline::cli {
@@ -27,6 +27,10 @@ constexpr TModeName kModes[] = {
     {"deep", engine::TScanMode::Deep},
 };
 
+// Why a build without the report's libraries refuses what only they serve.
+constexpr const char* kNoRecording =
+    "this build of tervaline-scan writes no report and no mbox file: the libraries they need are not part of it";
+
 // A validator whose Check returns the reason a value is refused, empty
 // when it is taken.
 CLI::Validator Rule(std::function<std::string(const std::string&)> check) {
@@ -42,7 +46,10 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
         "(STORE.salvaged when that would be STORE itself or its folder). A file already in OUTPUT is "
         "never replaced: a message meeting other bytes under its name is written beside them as "
         "NAME~1.eml. When STORE is a folder, every *.dbx in it is scanned, each into OUTPUT/NAME (OUTPUT defaults "
-        "to STORE itself). Each scan writes report.csv and report.json into its output folder.",
+        "to STORE itself). " +
+            std::string(engine::SalvageRecordingBuilt()
+                            ? "Each scan writes report.csv and report.json into its output folder."
+                            : "This build writes no report (report.csv, report.json) and no mbox file."),
         "tervaline-scan");
     app->set_help_flag("-h,--help", "show this text");
     app->add_flag("--version", version, "show the version");
@@ -82,12 +89,15 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
         }));
     app->add_flag("-q,--quiet", options.Quiet, "print only the count and failures");
     app->add_flag("--report,!--no-report", options.Report,
-                  "write report.csv and report.json into the output folder (default), or not");
+                  engine::SalvageRecordingBuilt()
+                      ? "write report.csv and report.json into the output folder (default), or not"
+                      : "not in this build, which writes no report");
     app->add_option("--mbox", options.Mbox,
                     "also write the output folder's messages, in offset order, into FILE in the mboxrd form; "
                     "for a folder of stores FILE is a folder that receives NAME.mbox for each")
         ->type_name("FILE")
         ->check(Rule([](const std::string& value) -> std::string {
+            if (!engine::SalvageRecordingBuilt()) return kNoRecording;
             return value.empty() ? "needs a file name" : std::string();
         }));
     app->add_option("--code-page", options.CodePage,
@@ -95,7 +105,8 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
                     "charset name the system knows")
         ->type_name("NAME")
         ->check(Rule([](const std::string& value) -> std::string {
-            if (engine::CodePageCharset(value).empty()) return "names no code page known here: \"" + value + "\"";
+            if (!engine::SalvageRecordingBuilt()) return kNoRecording;
+            if (!engine::IsKnownCodePage(value)) return "names no code page known here: \"" + value + "\"";
             return {};
         }));
     app->footer(
@@ -136,6 +147,7 @@ TScanOptions ParseScanOptions(const std::vector<std::string>& args) {
         options.Action = TAction::Version;
         return options;
     }
+    if (options.Report && !engine::SalvageRecordingBuilt()) throw EUsage(std::string("--report: ") + kNoRecording);
     if (app->count("STORE") == 0) throw EUsage("no store given");
     if (options.Store.empty()) throw EUsage("the store's path is empty");
     return options;

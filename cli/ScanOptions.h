@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/SalvageRecording.h"
 #include "engine/ScanMode.h"
 
 namespace tervaline::cli {
@@ -25,7 +26,7 @@ struct TScanOptions {
     engine::TScanMode Mode = engine::TScanMode::Shallow;
     std::int32_t BufferKB = 10; // one of the window's list values
     bool Quiet = false;
-    bool Report = true;
+    bool Report = engine::SalvageRecordingBuilt();  // on by default where the build can write it
     std::string Mbox;           // empty: none
     std::string CodePage = "932";
 };

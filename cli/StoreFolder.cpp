@@ -3,8 +3,6 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "cli/ScanCommand.h"
 #include "platform/FileSystem.h"
@@ -14,7 +12,6 @@ namespace tervaline::cli {
 
 namespace {
 
-namespace fs = std::filesystem;
 constexpr platform::TPathSyntax kNative = platform::NativePathSyntax();
 
 // Completed, then stopped, then failed: the later the worse.
@@ -27,15 +24,10 @@ int Severity(int status) {
 }  // namespace
 
 std::vector<std::string> StoresInFolder(const std::string& folder) {
-    std::vector<std::string> stores;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.size() > 4 && ::strcasecmp(name.c_str() + name.size() - 4, ".dbx") == 0 &&
-            entry.is_regular_file(error)) {
-            stores.push_back(name);
-        }
-    }
+    std::vector<std::string> stores = platform::FileNamesIn(folder);
+    std::erase_if(stores, [](const std::string& name) {
+        return name.size() <= 4 || ::strcasecmp(name.c_str() + name.size() - 4, ".dbx") != 0;
+    });
     std::sort(stores.begin(), stores.end());
     return stores;
 }
