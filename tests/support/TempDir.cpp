@@ -30,6 +30,13 @@ TTempDir::~TTempDir() {
     fs::remove_all(path_, ignored);
 }
 
+std::string TTempDir::operator/(const std::string& name) const {
+    constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
+    std::string native = name;
+    std::replace(native.begin(), native.end(), '/', kSeparator);
+    return path_.string() + kSeparator + native;
+}
+
 std::string ReadFileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -16,8 +16,10 @@ public:
     TTempDir& operator=(const TTempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    // Path of Name inside the folder, as a string.
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    // Path of Name inside the folder, as a string; the '/' in Name become
+    // the system's separators. Name passes as bytes: it may be UTF-8 where
+    // the library would take it for another code page.
+    std::string operator/(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
