@@ -95,8 +95,11 @@ bool IsRootPath(TPathSyntax syntax, std::string_view path) {
 }
 
 bool IsSingleFolderName(TPathSyntax syntax, std::string_view name) {
+    // Windows's file calls take '/' for a separator too, so a name with one
+    // would lead elsewhere.
+    const std::string_view separators = syntax == TPathSyntax::Windows ? std::string_view("\\:/") : DelimitersOf(syntax);
     return !name.empty() && name != "." && name != ".." &&
-           LastDelimiter(DelimitersOf(syntax), name) == std::string_view::npos;
+           LastDelimiter(separators, name) == std::string_view::npos;
 }
 
 std::string JoinPath(TPathSyntax syntax, std::string_view folder, std::string_view name) {

@@ -64,7 +64,8 @@ std::string IncludeTrailingDelimiter(TPathSyntax syntax, std::string_view path);
 bool IsRootPath(TPathSyntax syntax, std::string_view path);
 
 // True when Name names one folder inside another: not empty, neither "."
-// nor "..", and without a separator (nor, on Windows, a drive's colon).
+// nor "..", and without a separator (nor, on Windows, a drive's colon or
+// the '/' that the system takes for a separator too).
 bool IsSingleFolderName(TPathSyntax syntax, std::string_view name);
 
 // Folder + separator + Name, with no doubled separator.

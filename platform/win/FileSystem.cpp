@@ -92,7 +92,8 @@ TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
         }
         throw EFileError("Cannot open \"" + path + "\": another program has it open", static_cast<int>(error));
     }
-    if (!disk_ && ::GetFileType(file.Get()) != FILE_TYPE_DISK) {
+    // A \\.\ path may as well name a pipe or a console as a disk.
+    if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
         throw EFileError("Cannot open \"" + path +
                          "\": it is a device or a pipe, not a file or a disk, and only those can be scanned");
     }
@@ -214,12 +215,15 @@ void FlushVolumeOf(const std::string& folder) {
     if (volume.size() == 3 && volume[1] == L':') volume = L"\\\\.\\" + volume.substr(0, 2);
     const THandle handle(::CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        nullptr, OPEN_EXISTING, 0, nullptr));
-    // Only an administrator may flush a whole volume. Anyone else's files
-    // reach the disk as the system's cache writes them, as every other
+    // Only an administrator may flush a whole volume, and some volumes (of
+    // the network, of an emulator) cannot be flushed whole at all. There the
+    // files reach the disk as the system's cache writes them, as every other
     // program's do: that is no failure of this scan.
     if (!handle.Valid()) return;
     if (!::FlushFileBuffers(handle.Get())) {
-        RaiseFileError("Cannot flush what was written to disk in", folder, static_cast<int>(::GetLastError()));
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED) return;
+        RaiseFileError("Cannot flush what was written to disk in", folder, static_cast<int>(error));
     }
 }
 

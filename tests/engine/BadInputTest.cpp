@@ -2,11 +2,13 @@
 // failure in words, and never a partial message file.
 #include <gtest/gtest.h>
 
+#if TERVALINE_POSIX
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -27,6 +29,7 @@
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "tests/engine/ScanRun.h"
+#include "tests/support/SystemWords.h"
 #include "tests/support/TempDir.h"
 #include "tools/StoreBuilder.h"
 
@@ -36,6 +39,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadFileBytes;
 using testing::RunScan;
+using testing::SystemWords;
 using testing::TScanRun;
 using testing::TScanSetup;
 using testing::TTempDir;
@@ -48,7 +52,7 @@ std::vector<std::string> AllFiles(const fs::path& folder) {
     std::vector<std::string> files;
     if (!fs::exists(folder)) return files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(folder).string());
+        if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(folder).generic_string());
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -62,11 +66,12 @@ bool AnyPartial(const fs::path& folder) {
 }
 
 // A tmpfs mounted for the test's lifetime, where the machine allows it.
+#if TERVALINE_POSIX
 class TTmpfs {
 public:
-    TTmpfs(const fs::path& at, const char* options, unsigned long flags) : at_(at) {
+    TTmpfs(const fs::path& at, const char* options, bool readOnly) : at_(at) {
         fs::create_directories(at);
-        mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", flags, options) == 0;
+        mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", readOnly ? MS_RDONLY : 0, options) == 0;
         error_ = errno;
     }
     ~TTmpfs() {
@@ -80,6 +85,14 @@ private:
     bool mounted_ = false;
     int error_ = 0;
 };
+#else
+class TTmpfs {
+public:
+    TTmpfs(const fs::path& at, const char*, bool) { fs::create_directories(at); }
+    bool Mounted() const { return false; }
+    std::string Why() const { return "this system has no tmpfs"; }
+};
+#endif
 
 class BadInput : public ::testing::Test {
 protected:
@@ -128,9 +141,12 @@ TEST_F(BadInput, UnusableStoresEndTheScanWithTheReasonInWords) {
         std::vector<std::string> words;
     };
     const std::vector<TCase> cases = {
-        {"missing", dir_ / "missing.dbx", {"Cannot open", "missing.dbx", "No such file"}},
-        {"a folder", dir_ / "folder.dbx", {"Cannot open", "folder.dbx", "Is a directory"}},
+        {"missing", dir_ / "missing.dbx",
+         {"Cannot open", "missing.dbx", SystemWords(ENOENT, testing::kWindowsFileNotFound)}},
+        {"a folder", dir_ / "folder.dbx",
+         {"Cannot open", "folder.dbx", SystemWords(EISDIR, testing::kWindowsDirectoryNotSupported)}},
         {"inside a file", dir_ / "folder.dbx/x/y.dbx", {"Cannot open", "y.dbx"}},
+#if TERVALINE_POSIX
         // Every read of this file fails: a failed read is never taken for
         // an empty or zero-filled window.
         {"unreadable content", "/proc/self/mem", {"Cannot read", "/proc/self/mem", "Input/output error"}},
@@ -138,8 +154,13 @@ TEST_F(BadInput, UnusableStoresEndTheScanWithTheReasonInWords) {
         // the open, a terminal or /dev/zero in the reads.
         {"a pipe", dir_ / "pipe.dbx", {"Cannot open", "pipe.dbx", "is a pipe, not a file or a disk"}},
         {"a character device", "/dev/zero", {"Cannot open", "/dev/zero", "is a character device"}},
+#else
+        {"a character device", "NUL", {"Cannot open", "NUL", "is a device or a pipe, not a file or a disk"}},
+#endif
     };
+#if TERVALINE_POSIX
     ASSERT_EQ(::mkfifo((dir_ / "pipe.dbx").c_str(), 0600), 0);
+#endif
     for (const TCase& c : cases) {
         const TScanRun run = RunScan(Setup(c.source, dir_ / "out"));
         EXPECT_EQ(run.DoneCount, 1) << c.what;
@@ -149,6 +170,7 @@ TEST_F(BadInput, UnusableStoresEndTheScanWithTheReasonInWords) {
     }
 }
 
+#if TERVALINE_POSIX
 TEST_F(BadInput, StoreWithoutReadPermissionIsRefused) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "running as root, whom file permissions do not stop; the command-line fault test "
@@ -160,6 +182,9 @@ TEST_F(BadInput, StoreWithoutReadPermissionIsRefused) {
     EXPECT_TRUE(Contains(run.Outcome.FailureText, "Permission denied")) << run.Outcome.FailureText;
     EXPECT_TRUE(run.Found.empty());
 }
+#else
+TERVALINE_POSIX_ONLY_TEST_F(BadInput, StoreWithoutReadPermissionIsRefused, "it takes POSIX permission bits")
+#endif
 
 // A second scan of the same store, or into the same folder, is refused at
 // once while the first runs, and leaves the first unharmed.
@@ -208,6 +233,7 @@ TEST_F(BadInput, WhatARunningScanHoldsIsRefusedAndTheFirstScanFinishes) {
 }
 
 // A lock that another program holds is told from a scan's.
+#if TERVALINE_POSIX
 TEST_F(BadInput, StoreLockedByAnotherProgramIsSaidToBe) {
     const std::string store = MakeStore(1, 300);
     struct TCase {
@@ -237,13 +263,17 @@ TEST_F(BadInput, StoreLockedByAnotherProgramIsSaidToBe) {
         EXPECT_TRUE(run.Found.empty()) << c.what;
     }
 }
+#else
+TERVALINE_POSIX_ONLY_TEST_F(BadInput, StoreLockedByAnotherProgramIsSaidToBe,
+                            "it takes POSIX locks; the Windows file system test holds the store open instead")
+#endif
 
 // An output the scan cannot write into is refused before the store is
 // searched, not found out message by message afterwards.
 TEST_F(BadInput, OutputThatCannotBeWrittenIsRefusedBeforeTheScan) {
     const std::string store = MakeStore(2, 300);
     testing::WriteFileBytes(dir_ / "taken", "a file");
-    TTmpfs readOnly(dir_.Path() / "ro", "size=64k", MS_RDONLY);
+    TTmpfs readOnly(dir_.Path() / "ro", "size=64k", true);
     struct TCase {
         const char* what;
         std::string output;
@@ -251,8 +281,10 @@ TEST_F(BadInput, OutputThatCannotBeWrittenIsRefusedBeforeTheScan) {
         bool available;
     };
     const std::vector<TCase> cases = {
-        {"an existing file", dir_ / "taken", {"Cannot create the folder", "File exists"}, true},
-        {"below an existing file", dir_ / "taken/out", {"Cannot create the folder", "taken\": File exists"}, true},
+        {"an existing file", dir_ / "taken",
+         {"Cannot create the folder", SystemWords(EEXIST, testing::kWindowsAlreadyExists)}, true},
+        {"below an existing file", dir_ / "taken/out",
+         {"Cannot create the folder", "taken\": " + SystemWords(EEXIST, testing::kWindowsAlreadyExists)}, true},
         {"below a read-only folder", dir_ / "ro/out", {"Cannot create the folder", "Read-only file system"},
          readOnly.Mounted()},
         {"a read-only folder", dir_ / "ro", {"Cannot write into the output folder", "Read-only file system"},
@@ -295,6 +327,7 @@ TEST_F(BadInput, WhatStandsInTheOutputFolderIsNeverWrittenThroughNorReplaced) {
         std::uint64_t beside;
     };
     const std::vector<TCase> cases = {
+#if TERVALINE_POSIX
         {"a link where a temporary file was once made",
          [&](const fs::path& out) { fs::create_symlink(victim, out / (name + ".partial")); },
          {name, name + ".partial"}, name, 0},
@@ -302,6 +335,7 @@ TEST_F(BadInput, WhatStandsInTheOutputFolderIsNeverWrittenThroughNorReplaced) {
          {name, copy1}, copy1, 1},
         {"a pipe under the message's name",
          [&](const fs::path& out) { ASSERT_EQ(::mkfifo((out / name).c_str(), 0600), 0); }, {copy1}, copy1, 1},
+#endif
         {"the store, linked in under the message's name",
          [&](const fs::path& out) { fs::create_hard_link(store, out / name); }, {name, copy1}, copy1, 1},
         {"a file of an earlier scan with other bytes",
@@ -381,6 +415,7 @@ TEST_F(BadInput, TrashNamesThatLeaveTheOutputFolderAreRefused) {
 }
 
 // Salvaged mail is no easier to read than the store it came from.
+#if TERVALINE_POSIX
 TEST_F(BadInput, FilesAndFoldersMadeAreNoMoreOpenThanTheStore) {
     TStoreBuilder builder(true);
     const std::uint32_t mail = builder.AddMessage(tools::MakeMailText(1, 300));
@@ -417,6 +452,10 @@ TEST_F(BadInput, FilesAndFoldersMadeAreNoMoreOpenThanTheStore) {
     }
     ::umask(mask);
 }
+#else
+TERVALINE_POSIX_ONLY_TEST_F(BadInput, FilesAndFoldersMadeAreNoMoreOpenThanTheStore,
+                            "it takes POSIX permission bits; Windows files take their folder's access rules")
+#endif
 
 // A scan cut short (a kill, a power loss) leaves its temporary files; the
 // next scan into the folders removes them, and only them.
@@ -429,8 +468,10 @@ TEST_F(BadInput, TemporaryFilesOfAnEarlierScanAreRemovedAndCounted) {
     fs::create_directories(out / "trash");
     const std::vector<std::string> leftovers = {"00002AD4.eml.k3j9x0qa.partial",
                                                 "trash/00000000001A2B3C~2.eml.00000000.partial"};
-    const std::vector<std::string> others = {"notes.txt.k3j9x0qa.partial", "00002AD4.eml.partial",
-                                             "00002AD4.eml.K3J9X0QA.partial", "deleted/00002AD4.eml.k3j9x0qa.partial"};
+    std::vector<std::string> others = {"notes.txt.k3j9x0qa.partial", "00002AD4.eml.partial",
+                                       "deleted/00002AD4.eml.k3j9x0qa.partial"};
+    // Where names match without regard to case this is the leftover's own.
+    if (TERVALINE_POSIX) others.push_back("00002AD4.eml.K3J9X0QA.partial");
     fs::create_directories(out / "deleted");
     for (const std::string& f : leftovers) testing::WriteFileBytes(out / f, "cut short");
     for (const std::string& f : others) testing::WriteFileBytes(out / f, "someone else's");
@@ -541,12 +582,12 @@ TEST_F(BadInput, MessagesTooLongToHoldAreStreamedWhole) {
         std::vector<std::string> expected;
         for (const TLong& m : messages) {
             const fs::path file = out / m.folder / MessageFileName(m.start, 0);
-            expected.push_back(file.lexically_relative(out).string());
+            expected.push_back(file.lexically_relative(out).generic_string());
             EXPECT_TRUE(fs::exists(file) && ReadFileBytes(file) == m.text) << mode << ", " << file;
         }
         if (mode == TScanMode::Deep) {
             const fs::path file = out / "deleted" / MessageFileName(deletedAt, 0);
-            expected.push_back(file.lexically_relative(out).string());
+            expected.push_back(file.lexically_relative(out).generic_string());
             EXPECT_TRUE(fs::exists(file) && ReadFileBytes(file) == TStoreBuilder::UndeletedText(deleted)) << file;
         }
         std::sort(expected.begin(), expected.end());
@@ -556,6 +597,7 @@ TEST_F(BadInput, MessagesTooLongToHoldAreStreamedWhole) {
 
 // A store that changes size under the scan ends it at once, with the change
 // said, instead of searching on past its end or missing what was added.
+#if TERVALINE_POSIX
 TEST_F(BadInput, StoreThatChangesSizeDuringTheScanEndsIt) {
     struct TCase {
         const char* what;
@@ -585,9 +627,14 @@ TEST_F(BadInput, StoreThatChangesSizeDuringTheScanEndsIt) {
         fs::remove_all(dir_.Path() / "out");
     }
 }
+#else
+TERVALINE_POSIX_ONLY_TEST_F(BadInput, StoreThatChangesSizeDuringTheScanEndsIt,
+                            "a store held without sharing cannot change size under the scan here")
+#endif
 
 // A disk is read through its device, whose size the device tells; it needs
 // a loop device, which only some machines let a test make.
+#if TERVALINE_POSIX
 TEST_F(BadInput, DiskIsScannedThroughItsDevice) {
     TStoreBuilder builder(false);
     for (int i = 0; i < 6; ++i) {
@@ -618,6 +665,10 @@ TEST_F(BadInput, DiskIsScannedThroughItsDevice) {
     EXPECT_EQ(run.Found, starts_);
     ExpectWrittenFilesWhole(dir_.Path() / "out");
 }
+#else
+TERVALINE_POSIX_ONLY_TEST_F(BadInput, DiskIsScannedThroughItsDevice,
+                            "it makes a loop device; the Windows file system test measures a disk")
+#endif
 
 // A scan driven by hand, so that a stop can be requested from any of its
 // notifications or from another thread.

@@ -79,7 +79,8 @@ TEST(PathSyntax, SingleFolderNamesStayInsideTheirFolder) {
     const Case cases[] = {
         {P, "trash", true},  {P, "..", false},     {P, ".", false},      {P, "", false},
         {P, "a/b", false},   {P, "..x", true},     {W, "trash", true},   {W, "a\\b", false},
-        {W, "C:", false},    {W, "..", false},     {P, "a\\b", true},
+        {W, "C:", false},    {W, "..", false},     {P, "a\\b", true},    {W, "a/b", false},
+        {W, "../x", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsSingleFolderName(c.syntax, c.name), c.single) << c.name;
 }
