@@ -1,14 +1,13 @@
 // Runs the tervaline-scan program itself on generated stores.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/SalvageRecording.h"
 #include "platform/FileSystem.h"
 #include "tests/cli/ToolRun.h"
 #include "tests/support/TempDir.h"
@@ -24,6 +23,15 @@ using testing::RunTool;
 using testing::TToolResult;
 using testing::TTempDir;
 using tools::TStoreBuilder;
+
+// The files a scan writes beside its messages, where the build writes them.
+std::vector<std::string> WithReport(std::vector<std::string> files) {
+    if (engine::SalvageRecordingBuilt()) {
+        files.push_back("report.csv");
+        files.push_back("report.json");
+    }
+    return files;
+}
 
 class ScanTool : public ::testing::Test {
 protected:
@@ -52,9 +60,7 @@ TEST_F(ScanTool, SalvagesIntoTheStoresSiblingFolderByDefault) {
         testing::WriteFileBytes(dir_ / store, bytes);
         auto r = RunTool(dir_, Quote(dir_ / store));
         ASSERT_EQ(r.status, 0) << store << ": " << r.err;
-        EXPECT_EQ(ListFiles(dir_.Path() / folder),
-                  (std::vector<std::string>{"00002AD4.eml", second, "report.csv", "report.json"}))
-            << store;
+        EXPECT_EQ(ListFiles(dir_.Path() / folder), WithReport({"00002AD4.eml", second})) << store;
         EXPECT_EQ(ReadFileBytes(dir_.Path() / folder / "00002AD4.eml"), first_);
         EXPECT_EQ(ReadFileBytes(dir_.Path() / folder / second), second_);
         EXPECT_EQ(r.out.rfind("output folder: " + (dir_ / folder) + "\n", 0), 0u) << r.out;
@@ -65,10 +71,10 @@ TEST_F(ScanTool, SalvagesIntoTheStoresSiblingFolderByDefault) {
 }
 
 TEST_F(ScanTool, RelativeOutputIsTakenFromTheCurrentFolder) {
-    const std::string command = "cd " + Quote(dir_.Path().string()) + " && " + TERVALINE_SCAN_BINARY +
-                                " --quiet Inbox.dbx saved >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(ListFiles(dir_.Path() / "saved").size(), 4u);  // and the report
+    ASSERT_EQ(testing::RunToolIn(dir_, dir_.Path().string(), "--quiet Inbox.dbx saved").status, 0);
+    char second[16];
+    std::snprintf(second, sizeof second, "%08X.eml", secondAt_);
+    EXPECT_EQ(ListFiles(dir_.Path() / "saved"), WithReport({"00002AD4.eml", second}));
 }
 
 TEST_F(ScanTool, QuietPrintsOnlyTheCount) {
@@ -111,12 +117,15 @@ TEST_F(ScanTool, InterruptStopsTheScanWithStatus130) {
     big.WriteTo(dir_ / "big.dbx");
     // SIGINT arrives once the scan is under way.
     const TToolResult r = testing::SignalToolMidScan(dir_, dir_ / "big.dbx", dir_ / "bigout", "INT");
+    if (r.status == -1 && !TERVALINE_POSIX) GTEST_SKIP() << "no console event passes from one program to another here (Wine); "
+                                                         "tools/compare-windows-salvage.sh presses Ctrl-C in a terminal";
     const int status = r.status;
     const std::string& out = r.out;
     const std::size_t written = testing::ListMessageFiles(dir_.Path() / "bigout").size();
     EXPECT_EQ(status, 130) << out;
     EXPECT_LT(written, 200u);
     EXPECT_NE(out.find(", " + std::to_string(written) + " written\n"), std::string::npos) << out;
+    if (!engine::SalvageRecordingBuilt()) return;
     // The report is whole and says the scan was stopped.
     const std::string report = ReadFileBytes(dir_.Path() / "bigout" / "report.json");
     EXPECT_NE(report.find("\"outcome\": \"stopped\""), std::string::npos) << report.substr(0, 1500);
@@ -137,18 +146,23 @@ TEST_F(ScanTool, FolderOfStoresIsScannedStoreByStore) {
     // Its output folder's name is taken by a file: nothing can be written.
     std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "Broken.dbx");
     testing::WriteFileBytes((mail / "Broken").string(), "in the way");
-    auto r = RunTool(dir_, "--quiet --mbox " + Quote(dir_ / "boxes") + " " + Quote(mail.string()));
+    const bool mbox = engine::SalvageRecordingBuilt();
+    auto r = RunTool(dir_, (mbox ? "--quiet --mbox " + Quote(dir_ / "boxes") : std::string("--quiet")) + " " +
+                               Quote(mail.string()));
     EXPECT_EQ(r.status, 1) << r.err;  // one store fails; the others still run
     EXPECT_EQ(r.out, "Broken.dbx: 0 messages found, 0 written\nInbox.dbx: 2 messages found, 2 written\n"
                      "SENT.DBX: 2 messages found, 2 written\n");
     EXPECT_EQ(testing::ListMessageFiles(mail / "Inbox").size(), 2u);
     EXPECT_EQ(testing::ListMessageFiles(mail / "SENT").size(), 2u);
-    EXPECT_TRUE(std::filesystem::exists(mail / "SENT" / "report.csv"));
-    // The store whose output cannot be made is refused before its scan.
-    EXPECT_EQ(ListFiles(dir_.Path() / "boxes"), (std::vector<std::string>{"Inbox.mbox", "SENT.mbox"}));
-    EXPECT_NE(ReadFileBytes(dir_.Path() / "boxes" / "SENT.mbox").find(first_), std::string::npos);
+    if (mbox) {
+        EXPECT_TRUE(std::filesystem::exists(mail / "SENT" / "report.csv"));
+        // The store whose output cannot be made is refused before its scan.
+        EXPECT_EQ(ListFiles(dir_.Path() / "boxes"), (std::vector<std::string>{"Inbox.mbox", "SENT.mbox"}));
+        EXPECT_NE(ReadFileBytes(dir_.Path() / "boxes" / "SENT.mbox").find(first_), std::string::npos);
+    }
 
-    auto healthy = RunTool(dir_, "--quiet --no-report " + Quote(mail.string()) + " " + Quote(dir_ / "all"));
+    auto healthy = RunTool(dir_, std::string(mbox ? "--quiet --no-report " : "--quiet ") + Quote(mail.string()) +
+                                     " " + Quote(dir_ / "all"));
     EXPECT_EQ(healthy.status, 0) << healthy.err;
     EXPECT_EQ(ListFiles(dir_.Path() / "all" / "Inbox"), testing::ListMessageFiles(mail / "Inbox"));
 }

@@ -24,6 +24,10 @@ TToolResult RunTool(const TTempDir& dir, const std::string& args, const std::str
     return result;
 }
 
+TToolResult RunToolIn(const TTempDir& dir, const std::string& folder, const std::string& args) {
+    return RunTool(dir, args, "cd " + Quote(folder) + " && ");
+}
+
 TToolResult SignalToolMidScan(const TTempDir& dir, const std::string& store, const std::string& output,
                               const std::string& signal, const std::string& readyWhen) {
     const std::string outFile = dir / "signalled.txt";
