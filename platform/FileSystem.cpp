@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/Descriptor.h"
-#include "platform/NewFile.h"
+#include "platform/FileSystemParts.h"
 #include "platform/PathSyntax.h"
 
 namespace tervaline::platform {
@@ -66,10 +66,6 @@ void HoldUnshared(int fd, const std::string& path) {
 }
 
 }  // namespace
-
-void RaiseFileError(const std::string& what, const std::string& path, int error) {
-    throw EFileError(what + " \"" + path + "\": " + SystemErrorText(error), error);
-}
 
 std::string SystemErrorText(int error) { return std::strerror(error); }
 
@@ -137,27 +133,13 @@ std::uint64_t FileSizeOrZero(const std::string& path) {
     return S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
-void ForceDirectories(const std::string& path, unsigned mode, std::vector<std::string>* made) {
-    if (path.empty()) throw EFileError("Cannot create a folder with an empty name");
-    const std::string folder = IsRootPath(kNative, path) ? path : ExcludeTrailingDelimiter(kNative, path);
-    if (DirectoryExists(folder)) return;
-    const std::string parent = ExtractFileDir(kNative, folder);
-    if (!parent.empty() && parent != folder) ForceDirectories(parent, mode, made);
-    if (::mkdir(folder.c_str(), mode) != 0) {
-        const int error = errno;
-        if (error == EEXIST && DirectoryExists(folder)) return;  // made meanwhile
-        RaiseFileError("Cannot create the folder", folder, error);
-    }
-    if (made != nullptr) made->push_back(folder);
+int MakeOneFolder(const std::string& folder, unsigned mode) {
+    return ::mkdir(folder.c_str(), mode) == 0 ? 0 : errno;
 }
+
+bool IsExistsError(int error) { return error == EEXIST; }
 
 void RemoveEmptyFolder(const std::string& path) { ::rmdir(path.c_str()); }
-
-void WriteWholeFile(const std::string& path, std::string_view bytes) {
-    TNewFile file(ExtractFileDir(kNative, path), ExtractFileName(kNative, path), 0666);
-    file.Write(bytes);
-    file.Replace(path);
-}
 
 std::optional<TFileIdentity> IdentityOf(const std::string& path) {
     struct stat st {};

@@ -139,13 +139,7 @@ bool TNewFile::PlaceAs(const std::string& path) {
     TNewFile copy(ExtractFileDir(kNative, path), ExtractFileName(kNative, path), 0600);
     struct stat st {};
     if (::fstat(handle_, &st) == 0) ::fchmod(copy.handle_, st.st_mode & 07777);
-    std::vector<char> buffer(1 << 20);
-    for (std::uint64_t at = 0; at < size_;) {
-        const std::size_t n = ReadAt(at, buffer.data(), buffer.size());
-        if (n == 0) break;
-        copy.Write(std::string_view(buffer.data(), n));
-        at += n;
-    }
+    CopyWritten(*this, size_, copy);
     // This file stays temporary and goes with the object.
     return copy.PlaceAs(path);
 }

@@ -1,9 +1,10 @@
-// The temporary names of new files and the write loop with its test seam,
-// the same on every system.
+// The temporary names of new files, the write loop with its test seam and
+// the copy to another volume, the same on every system.
 #include <cstring>
 #include <mutex>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/NewFile.h"
@@ -62,6 +63,16 @@ void WriteThroughFault(const std::string& intended, std::uint64_t& size, std::st
         if (n < 0) RaiseFileError("Cannot write", intended, error);
         done += static_cast<std::size_t>(n);
         size += static_cast<std::uint64_t>(n);
+    }
+}
+
+void CopyWritten(const TNewFile& from, std::uint64_t size, TNewFile& to) {
+    std::vector<char> buffer(1 << 20);
+    for (std::uint64_t at = 0; at < size;) {
+        const std::size_t n = from.ReadAt(at, buffer.data(), buffer.size());
+        if (n == 0) break;
+        to.Write(std::string_view(buffer.data(), n));
+        at += n;
     }
 }
 

@@ -10,6 +10,8 @@
 
 namespace tervaline::platform {
 
+class TNewFile;
+
 // A fresh temporary name for the file meant for Intended (a path): Intended,
 // a dot, eight random letters and digits, ".partial".
 std::string TemporaryNameFor(const std::string& intended);
@@ -23,5 +25,9 @@ using TWriteSome = std::function<std::int64_t(const char* data, std::size_t coun
 // raises EFileError naming Intended when a write fails.
 void WriteThroughFault(const std::string& intended, std::uint64_t& size, std::string_view bytes,
                        const TWriteSome& writeSome);
+
+// Copies the first Size bytes written to From into To, which is new: how a
+// file is placed on another volume than its own.
+void CopyWritten(const TNewFile& from, std::uint64_t size, TNewFile& to);
 
 }  // namespace tervaline::platform

@@ -2,7 +2,10 @@
 # Salvages the bundled sample store with the Windows tervaline-scan.exe under
 # Wine and with the Linux build, in every mode, and fails unless both wrote
 # the same message files with the same bytes; the Windows run also goes
-# through a store folder and an output folder with Japanese names.
+# through a store folder and an output folder with Japanese names. Then, on
+# a large store, a second scan of a store that a first one holds must be
+# refused, and Ctrl-C pressed in a terminal must stop the scan with the
+# count printed and status 130.
 #   tools/compare-windows-salvage.sh [BUILD-WINDOWS]
 # The Linux program is build-test's, or built on its own in build-compare/.
 set -euo pipefail
@@ -52,4 +55,62 @@ for mode in shallow bottom deep; do
     failed=1
   fi
 done
+
+# A large store: the sample behind 300 more copies of itself, each behind
+# 400,000 zero bytes; scanned with a one-kilobyte window it keeps a scan
+# busy for seconds.
+python3 - "$work/big.dbx" <<'PY'
+import sys
+sample = open("samples/damaged.dbx", "rb").read()
+with open(sys.argv[1], "wb") as big:
+    big.write(sample)
+    for _ in range(300):
+        big.write(bytes(400000))
+        big.write(sample)
+PY
+big="$(winpath "$work/big.dbx")"
+# Waits up to a minute for Path to exist.
+await() { for _ in $(seq 600); do [ -e "$1" ] && return 0; sleep 0.1; done; return 1; }
+
+"$wine" "$exe" --quiet --mode bottom --buffer 1 "$big" "$(winpath "$work/held")" >/dev/null 2>&1 &
+first=$!
+if await "$work/held/00002AD4.eml"; then
+  status=0
+  "$wine" "$exe" --quiet "$big" "$(winpath "$work/second")" >"$work/second.txt" 2>&1 || status=$?
+  if [ "$status" = 1 ] && grep -q "it is in use by another scan" "$work/second.txt"; then
+    echo "compare: a second scan of a store that a first one holds is refused: $(grep -o 'it is in use.*' "$work/second.txt")"
+  else
+    echo "compare: a second scan of a held store was not refused (status $status):" >&2
+    cat "$work/second.txt" >&2
+    failed=1
+  fi
+else
+  echo "compare: the first scan of the large store wrote nothing" >&2
+  failed=1
+fi
+kill "$first" 2>/dev/null || true
+wait "$first" 2>/dev/null || true
+
+# Ctrl-C reaches a program through its console: Wine makes one of a
+# terminal, which tmux provides.
+session="tervaline-ctrl-c-$$"
+tmux new-session -d -s "$session" -x 160 -y 40 \
+  "WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all '$wine' '$exe' --quiet --mode bottom --buffer 1 '$big' \
+   '$(winpath "$work/stopped")' >'$work/stopped.txt' 2>&1; echo \$? >'$work/stopped.status'"
+if await "$work/stopped/00002AD4.eml"; then
+  tmux send-keys -t "$session" C-c
+  await "$work/stopped.status" || true
+fi
+tmux kill-session -t "$session" 2>/dev/null || true
+written=$(find "$work/stopped" -maxdepth 2 -name '*.eml' 2>/dev/null | wc -l)
+if [ "$(cat "$work/stopped.status" 2>/dev/null)" = 130 ] &&
+   grep -q "messages found, $written written" "$work/stopped.txt" &&
+   grep -q "stopped at 0x" "$work/stopped.txt" &&
+   [ -z "$(find "$work/stopped" -name '*.partial')" ]; then
+  echo "compare: Ctrl-C stopped the scan with status 130 and the count: $(grep 'messages found' "$work/stopped.txt")"
+else
+  echo "compare: Ctrl-C did not stop the scan as it should (status $(cat "$work/stopped.status" 2>/dev/null)):" >&2
+  cat "$work/stopped.txt" >&2 2>/dev/null || true
+  failed=1
+fi
 exit $failed

@@ -27,7 +27,7 @@ case "$mode" in
 esac
 
 if [ "$mode" = --windows ]; then
-  TERVALINE_EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix wine64 googletest ${TERVALINE_EXTRA_PACKAGES:-}" \
+  TERVALINE_EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix wine64 googletest tmux ${TERVALINE_EXTRA_PACKAGES:-}" \
     bash tools/install-deps.sh
   dir=build-windows
   toolchain="$(pwd)/cmake/mingw-w64-x86_64.cmake"

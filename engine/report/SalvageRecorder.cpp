@@ -62,10 +62,10 @@ std::string WhyText(const std::exception_ptr& error) {
 
 }  // namespace
 
-TSalvageRecorder::TSalvageRecorder(TSetup setup)
+TSalvageRecorder::TSalvageRecorder(TSetup setup, const std::string& charset)
     : setup_(std::move(setup)),
       started_(static_cast<std::int64_t>(std::time(nullptr))),
-      decoder_(setup_.Charset.empty() ? std::string("CP932") : setup_.Charset) {
+      decoder_(charset.empty() ? std::string("CP932") : charset) {
     if (setup_.Mbox.empty()) return;
     try {
         // Made like the output folder, which it may lie in.

@@ -27,20 +27,11 @@ class TMboxWriter;
 
 class TSalvageRecorder final : public TSalvageRecording {
 public:
-    struct TSetup {
-        std::string OutputDir;  // without a trailing separator
-        char Delimiter = '/';
-        bool Report = false;
-        std::string Mbox;  // empty: none
-        std::string Charset;  // of raw 8-bit header bytes, an iconv name
-        std::string Store;
-        std::uint64_t StoreSize = 0;
-        TScanMode Mode = TScanMode::Shallow;
-        std::int32_t ReadBuffer = 0;
-    };
+    using TSetup = TSalvageRecording::TSetup;
 
-    // Notes the time the scan starts.
-    explicit TSalvageRecorder(TSetup setup);
+    // Notes the time the scan starts. Charset: the iconv name of Setup's
+    // code page, in which raw 8-bit header bytes are read.
+    TSalvageRecorder(TSetup setup, const std::string& charset);
     ~TSalvageRecorder() override;
     TSalvageRecorder(const TSalvageRecorder&) = delete;
     TSalvageRecorder& operator=(const TSalvageRecorder&) = delete;

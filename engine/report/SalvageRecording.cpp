@@ -17,9 +17,7 @@ bool IsKnownCodePage(const std::string& name) { return !CodePageCharset(name).em
 std::unique_ptr<TSalvageRecording> StartSalvageRecording(const TSalvageRecording::TSetup& setup) {
     const std::string charset = CodePageCharset(setup.CodePage);
     if (charset.empty()) throw std::invalid_argument("The code page \"" + setup.CodePage + "\" is not known here");
-    return std::make_unique<TSalvageRecorder>(TSalvageRecorder::TSetup{setup.OutputDir, setup.Delimiter, setup.Report,
-                                                                       setup.Mbox, charset, setup.Store,
-                                                                       setup.StoreSize, setup.Mode, setup.ReadBuffer});
+    return std::make_unique<TSalvageRecorder>(setup, charset);
 }
 
 std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup& setup,

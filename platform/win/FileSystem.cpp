@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/NewFile.h"
+#include "platform/FileSystemParts.h"
 #include "platform/PathSyntax.h"
 #include "platform/win/Handle.h"
 #include "platform/win/ScanMark.h"
@@ -46,10 +46,6 @@ bool DeviceLength(HANDLE device, std::uint64_t& length) {
 }
 
 }  // namespace
-
-void RaiseFileError(const std::string& what, const std::string& path, int error) {
-    throw EFileError(what + " \"" + path + "\": " + SystemErrorText(error), error);
-}
 
 std::string SystemErrorText(int error) {
     wchar_t* text = nullptr;
@@ -172,28 +168,14 @@ std::uint64_t FileSizeOrZero(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void ForceDirectories(const std::string& path, unsigned mode, std::vector<std::string>* made) {
-    if (path.empty()) throw EFileError("Cannot create a folder with an empty name");
-    const std::string folder = IsRootPath(kNative, path) ? path : ExcludeTrailingDelimiter(kNative, path);
-    if (DirectoryExists(folder)) return;
-    const std::string parent = ExtractFileDir(kNative, folder);
-    if (!parent.empty() && parent != folder) ForceDirectories(parent, mode, made);
+int MakeOneFolder(const std::string& folder, unsigned) {
     // A new folder takes its parent's access rules: Mode has no place here.
-    if (!::CreateDirectoryW(WideText(folder).c_str(), nullptr)) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_ALREADY_EXISTS && DirectoryExists(folder)) return;  // made meanwhile
-        RaiseFileError("Cannot create the folder", folder, static_cast<int>(error));
-    }
-    if (made != nullptr) made->push_back(folder);
+    return ::CreateDirectoryW(WideText(folder).c_str(), nullptr) ? 0 : static_cast<int>(::GetLastError());
 }
+
+bool IsExistsError(int error) { return error == ERROR_ALREADY_EXISTS; }
 
 void RemoveEmptyFolder(const std::string& path) { ::RemoveDirectoryW(WideText(path).c_str()); }
-
-void WriteWholeFile(const std::string& path, std::string_view bytes) {
-    TNewFile file(ExtractFileDir(kNative, path), ExtractFileName(kNative, path), 0666);
-    file.Write(bytes);
-    file.Replace(path);
-}
 
 std::optional<TFileIdentity> IdentityOf(const std::string& path) {
     if (path.empty()) return std::nullopt;

@@ -137,13 +137,7 @@ bool TNewFile::PlaceAs(const std::string& path) {
     // Another volume: the bytes are copied into a new file of their own
     // beside Path, which is then put in place.
     TNewFile copy(ExtractFileDir(kNative, path), ExtractFileName(kNative, path), 0600);
-    std::vector<char> buffer(1 << 20);
-    for (std::uint64_t at = 0; at < size_;) {
-        const std::size_t n = ReadAt(at, buffer.data(), buffer.size());
-        if (n == 0) break;
-        copy.Write(std::string_view(buffer.data(), n));
-        at += n;
-    }
+    CopyWritten(*this, size_, copy);
     // This file stays temporary and goes with the object.
     return copy.PlaceAs(path);
 }
