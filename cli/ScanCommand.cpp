@@ -14,6 +14,7 @@
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "platform/PathSyntax.h"
+#include "platform/TextOutput.h"
 
 namespace tervaline::cli {
 
@@ -40,17 +41,6 @@ std::string Absolute(const std::string& path, bool isOutput) {
     }
 }
 
-// Prints to Out unless an earlier print found it closed (a reader that has
-// gone): the scan goes on, and only the printing stops.
-__attribute__((format(printf, 2, 3))) void Say(std::FILE* out, const char* format, ...) {
-    if (std::ferror(out)) return;
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(out, format, args);
-    va_end(args);
-    std::fflush(out);
-}
-
 // Offsets are printed as wide as the files are named.
 std::string OffsetText(std::uint64_t offset, bool wideStore) {
     char text[24];
@@ -63,6 +53,21 @@ std::string OffsetText(std::uint64_t offset, bool wideStore) {
 }
 
 }  // namespace
+
+void Say(std::FILE* out, const char* format, ...) {
+    if (std::ferror(out)) return;
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0u, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    platform::WriteText(out, text);
+    std::fflush(out);
+}
 
 int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std::FILE* out, std::FILE* err,
             const std::string& label) {

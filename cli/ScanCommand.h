@@ -17,6 +17,11 @@ inline constexpr int kExitUsage = 2;
 // for Ctrl-C (SIGINT), 129 for SIGHUP, 143 for SIGTERM.
 inline constexpr int kExitInterrupted = 130;
 
+// Prints to Out unless an earlier print found it closed (a reader that has
+// gone): the scan goes on, and only the printing stops. Paths in the text
+// reach a console whole, whatever its code page.
+__attribute__((format(printf, 2, 3))) void Say(std::FILE* out, const char* format, ...);
+
 // Scans as Options say. StopSignal, when it becomes non-zero (the number of
 // the signal that asks), requests a stop: the chain being carved is
 // finished and the count so far printed. A Label (the store's name in a

@@ -36,8 +36,8 @@ int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, st
     if (!platform::DirectoryExists(options.Store)) return RunScan(options, stopSignal, out, err);
     const std::vector<std::string> stores = StoresInFolder(options.Store);
     if (stores.empty()) {
-        std::fprintf(out, "0 messages found, 0 written\n");
-        std::fprintf(err, "tervaline-scan: \"%s\" holds no .dbx store\n", options.Store.c_str());
+        Say(out, "0 messages found, 0 written\n");
+        Say(err, "tervaline-scan: \"%s\" holds no .dbx store\n", options.Store.c_str());
         return kExitFailed;
     }
     // Each store's messages go where a scan of it alone would put them,
@@ -47,7 +47,7 @@ int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, st
         try {
             platform::ForceDirectories(options.Mbox);
         } catch (const platform::EFileError& e) {
-            std::fprintf(err, "tervaline-scan: %s\n", e.what());
+            Say(err, "tervaline-scan: %s\n", e.what());
             return kExitFailed;
         }
     }

@@ -44,11 +44,10 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 }
 
 // The command line arrives as UTF-16 and is taken as the program's 8-bit
-// text here, once; the console shows that text as UTF-8.
+// text here, once.
 std::vector<std::string> Arguments(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(tervaline::platform::NarrowText(argv[i]));
-    ::SetConsoleOutputCP(CP_UTF8);
     return args;
 }
 
@@ -73,8 +72,7 @@ int Run(const std::vector<std::string>& args) {
     try {
         options = ParseScanOptions(args);
     } catch (const EUsage& e) {
-        std::fprintf(stderr, "tervaline-scan: %s\nRun tervaline-scan --help for the options.\n",
-                     Printable(e.what()).c_str());
+        Say(stderr, "tervaline-scan: %s\nRun tervaline-scan --help for the options.\n", Printable(e.what()).c_str());
         return kExitUsage;
     }
     if (options.Action == TAction::Help) {

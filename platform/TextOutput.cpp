@@ -1,0 +1,7 @@
+#include "platform/TextOutput.h"
+
+namespace tervaline::platform {
+
+void WriteText(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+}  // namespace tervaline::platform
