@@ -73,8 +73,11 @@ TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
         if (attributes == INVALID_FILE_ATTRIBUTES) RaiseFileError("Cannot open", path, static_cast<int>(::GetLastError()));
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) RaiseFileError("Cannot open", path, kDirectoryNotSupported);
     }
-    // Sharing nothing keeps every other open out, a second scan's too.
-    THandle file(::CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Sharing nothing keeps every other open out, a second scan's too. A
+    // disk is the system's own while its volumes are mounted, and is shared
+    // with it: there the mark alone keeps a second scan out.
+    const DWORD share = disk_ ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+    THandle file(::CreateFileW(wide.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_SHARING_VIOLATION) RaiseFileError("Cannot open", path, static_cast<int>(error));
@@ -83,7 +86,8 @@ TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
         const THandle look(::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, 0, nullptr));
         TFileIdentity identity;
-        if (look.Valid() && IdentityOfHandle(look.Get(), identity) && ScanMarkHeld(kStoreMark, identity)) {
+        if (look.Valid() && IdentityOfHandle(look.Get(), identity) &&
+            ScanMarkHeld(ScanMarkName(kStoreMark, identity))) {
             throw EFileError("Cannot open \"" + path + "\": it is in use by another scan", static_cast<int>(error));
         }
         throw EFileError("Cannot open \"" + path + "\": another program has it open", static_cast<int>(error));
@@ -93,9 +97,17 @@ TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
         throw EFileError("Cannot open \"" + path +
                          "\": it is a device or a pipe, not a file or a disk, and only those can be scanned");
     }
-    if (IdentityOfHandle(file.Get(), identity_)) {
+    const bool known = IdentityOfHandle(file.Get(), identity_);
+    // A disk tells no identity: its path names it, in any letter case.
+    std::string disk = "disk-" + path;
+    for (char& c : disk) c = c == '\\' ? '_' : (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    if (disk_ || known) {
         bool heldElsewhere = false;
-        scanMark_ = TakeScanMark(kStoreMark, identity_, heldElsewhere).Release();
+        THandle mark = TakeScanMark(disk_ ? disk : ScanMarkName(kStoreMark, identity_), heldElsewhere);
+        if (heldElsewhere) {
+            throw EFileError("Cannot open \"" + path + "\": it is in use by another scan", ERROR_SHARING_VIOLATION);
+        }
+        scanMark_ = mark.Release();
     }
     permissions_ = 0600;
     handle_ = file.Release();
@@ -156,9 +168,9 @@ bool DirectoryExists(const std::string& path) {
 
 std::uint64_t FileSizeOrZero(const std::string& path) {
     if (IsDevicePath(path)) {
-        // A disk's size comes from the device; reading it needs no sharing.
-        const THandle device(::CreateFileW(WideText(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
+        // A disk's size comes from the device, which asks for reading.
+        const THandle device(::CreateFileW(WideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
         std::uint64_t length = 0;
         return device.Valid() && DeviceLength(device.Get(), length) ? length : 0;
     }

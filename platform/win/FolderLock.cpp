@@ -23,7 +23,7 @@ TFolderLock::TFolderLock(const std::string& folder) {
     // from the other's without it.
     if (!IdentityOfHandle(handle.Get(), identity)) return;
     bool heldElsewhere = false;
-    THandle mark = TakeScanMark("folder", identity, heldElsewhere);
+    THandle mark = TakeScanMark(ScanMarkName("folder", identity), heldElsewhere);
     if (heldElsewhere) {
         throw EFileError("The folder \"" + folder + "\" is in use by another scan, which writes into it",
                          ERROR_SHARING_VIOLATION);

@@ -1,28 +1,26 @@
 #include "platform/win/ScanMark.h"
 
+#include "platform/win/WideText.h"
+
 #include <cstdio>
 
 namespace tervaline::platform {
 
-namespace {
-
-std::wstring MarkName(const char* kind, const TFileIdentity& identity) {
-    wchar_t name[96];
-    std::swprintf(name, sizeof name / sizeof name[0], L"Local\\tervaline-%hs-%016llx-%016llx", kind,
-                  static_cast<unsigned long long>(identity.Volume), static_cast<unsigned long long>(identity.Index));
+std::string ScanMarkName(const char* kind, const TFileIdentity& identity) {
+    char name[80];
+    std::snprintf(name, sizeof name, "%s-%016llx-%016llx", kind, static_cast<unsigned long long>(identity.Volume),
+                  static_cast<unsigned long long>(identity.Index));
     return name;
 }
 
-}  // namespace
-
-THandle TakeScanMark(const char* kind, const TFileIdentity& identity, bool& heldElsewhere) {
-    THandle mark(::CreateMutexW(nullptr, FALSE, MarkName(kind, identity).c_str()));
+THandle TakeScanMark(const std::string& name, bool& heldElsewhere) {
+    THandle mark(::CreateMutexW(nullptr, FALSE, (L"Local\\tervaline-" + WideText(name)).c_str()));
     heldElsewhere = mark.Valid() && ::GetLastError() == ERROR_ALREADY_EXISTS;
     return heldElsewhere ? THandle() : std::move(mark);
 }
 
-bool ScanMarkHeld(const char* kind, const TFileIdentity& identity) {
-    const THandle mark(::OpenMutexW(SYNCHRONIZE, FALSE, MarkName(kind, identity).c_str()));
+bool ScanMarkHeld(const std::string& name) {
+    const THandle mark(::OpenMutexW(SYNCHRONIZE, FALSE, (L"Local\\tervaline-" + WideText(name)).c_str()));
     return mark.Valid();
 }
 

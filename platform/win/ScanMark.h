@@ -12,13 +12,16 @@
 
 namespace tervaline::platform {
 
-// Takes the mark of Kind ("store", "folder") for Identity. Answers an
-// invalid handle when another holder has it already (or the system made
-// none), and the held mark otherwise; closing it gives the mark up.
-THandle TakeScanMark(const char* kind, const TFileIdentity& identity, bool& heldElsewhere);
+// The name of the mark of Kind ("store", "folder") for Identity.
+std::string ScanMarkName(const char* kind, const TFileIdentity& identity);
 
-// Whether some process holds the mark of Kind for Identity.
-bool ScanMarkHeld(const char* kind, const TFileIdentity& identity);
+// Takes the mark named Name. Answers an invalid handle when another holder
+// has it already (or the system made none), and the held mark otherwise;
+// closing it gives the mark up.
+THandle TakeScanMark(const std::string& name, bool& heldElsewhere);
+
+// Whether some process holds the mark named Name.
+bool ScanMarkHeld(const std::string& name);
 
 // The identity of an open file or folder.
 bool IdentityOfHandle(HANDLE handle, TFileIdentity& identity);

@@ -98,8 +98,8 @@ TEST(WindowsFileSystem, NamesOutsideTheAnsiCodePageReachTheDiskWhole) {
 
 TEST(WindowsFileSystem, ADiskIsMeasuredThroughItsDevice) {
     const std::string disk = "\\\\.\\PhysicalDrive0";
-    const THandle device(::CreateFileW(WideText(disk).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
+    const THandle device(::CreateFileW(WideText(disk).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
     GET_LENGTH_INFORMATION length{};
     DWORD returned = 0;
     if (!device.Valid() || !::DeviceIoControl(device.Get(), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length,
@@ -113,6 +113,9 @@ TEST(WindowsFileSystem, ADiskIsMeasuredThroughItsDevice) {
         // A disk reads whole sectors only; an odd piece must still come back.
         char bytes[3] = {};
         EXPECT_EQ(file.ReadAt(511, bytes, 3), 3u);
+        // A second scan of the disk is kept out, though the disk is shared
+        // with the system.
+        EXPECT_THROW(TUnsharedReadFile second(disk), EFileError);
     } catch (const EFileError& e) {
         GTEST_SKIP() << "the disk cannot be opened for reading here: " << e.what();
     }
