@@ -18,9 +18,12 @@ struct TInterfaceTexts {
 
     // Followed by an empty line and the reason.
     QString ScanFailed = QStringLiteral("The scan ended early:");
-    // %1 the count; followed by an empty line and the first reason.
-    QString Unwritten = QStringLiteral("%1 messages could not be written. The first because:");
-    QString UnwrittenOne = QStringLiteral("A message could not be written, because:");
+    // %1 the count; followed by an empty line and a line for each message,
+    // its offset and why.
+    QString Unwritten = QStringLiteral("%1 messages could not be written:");
+    QString UnwrittenOne = QStringLiteral("A message could not be written:");
+    // %1 how many messages the list leaves out.
+    QString UnwrittenMore = QStringLiteral("... and %1 more.");
     // %1 the count of messages written as NAME~1.eml beside files of the
     // same name with other bytes, which were kept.
     QString WrittenBeside = QStringLiteral(

@@ -77,6 +77,8 @@ constexpr TModeRows kModeRows[] = {{41, 16, 20}, {49, 17, 15}};
 constexpr int kControlGap = 4;
 // The gap the status line keeps between its two parts.
 constexpr int kStatusGap = 10;
+// The messages an error box lists one by one; the rest it counts.
+constexpr std::size_t kListedUnwritten = 20;
 
 const QString kParagraph = QStringLiteral("\r\n\r\n");
 
@@ -555,6 +557,7 @@ void TMainForm::LoadLanguage() {
     Texts.ScanFailed = read("ScanFailed", Texts.ScanFailed);
     Texts.Unwritten = read("Unwritten", Texts.Unwritten);
     Texts.UnwrittenOne = read("UnwrittenOne", Texts.UnwrittenOne);
+    Texts.UnwrittenMore = read("UnwrittenMore", Texts.UnwrittenMore);
     Texts.WrittenBeside = read("WrittenBeside", Texts.WrittenBeside);
     Texts.WrittenBesideOne = read("WrittenBesideOne", Texts.WrittenBesideOne);
     Texts.LeftoversRemoved = read("LeftoversRemoved", Texts.LeftoversRemoved);
@@ -636,6 +639,9 @@ void TMainForm::btnStartClick() {
         const bool inTrash = sender.LastFound().InTrash;
         dispatcher_.Post([this, address, inTrash] { ScanFound(address, inTrash); });
     };
+    worker->OnUnwritten = [this](TDBXScanThread& sender, std::uint64_t) {
+        dispatcher_.Post([this, unwritten = sender.LastUnwritten()] { ScanUnwritten(unwritten); });
+    };
     worker->OnProgress = [this](TDBXScanThread&, std::uint64_t position) {
         dispatcher_.Post([this, position] { ScanProgress(position); });
     };
@@ -681,6 +687,7 @@ void TMainForm::ShowScanStarted(const std::string& path, const std::string& outp
     btnStart->setEnabled(false);
     FoundCount = 0;
     TrashCount = 0;
+    Unwritten.clear();
     stopRequested_ = false;
     outputDir_ = outputDir;
     scanTimer_.start();
@@ -738,6 +745,10 @@ void TMainForm::ScanFound(std::uint64_t address, bool inTrash) {
     ProgressBar->setValue(std::max(ProgressBar->value(), progressScale_.Position(address)));
 }
 
+void TMainForm::ScanUnwritten(const engine::TUnwrittenMessage& message) {
+    if (Unwritten.size() < kListedUnwritten) Unwritten.push_back(message);
+}
+
 void TMainForm::ScanProgress(std::uint64_t position) {
     if (Closing) return;
     ProgressBar->setValue(progressScale_.Position(position));
@@ -789,9 +800,17 @@ void TMainForm::ShowScanOutcome(const engine::TScanOutcome& outcome) {
         dialogs_->ShowError(this, kCaption, Texts.ScanFailed + kParagraph + AnsiToQString(outcome.FailureText));
     } else if (outcome.Unwritten > 0) {
         const std::uint64_t count = outcome.Unwritten;
+        QStringList lines;
+        for (const engine::TUnwrittenMessage& message : Unwritten) {
+            char digits[24];
+            std::snprintf(digits, sizeof digits, "%08llX", static_cast<unsigned long long>(message.Address));
+            lines << Texts.HexPrefix + QString::fromLatin1(digits) + QStringLiteral(": ") +
+                         AnsiToQString(message.Reason);
+        }
+        if (count > Unwritten.size()) lines << Texts.UnwrittenMore.arg(count - Unwritten.size());
         dialogs_->ShowError(this, kCaption,
                             (count == 1 ? Texts.UnwrittenOne : Texts.Unwritten.arg(count)) + kParagraph +
-                                AnsiToQString(outcome.FirstUnwrittenReason));
+                                lines.join(QStringLiteral("\r\n")));
     } else if (!outcome.ReportFailure.empty()) {
         dialogs_->ShowError(this, kCaption, Texts.ReportFailed + kParagraph + AnsiToQString(outcome.ReportFailure));
     }

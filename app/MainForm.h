@@ -16,12 +16,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/InterfaceTexts.h"
 #include "app/LanguageFile.h"
 #include "app/ProgressScale.h"
 #include "app/QtDispatcher.h"
 #include "app/UserDialogs.h"
+#include "engine/FoundMessage.h"
 #include "engine/ScanSettings.h"
 #include "components/Font.h"
 #include "platform/Component.h"
@@ -123,6 +125,9 @@ public:
     std::int32_t FoundCount = 0;
     // Of FoundCount, the messages that went to the trash subfolder.
     std::int32_t TrashCount = 0;
+    // The messages of this scan that could not be written, as many as a
+    // box can show.
+    std::vector<engine::TUnwrittenMessage> Unwritten;
 
     // The message texts and button captions, and the open-file dialog's filter.
     TInterfaceTexts Texts;
@@ -146,6 +151,7 @@ public:
     void btnCloseClick();
     void FormCloseQuery(bool& canClose);
     void ScanFound(std::uint64_t address, bool inTrash = false);
+    void ScanUnwritten(const engine::TUnwrittenMessage& message);
     void ScanProgress(std::uint64_t position);
     void ScanDone(const engine::TScanOutcome& outcome);
     // The status line and the progress bar at the end of a scan, from the

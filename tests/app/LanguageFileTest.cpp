@@ -212,6 +212,7 @@ TEST_F(LanguageFileTest, EveryTextTheWindowShowsHasAKey) {
         {"ScanFailed", [](const TMainForm& f) { return f.Texts.ScanFailed; }},
         {"Unwritten", [](const TMainForm& f) { return f.Texts.Unwritten; }},
         {"UnwrittenOne", [](const TMainForm& f) { return f.Texts.UnwrittenOne; }},
+        {"UnwrittenMore", [](const TMainForm& f) { return f.Texts.UnwrittenMore; }},
         {"WrittenBeside", [](const TMainForm& f) { return f.Texts.WrittenBeside; }},
         {"WrittenBesideOne", [](const TMainForm& f) { return f.Texts.WrittenBesideOne; }},
         {"LeftoversRemoved", [](const TMainForm& f) { return f.Texts.LeftoversRemoved; }},

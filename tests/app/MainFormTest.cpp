@@ -474,6 +474,29 @@ TEST_F(MainFormTest, AScanThatCouldNotFinishIsReportedAfterTheCount) {
     }
     dialogs.Shown.clear();
     {
+        // Messages for the trash, whose folder a file stands in the way of:
+        // each is named with its offset and reason.
+        const TTempDir elsewhere;
+        tools::TStoreBuilder notes(true);
+        const std::uint32_t first = notes.AddMessage(tools::MakeMailText(1, 300, false));
+        const std::uint32_t second = notes.AddMessage(tools::MakeMailText(2, 300, false));
+        notes.WriteTo(elsewhere / "Notes.dbx");
+        std::filesystem::create_directories(elsewhere.Path() / "Notes");
+        testing::WriteFileBytes(elsewhere.Path() / "Notes" / "trash", "in the way");
+        auto form = MakeForm();
+        form->edtFile->SetFileName(elsewhere / "Notes.dbx");
+        form->btnStartClick();
+        ASSERT_TRUE(WaitForScanEnd(*form));
+        ASSERT_EQ(dialogs.Shown.size(), 1u);
+        const QString text = dialogs.Shown[0].Text;
+        EXPECT_TRUE(text.startsWith("2 messages could not be written:\r\n\r\n")) << text.toStdString();
+        for (std::uint32_t at : {first, second}) {
+            const QString line = "\n0x" + QString("%1").arg(at, 8, 16, QChar('0')).toUpper() + ": Cannot create the folder";
+            EXPECT_TRUE(text.contains(line)) << text.toStdString();
+        }
+    }
+    dialogs.Shown.clear();
+    {
         // A trash folder outside the output folder is refused, here as on
         // the command line.
         auto form = MakeForm();
