@@ -55,7 +55,7 @@ struct TInterfaceTexts {
     // Followed by an empty line and the reason.
     QString ReportFailed = QStringLiteral("The report or the mbox file could not be written:");
 
-    TDialogButtonTexts Buttons;
+    TDialogTexts Dialogs;
 };
 
 }  // namespace tervaline::app

@@ -354,8 +354,8 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::ApplyDialogTexts() {
-    dialogs_->ButtonTexts = Texts.Buttons;
-    FolderDlg->SetButtonCaptions(QStringToAnsi(Texts.Buttons.Ok), QStringToAnsi(Texts.Buttons.Cancel));
+    dialogs_->Texts = Texts.Dialogs;
+    FolderDlg->SetButtonCaptions(QStringToAnsi(Texts.Dialogs.Ok), QStringToAnsi(Texts.Dialogs.Cancel));
     lblOpenFolder->setText(QStringLiteral("<a href=\"folder\">%1</a>").arg(Texts.OpenFolder.toHtmlEscaped()));
 }
 
@@ -571,10 +571,14 @@ void TMainForm::LoadLanguage() {
     Texts.OpenFailed = read("OpenFailed", Texts.OpenFailed);
     Texts.ReportFailed = read("ReportFailed", Texts.ReportFailed);
     actMbox->setText(read("WriteMbox", actMbox->text()));
-    Texts.Buttons.Ok = read("OK", Texts.Buttons.Ok);
-    Texts.Buttons.Yes = read("Yes", Texts.Buttons.Yes);
-    Texts.Buttons.No = read("No", Texts.Buttons.No);
-    Texts.Buttons.Cancel = read("Cancel", Texts.Buttons.Cancel);
+    Texts.Dialogs.Ok = read("OK", Texts.Dialogs.Ok);
+    Texts.Dialogs.Yes = read("Yes", Texts.Dialogs.Yes);
+    Texts.Dialogs.No = read("No", Texts.Dialogs.No);
+    Texts.Dialogs.Cancel = read("Cancel", Texts.Dialogs.Cancel);
+    Texts.Dialogs.Open = read("Open", Texts.Dialogs.Open);
+    Texts.Dialogs.LookIn = read("LookIn", Texts.Dialogs.LookIn);
+    Texts.Dialogs.FileName = read("FileName", Texts.Dialogs.FileName);
+    Texts.Dialogs.FileType = read("FileType", Texts.Dialogs.FileType);
 }
 
 void TMainForm::btnFileClick() {

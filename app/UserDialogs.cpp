@@ -25,14 +25,14 @@ void TQtUserDialogs::ShowInformation(QWidget* parent, const QString& caption, co
 
 void TQtUserDialogs::ShowBox(int icon, QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), caption, ForDisplay(text), QMessageBox::Ok, parent);
-    box.button(QMessageBox::Ok)->setText(ButtonTexts.Ok);
+    box.button(QMessageBox::Ok)->setText(Texts.Ok);
     box.exec();
 }
 
 bool TQtUserDialogs::AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Question, caption, ForDisplay(text), QMessageBox::Yes | QMessageBox::No, parent);
-    box.button(QMessageBox::Yes)->setText(ButtonTexts.Yes);
-    box.button(QMessageBox::No)->setText(ButtonTexts.No);
+    box.button(QMessageBox::Yes)->setText(Texts.Yes);
+    box.button(QMessageBox::No)->setText(Texts.No);
     question_ = &box;
     const int answer = box.exec();
     question_ = nullptr;
@@ -51,6 +51,11 @@ std::optional<QString> TQtUserDialogs::ChooseFile(QWidget* parent, const QString
     // The descriptions already name their patterns, as the user wrote them.
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(nameFilters);
+    dialog.setLabelText(QFileDialog::LookIn, Texts.LookIn);
+    dialog.setLabelText(QFileDialog::FileName, Texts.FileName);
+    dialog.setLabelText(QFileDialog::FileType, Texts.FileType);
+    dialog.setLabelText(QFileDialog::Accept, Texts.Open);
+    dialog.setLabelText(QFileDialog::Reject, Texts.Cancel);
     if (!fileName.isEmpty()) {
         const QFileInfo info(fileName);
         if (info.dir().exists()) dialog.setDirectory(info.dir());

@@ -14,12 +14,18 @@ class QWidget;
 
 namespace tervaline::app {
 
-// Captions of the message boxes' buttons, in the window's language.
-struct TDialogButtonTexts {
+// Captions of the message boxes' buttons and the open-file dialog's labels,
+// in the window's language. A desktop that puts its own open-file dialog in
+// place of the toolkit's shows that one in the desktop's language instead.
+struct TDialogTexts {
     QString Ok = QStringLiteral("OK");
     QString Yes = QStringLiteral("&Yes");
     QString No = QStringLiteral("&No");
     QString Cancel = QStringLiteral("Cancel");
+    QString Open = QStringLiteral("&Open");
+    QString LookIn = QStringLiteral("Look in:");
+    QString FileName = QStringLiteral("File &name:");
+    QString FileType = QStringLiteral("Files of type:");
 };
 
 class TUserDialogs {
@@ -44,7 +50,7 @@ public:
     virtual std::optional<QString> ChooseFile(QWidget* parent, const QString& fileName,
                                               const QStringList& nameFilters) = 0;
 
-    TDialogButtonTexts ButtonTexts;
+    TDialogTexts Texts;
 };
 
 // The real dialogs of the toolkit.

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -109,9 +110,9 @@ TEST(ShareWidthTest, EqualColumnsWhenAllFitElseTheWiderGiveWay) {
     }
 }
 
-TEST(UserDialogsTest, MessageBoxesSpeakTheWindowsLanguageAndAQuestionCanBeWithdrawn) {
+TEST(UserDialogsTest, DialogsSpeakTheWindowsLanguageAndAQuestionCanBeWithdrawn) {
     TQtUserDialogs dialogs;
-    dialogs.ButtonTexts = {"Gut", "&Ja", "&Nein", "Lieber nicht"};
+    dialogs.Texts = {"Gut", "&Ja", "&Nein", "Lieber nicht", "Ö&ffnen", "Suchen in:", "Datei&name:", "Dateityp:"};
     QStringList captions;
     auto readButtons = [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -132,6 +133,21 @@ TEST(UserDialogsTest, MessageBoxesSpeakTheWindowsLanguageAndAQuestionCanBeWithdr
     });
     dialogs.ShowError(nullptr, "Tervaline", "Wrong");
     EXPECT_EQ(captions, QStringList({"Gut"}));
+
+    // The toolkit's own open-file dialog; a desktop's replaces it only where
+    // a platform theme is loaded, which the tests never load.
+    QStringList labels;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        for (auto label : {QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType, QFileDialog::Accept,
+                           QFileDialog::Reject}) {
+            labels.append(dialog->labelText(label));
+        }
+        dialog->reject();
+    });
+    EXPECT_FALSE(dialogs.ChooseFile(nullptr, QString(), {"DBX (*.dbx)"}));
+    EXPECT_EQ(labels, QStringList({"Suchen in:", "Datei&name:", "Dateityp:", "Ö&ffnen", "Lieber nicht"}));
     dialogs.DismissQuestion();  // with no question open, nothing to do
 }
 

@@ -43,8 +43,8 @@ TShownTexts ShownTexts(const TMainForm& f) {
              f.btnAbort->text(), f.btnClose->text(), f.Texts.NoFile, f.Texts.NowScan, f.Texts.CanStop,
              f.Texts.FoundData, f.Texts.FilesFound, f.Texts.HexPrefix, f.Texts.ScanFailed, f.Texts.Unwritten,
              f.Texts.UnwrittenOne, f.Texts.BadBuffer, f.Texts.MailTrash, f.Texts.Finished, f.Texts.Stopped,
-             f.Texts.OpenFolder, f.Texts.OpenFailed, f.Texts.Buttons.Ok, f.Texts.Buttons.Yes, f.Texts.Buttons.No,
-             f.Texts.Buttons.Cancel, f.lblOpenFolder->text(), f.rdgModeItem2->text()}};
+             f.Texts.OpenFolder, f.Texts.OpenFailed, f.Texts.Dialogs.Ok, f.Texts.Dialogs.Yes, f.Texts.Dialogs.No,
+             f.Texts.Dialogs.Cancel, f.lblOpenFolder->text(), f.rdgModeItem2->text()}};
 }
 
 class LanguageFileTest : public ::testing::Test {
@@ -223,10 +223,14 @@ TEST_F(LanguageFileTest, EveryTextTheWindowShowsHasAKey) {
         {"Stopped", [](const TMainForm& f) { return f.Texts.Stopped; }},
         {"OpenFolder", [](const TMainForm& f) { return f.lblOpenFolder->text(); }},
         {"OpenFailed", [](const TMainForm& f) { return f.Texts.OpenFailed; }},
-        {"OK", [this](const TMainForm&) { return dialogs.ButtonTexts.Ok; }},
-        {"Yes", [this](const TMainForm&) { return dialogs.ButtonTexts.Yes; }},
-        {"No", [this](const TMainForm&) { return dialogs.ButtonTexts.No; }},
-        {"Cancel", [this](const TMainForm&) { return dialogs.ButtonTexts.Cancel; }},
+        {"OK", [this](const TMainForm&) { return dialogs.Texts.Ok; }},
+        {"Yes", [this](const TMainForm&) { return dialogs.Texts.Yes; }},
+        {"No", [this](const TMainForm&) { return dialogs.Texts.No; }},
+        {"Cancel", [this](const TMainForm&) { return dialogs.Texts.Cancel; }},
+        {"Open", [this](const TMainForm&) { return dialogs.Texts.Open; }},
+        {"LookIn", [this](const TMainForm&) { return dialogs.Texts.LookIn; }},
+        {"FileName", [this](const TMainForm&) { return dialogs.Texts.FileName; }},
+        {"FileType", [this](const TMainForm&) { return dialogs.Texts.FileType; }},
         {"DeepMode", [](const TMainForm& f) { return f.rdgModeItem2->text(); }},
         {"WriteMbox", [](const TMainForm& f) { return f.actMbox->text(); }},
         {"ReportFailed", [](const TMainForm& f) { return f.Texts.ReportFailed; }},
