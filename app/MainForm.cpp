@@ -640,7 +640,7 @@ void TMainForm::btnStartClick() {
     // search thread; posting both on the channel that also carries OnDone
     // keeps each in order and both ahead of it.
     worker->OnFound = [this](TDBXScanThread& sender, std::uint64_t address) {
-        const bool inTrash = sender.LastFound().InTrash;
+        const bool inTrash = sender.LastFound().Place == engine::TMessagePlace::Trash;
         dispatcher_.Post([this, address, inTrash] { ScanFound(address, inTrash); });
     };
     worker->OnUnwritten = [this](TDBXScanThread& sender, std::uint64_t) {

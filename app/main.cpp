@@ -4,11 +4,18 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <csignal>
+
 #include "app/MainForm.h"
 #include "app/WindowIcon.h"
 #include "platform/FileSystem.h"
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A file that grows past the size the user allows fails that file, which
+    // is named, not the whole salvage.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tervaline"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tervaline"));

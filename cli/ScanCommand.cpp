@@ -84,6 +84,8 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
     settings.BufferSize = options.BufferKB << 10;
     settings.ProgressSteps = options.Quiet ? 35 : 1000;
     settings.Report = options.Report;
+    settings.HashStore = options.HashStore;
+    settings.MboxAll = options.MboxAll;
     try {
         settings.Mbox = options.Mbox.empty() ? std::string() : Absolute(options.Mbox, true);
     } catch (const platform::EFileError& e) {
@@ -108,7 +110,7 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
         dispatcher.Post([&bar, out, found, wideOffsets] {
             bar.Clear();
             Say(out, "%s %10" PRIu64 " bytes  %-7s  %s\n", OffsetText(found.Address, wideOffsets).c_str(), found.Size,
-                found.InTrash ? "trash" : found.Deleted ? "deleted" : "output", Printable(found.Path).c_str());
+                engine::MessagePlaceName(found.Place), Printable(found.Path).c_str());
         });
     };
     worker->OnUnwritten = [&dispatcher, &bar, err, wideOffsets](TDBXScanThread& sender, std::uint64_t) {

@@ -92,6 +92,12 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
                   engine::SalvageRecordingBuilt()
                       ? "write report.csv and report.json into the output folder (default), or not"
                       : "not in this build, which writes no report");
+    app->add_flag("--hash-store", options.HashStore,
+                  "also put the store's SHA-256 in the report: the whole store is read once more, which takes "
+                  "longer than the rest of the report")
+        ->check(Rule([](const std::string&) -> std::string {
+            return engine::SalvageRecordingBuilt() ? std::string() : kNoRecording;
+        }));
     app->add_option("--mbox", options.Mbox,
                     "also write the output folder's messages, in offset order, into FILE in the mboxrd form; "
                     "for a folder of stores FILE is a folder that receives NAME.mbox for each")
@@ -100,6 +106,10 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
             if (!engine::SalvageRecordingBuilt()) return kNoRecording;
             return value.empty() ? "needs a file name" : std::string();
         }));
+    app->add_flag("--mbox-all", options.MboxAll,
+                  "put every message into the mbox file, also one byte-identical to a message already in it "
+                  "(by default such copies are left out of the mbox file; the .eml files and the report keep "
+                  "every copy)");
     app->add_option("--code-page", options.CodePage,
                     "code page of raw 8-bit header bytes in the report: a number (default 932) or a "
                     "charset name the system knows")

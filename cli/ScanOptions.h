@@ -27,7 +27,9 @@ struct TScanOptions {
     std::int32_t BufferKB = 10; // one of the window's list values
     bool Quiet = false;
     bool Report = engine::SalvageRecordingBuilt();  // on by default where the build can write it
+    bool HashStore = false;     // the store's SHA-256 in the report
     std::string Mbox;           // empty: none
+    bool MboxAll = false;       // byte-identical copies into the mbox file too
     std::string CodePage = "932";
 };
 

@@ -61,8 +61,10 @@ void CatchStopRequests() {
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
     // A reader of the output that goes away ends the printing, not the
-    // salvage.
+    // salvage; a file that grows past the size the user allows fails that
+    // file, which is named, not the whole salvage.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 #endif
 

@@ -76,7 +76,9 @@ void ApplyScanSettings(TDBXScanThread& scan, const TScanSettings& settings) {
     scan.BufferSize = settings.BufferSize;
     scan.ProgressSteps = settings.ProgressSteps;
     scan.Report = settings.Report;
+    scan.HashStore = settings.HashStore;
     scan.Mbox = settings.Mbox;
+    scan.MboxAll = settings.MboxAll;
     scan.CodePage = settings.CodePage;
 }
 
@@ -93,7 +95,7 @@ TScanOutcome TDBXScanThread::Outcome() const {
         outcome.WrittenBeside = output_->WrittenBeside();
         outcome.Unwritten = output_->Unwritten();
         outcome.FirstUnwrittenReason = output_->FirstUnwrittenReason();
-        outcome.LeftoversRemoved = output_->LeftoversRemoved();
+        outcome.LeftoversRemoved = output_->LeftoversRemoved() + recordingLeftovers_;
     }
     return outcome;
 }
@@ -128,7 +130,7 @@ void TDBXScanThread::ScanFile() {
     // Made once the store is open; it outlives the writing, so that the
     // report is written whatever ended the scan.
     std::unique_ptr<TSalvageRecording> recording;
-    std::string storeSha256;
+    TStoreDigestResult storeDigestResult{"", HashStore ? "The scan ended before the store was read" : "not asked for"};
     try {
         CheckTrashName();
         const TScanRules rules = ScanRulesFor(scanMode_);
@@ -150,8 +152,9 @@ void TDBXScanThread::ScanFile() {
         // Salvaged mail is no easier to read than the store it came from;
         // the user who runs the scan can always read and write it.
         const unsigned fileMode = (file.Permissions() & 0666u) | 0600u;
-        TMessageOutput::TPlaces places{outputDir_, trashDir_, syntax_, size, SourceFile, file.Identity(),
-                                       fileMode, fileMode | ((fileMode & 0444u) >> 2), kMaxQueuedMessageBytes};
+        const unsigned folderMode = fileMode | ((fileMode & 0444u) >> 2);
+        TMessageOutput::TPlaces places{outputDir_, trashDir_, syntax_,  size,      SourceFile, file.Identity(),
+                                       fileMode,   folderMode, kMaxQueuedMessageBytes};
         output_ = std::make_unique<TMessageOutput>(
             std::move(places), [this](const std::string& text) { return IsMail(text); },
             [this](const TFoundMessage& found) {
@@ -163,15 +166,29 @@ void TDBXScanThread::ScanFile() {
             Parent);
         output_->Open();
 
-        const TSalvageRecording::TSetup recordingSetup{
-            outputDir_, platform::PathDelimiter(syntax_), Report, Mbox, CodePage, SourceFile, size, scanMode_,
-            BufferSize};
+        TSalvageRecording::TSetup recordingSetup;
+        recordingSetup.OutputDir = outputDir_;
+        recordingSetup.TrashDir = trashDir_;
+        recordingSetup.Delimiter = platform::PathDelimiter(syntax_);
+        recordingSetup.Report = Report;
+        recordingSetup.Mbox = Mbox;
+        recordingSetup.MboxAll = MboxAll;
+        recordingSetup.CodePage = CodePage;
+        recordingSetup.Store = SourceFile;
+        recordingSetup.StoreSize = size;
+        recordingSetup.StoreIdentity = file.Identity();
+        recordingSetup.Mode = scanMode_;
+        recordingSetup.ReadBuffer = BufferSize;
+        recordingSetup.FileMode = fileMode;
+        recordingSetup.FolderMode = folderMode;
         recording = StartSalvageRecording(recordingSetup);
         // Declared after the store, so that it stops reading before the
         // store is closed, whatever ends the scan.
-        const std::unique_ptr<TStoreHashing> storeDigest = StartStoreHashing(recordingSetup, file, stop_);
+        const std::unique_ptr<TStoreHashing> storeDigest = StartStoreHashing(recordingSetup, HashStore, file, stop_);
         if (recording) {
-            output_->AfterWrite = [&recording](const TCarvedMessage& carved, const TFoundMessage& found) {
+            recordingLeftovers_ = recording->LeftoversRemoved();
+            output_->DateOf = [&recording](std::string_view start) { return recording->DateOf(start); };
+            output_->AfterWrite = [&recording](TCarvedMessage& carved, const TFoundMessage& found) {
                 recording->Record(carved, found);
             };
         }
@@ -207,7 +224,7 @@ void TDBXScanThread::ScanFile() {
             searchedTo_ = chains->SearchedTo();
             throw;
         }
-        if (storeDigest) storeSha256 = storeDigest->Result();
+        if (storeDigest) storeDigestResult = storeDigest->Result();
         const std::uint64_t sizeNow = file.Size();
         if (sizeNow != size) {
             reachedEnd_ = false;
@@ -221,10 +238,13 @@ void TDBXScanThread::ScanFile() {
     } catch (...) {
         failureText_ = "The scan ended on an unknown error";
     }
-    if (output_) output_->AfterWrite = nullptr;
+    if (output_) {
+        output_->AfterWrite = nullptr;
+        output_->DateOf = nullptr;
+    }
     // The report is written whatever ended the scan, inside the output
     // folder while it is still this scan's.
-    if (recording) reportFailure_ = recording->Finish(Outcome(), storeSha256);
+    if (recording) reportFailure_ = recording->Finish(Outcome(), storeDigestResult);
     // What was written is made durable before the scan says it is done,
     // also when the scan failed part way.
     if (output_) {

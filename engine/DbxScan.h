@@ -66,7 +66,9 @@ public:
     platform::TComponent* Parent = nullptr;
     // What becomes of the messages beyond their files (TScanSettings).
     bool Report = false;
+    bool HashStore = false;
     std::string Mbox;
+    bool MboxAll = false;
     std::string CodePage = "932";
 
     // Safe on any thread; the stop rule is TScanStop's.
@@ -116,6 +118,7 @@ private:
     bool storeSignature_ = false;
     bool reachedEnd_ = false;
     std::string reportFailure_;
+    std::uint64_t recordingLeftovers_ = 0;
     std::uint64_t searchedTo_ = 0;
 };
 

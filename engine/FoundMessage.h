@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/MessagePlace.h"
+
 namespace tervaline::engine {
 
 struct TFoundMessage {
     std::uint64_t Address = 0;  // file offset of the chain's first block header
     std::uint64_t Size = 0;     // bytes written
-    bool InTrash = false;
-    bool Deleted = false;  // in the folder of deleted messages
+    TMessagePlace Place = TMessagePlace::Output;
     std::string Path;
 };
 

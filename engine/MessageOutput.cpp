@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/MailTest.h"
+#include "engine/SalvageRecording.h"
 #include "engine/MessageFileName.h"
 #include "platform/FolderLock.h"
 #include "platform/NewFile.h"
@@ -18,8 +19,15 @@ namespace {
 // unwritten.
 constexpr unsigned kMaxCopies = 999;
 
-// The temporary files a scan makes are for message files.
-bool IsLeftoverOfAScan(std::string_view target) { return IsMessageFileName(target); }
+// The temporary files a scan makes in its folders are for message files
+// and the report's.
+bool IsLeftoverOfAScan(std::string_view target) {
+    return IsMessageFileName(target) || target == kReportCsvName || target == kReportJsonName;
+}
+
+// A header section longer than this is no header section: the rest of a
+// long message is not needed to find its fields.
+constexpr std::size_t kHeaderSectionBytes = 256u << 10;
 
 }  // namespace
 
@@ -114,7 +122,7 @@ std::string TMessageOutput::FolderOf(TPlace place) const {
         case TPlace::Output:
             return places_.OutputDir;
         case TPlace::Deleted:
-            return places_.OutputDir + delimiter + kDeletedFolder;
+            return places_.OutputDir + delimiter + kDeletedFolderName;
         case TPlace::Trash:
             break;
     }
@@ -178,6 +186,9 @@ void TMessageOutput::Write(TCarvedMessage& carved, TPlace place) {
                 own->Write(carved.Text);
                 file = own.get();
             }
+            // Dated through the file itself before it has a name that anyone
+            // could put something else under.
+            Date(*file, carved);
             path = PlaceFile(*file, folder, start, beside);
         };
         try {
@@ -205,15 +216,31 @@ void TMessageOutput::Write(TCarvedMessage& carved, TPlace place) {
         NoteUnwritten(start, "The message at " + MessageFileName(start, places_.StoreSize) + " could not be written");
         return;
     }
-    carved.Spilled.reset();
     ++written_;
     if (beside) ++writtenBeside_;
-    lastFound_ = TFoundMessage{start, size, place == TPlace::Trash, place == TPlace::Deleted, path};
+    lastFound_ = TFoundMessage{start, size, place, path};
     try {
         if (found_) found_(lastFound_);
     } catch (...) {
         // A failing receiver costs its own notification only; the file is
         // written and the scan goes on.
+    }
+}
+
+void TMessageOutput::Date(platform::TNewFile& file, const TCarvedMessage& carved) const {
+    if (!DateOf) return;
+    std::string start;
+    if (carved.Spilled) {
+        start.resize(kHeaderSectionBytes);
+        start.resize(carved.Spilled->ReadAt(0, start.data(), start.size()));
+    }
+    const std::optional<std::int64_t> seconds = DateOf(carved.Spilled ? std::string_view(start) : carved.Text);
+    if (!seconds) return;
+    try {
+        file.SetModificationTime(*seconds);
+    } catch (const platform::EFileError&) {
+        // The file is whole and the report gives its date; only a file
+        // manager's order suffers.
     }
 }
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/CarvedMessage.h"
@@ -86,8 +87,12 @@ public:
     TSpillPlace SpillPlace() const;
 
     // Called after each message file is written, before the next message
-    // is taken; must not throw.
-    std::function<void(const TCarvedMessage& carved, const TFoundMessage& written)> AfterWrite;
+    // is taken, with the message as written (a long one's text still open
+    // in its file, Spilled); may take the message over. Must not throw.
+    std::function<void(TCarvedMessage& carved, const TFoundMessage& written)> AfterWrite;
+    // The moment a message's file is dated by, from the start of its text
+    // (its header section); none leaves the file the time it was written.
+    std::function<std::optional<std::int64_t>(std::string_view messageStart)> DateOf;
 
     // The mail test, made on first use by the thread that calls it.
     bool MailTest(const std::string& text);
@@ -103,11 +108,8 @@ public:
     // Valid inside Unwritten, on the thread that raises it.
     const TUnwrittenMessage& LastUnwritten() const { return lastUnwritten_; }
 
-    // The subfolder of the output folder that receives deleted messages.
-    static constexpr const char* kDeletedFolder = "deleted";
-
 private:
-    enum class TPlace { Output, Trash, Deleted };
+    using TPlace = TMessagePlace;
     static constexpr std::size_t kPlaces = 3;
 
     std::string FolderOf(TPlace place) const;
@@ -116,6 +118,7 @@ private:
     void CheckStoreOutside() const;
     bool IsMail(TCarvedMessage& carved);
     void Write(TCarvedMessage& carved, TPlace place);
+    void Date(platform::TNewFile& file, const TCarvedMessage& carved) const;
     // Gives File its name in Folder, or the first free copy's; answers the
     // path, and whether it is a copy written beside another file.
     std::string PlaceFile(platform::TNewFile& file, const std::string& folder, std::uint64_t start, bool& beside);

@@ -19,8 +19,8 @@ std::unique_ptr<TSalvageRecording> StartSalvageRecording(const TSalvageRecording
     return nullptr;
 }
 
-std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup&, platform::TUnsharedReadFile&,
-                                                 const TScanStop&) {
+std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup&, bool,
+                                                 platform::TUnsharedReadFile&, const TScanStop&) {
     return nullptr;
 }
 

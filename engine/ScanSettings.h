@@ -24,8 +24,14 @@ struct TScanSettings {
     // The salvage report (report.csv and report.json in Output); the front
     // ends ask for it, the engine's own users mostly do not.
     bool Report = false;
-    // Also gather the output folder's messages into this mbox file.
+    // The store's SHA-256 in the report's head: the whole store read once
+    // more, which costs more than the rest of the report.
+    bool HashStore = false;
+    // Also gather the output folder's messages into this mbox file; a
+    // message byte-identical to one already in it is left out unless
+    // MboxAll.
     std::string Mbox;
+    bool MboxAll = false;
     // The code page raw 8-bit header bytes are read in, for the report: a
     // number (932) or a name the system's iconv knows.
     std::string CodePage = "932";

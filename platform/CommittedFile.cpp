@@ -1,8 +1,8 @@
 #include "platform/CommittedFile.h"
 
+#include <algorithm>
 #include <utility>
 
-#include "platform/FileSystem.h"
 #include "platform/NewFile.h"
 #include "platform/PathSyntax.h"
 
@@ -10,30 +10,61 @@ namespace tervaline::platform {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 1u << 20;
+constexpr std::size_t kBufferSize = 64u << 10;
+// Room is held in steps of at least this, so that few calls hold room for
+// many small writes.
+constexpr std::uint64_t kRoomStep = 16u << 10;
 
 }  // namespace
 
-TCommittedFile::TCommittedFile(std::string path) : path_(std::move(path)) {
+TCommittedFile::TCommittedFile(std::string path, unsigned mode, std::optional<TFileIdentity> keep)
+    : path_(std::move(path)), keep_(keep) {
+    CheckTarget();
     const TPathSyntax syntax = NativePathSyntax();
     const std::string folder = ExtractFileDir(syntax, path_);
-    // As readable as the messages beside it, less what the user's mask
-    // takes away.
     file_ = std::make_unique<TNewFile>(folder.empty() ? std::string(".") : folder, ExtractFileName(syntax, path_),
-                                       0644);
+                                       mode);
     buffer_.reserve(kBufferSize);
 }
 
 TCommittedFile::~TCommittedFile() = default;
 
+void TCommittedFile::CheckTarget() const {
+    // Only a regular file is replaced: a folder there would fail the rename
+    // only at the end, and a link's replacement would surprise whoever
+    // named it.
+    if (ExistsAsOtherThanFile(path_)) {
+        throw EFileError("Cannot write \"" + path_ + "\": something that is not a regular file stands there");
+    }
+    if (keep_ && IdentityOf(path_) == keep_) {
+        throw EFileError("Cannot write \"" + path_ + "\": it is the store being scanned");
+    }
+}
+
 void TCommittedFile::Write(std::string_view bytes) {
     if (!file_) throw EFileError("Cannot write \"" + path_ + "\": it was closed after an earlier failure");
+    size_ += bytes.size();
     if (buffer_.size() + bytes.size() > kBufferSize) Flush();
     if (bytes.size() >= kBufferSize) {
         WriteOut(bytes);
     } else {
         buffer_.append(bytes);
     }
+}
+
+bool TCommittedFile::KeepRoomFor(std::uint64_t bytes) noexcept {
+    if (!file_) return false;
+    const std::uint64_t needed = size_ + bytes;
+    if (needed <= held_) return true;
+    // Ahead by a step where the disk allows, else by just what is needed.
+    const std::uint64_t ahead = needed + std::max(kRoomStep, bytes);
+    if (file_->Reserve(ahead)) {
+        held_ = ahead;
+        return true;
+    }
+    if (!file_->Reserve(needed)) return false;
+    held_ = needed;
+    return true;
 }
 
 void TCommittedFile::Flush() {
@@ -53,8 +84,11 @@ void TCommittedFile::WriteOut(std::string_view bytes) {
 
 void TCommittedFile::Commit() {
     if (!file_) throw EFileError("Cannot write \"" + path_ + "\": it was closed after an earlier failure");
-    Flush();
     try {
+        Flush();
+        // The room held beyond the end goes back to the disk.
+        if (held_ > 0) file_->Truncate(file_->Size());
+        CheckTarget();
         file_->Replace(path_);
     } catch (...) {
         file_.reset();

@@ -81,6 +81,10 @@ private:
 // True for an existing file that is not a folder.
 bool FileExists(const std::string& path);
 
+// True where something stands at Path that is not a regular file: a
+// folder, a link (not followed), a pipe, a device.
+bool ExistsAsOtherThanFile(const std::string& path);
+
 // True for an existing folder.
 bool DirectoryExists(const std::string& path);
 
@@ -92,6 +96,10 @@ std::uint64_t FileSizeOrZero(const std::string& path);
 // outermost first); raises EFileError when it cannot, naming the folder and
 // the reason.
 void ForceDirectories(const std::string& path, unsigned mode = 0777, std::vector<std::string>* made = nullptr);
+
+// Removes the file at Path if it is a regular file (a link is not
+// followed, nor removed); true when it removed one.
+bool RemoveRegularFile(const std::string& path);
 
 // Removes the folder at Path if it is empty; does nothing otherwise.
 void RemoveEmptyFolder(const std::string& path);

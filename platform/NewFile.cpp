@@ -99,6 +99,21 @@ void TNewFile::Truncate(std::uint64_t size) {
     if (::lseek(handle_, 0, SEEK_END) < 0) RaiseFileError("Cannot write", intended_, errno);
 }
 
+void TNewFile::SetModificationTime(std::int64_t seconds) {
+    assert(handle_ >= 0);
+    const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+    if (::futimens(handle_, times) != 0) RaiseFileError("Cannot set the time of", intended_, errno);
+}
+
+bool TNewFile::Reserve(std::uint64_t bytes) noexcept {
+    assert(handle_ >= 0);
+    // Allocated, not merely sized: a sparse stretch would hold no room. The
+    // file grows to Bytes where it was shorter (room kept beyond the end is
+    // not given back by every file system when the file is cut to the size
+    // it has); writes go on from where they were.
+    return ::posix_fallocate(handle_, 0, static_cast<off_t>(bytes)) == 0;
+}
+
 bool TNewFile::SameBytesAs(const std::string& path) const {
     assert(handle_ >= 0);
     // Only a regular file is opened at all (opening a device can do
@@ -128,7 +143,6 @@ bool TNewFile::PlaceAs(const std::string& path) {
     assert(handle_ >= 0 && !placed_);
     if (RenameWithoutReplacing(temp_, path)) {
         placed_ = true;
-        Close();
         return true;
     }
     const int error = errno;
@@ -140,6 +154,8 @@ bool TNewFile::PlaceAs(const std::string& path) {
     struct stat st {};
     if (::fstat(handle_, &st) == 0) ::fchmod(copy.handle_, st.st_mode & 07777);
     CopyWritten(*this, size_, copy);
+    const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    ::futimens(copy.handle_, times);
     // This file stays temporary and goes with the object.
     return copy.PlaceAs(path);
 }

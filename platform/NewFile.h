@@ -32,15 +32,26 @@ public:
     std::uint64_t Size() const { return size_; }
     // Reads up to Count bytes at Offset of what was written.
     std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count) const;
-    // Cuts the file to Size bytes, which must not exceed what was written.
+    // Cuts the file to Size bytes, which must not exceed what was written,
+    // and gives back the room reserved beyond them.
     void Truncate(std::uint64_t size);
+    // Sets the file's modification time to Seconds since 1970 UTC (earlier
+    // ones too); raises EFileError naming Folder/Name.
+    void SetModificationTime(std::int64_t seconds);
+    // Allocates disk room for the first Bytes of the file, beyond what is
+    // written too, so that writes up to there cannot find the disk full;
+    // the file may then read longer than what was written until Truncate
+    // cuts it to Size(). False when the disk has no room for it.
+    bool Reserve(std::uint64_t bytes) noexcept;
     // Whether the file at Path is a regular file with the same bytes. Links
     // are not followed, and anything unreadable counts as different.
     bool SameBytesAs(const std::string& path) const;
 
     // Gives the file the name Path (in this folder or another on the same
     // or another volume) unless something of that name exists; false then,
-    // and the file stays where it was.
+    // and the file stays where it was. The file stays open, so that what
+    // was written is read back from this file and no other, whatever comes
+    // to stand under its name afterwards.
     bool PlaceAs(const std::string& path);
     // Gives the file the name Path, replacing a file of that name.
     void Replace(const std::string& path);

@@ -259,7 +259,7 @@ TMeasure StoreChecksumAlone(const std::string& path) {
     const auto t0 = Clock::now();
     tervaline::engine::TStoreDigest digest(file, file.Size(), stop);
     TMeasure m;
-    m.found = digest.Result().size() == 64 ? 1 : 0;
+    m.found = digest.Result().Sha256.size() == 64 ? 1 : 0;
     m.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     return m;
 }

@@ -2,7 +2,6 @@
 
 #include <openssl/evp.h>
 
-#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -64,19 +63,15 @@ private:
 
 }  // namespace
 
-TMessageDigests DigestsOfFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("Cannot read \"" + path + "\" for its checksums");
+TMessageDigests DigestsOf(const TReadAt& readAt) {
     TDigestStream md5(EVP_md5());
     TDigestStream sha256(EVP_sha256());
     std::vector<char> buffer(1u << 20);
-    while (in) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
+    std::uint64_t at = 0;
+    for (std::size_t got; (got = readAt(at, buffer.data(), buffer.size())) > 0; at += got) {
         md5.Update(buffer.data(), got);
         sha256.Update(buffer.data(), got);
     }
-    if (in.bad()) throw std::runtime_error("Cannot read \"" + path + "\" for its checksums");
     return {md5.HexDigest(), sha256.HexDigest()};
 }
 

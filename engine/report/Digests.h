@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,9 +18,10 @@ struct TMessageDigests {
 
 TMessageDigests DigestsOf(std::string_view bytes);
 
-// The same of the file at Path, read in pieces; raises std::runtime_error
-// when it cannot be read.
-TMessageDigests DigestsOfFile(const std::string& path);
+// The same of bytes read in pieces by ReadAt, which fills Dest with up to
+// Count bytes from Offset and returns how many, 0 at the end.
+using TReadAt = std::function<std::size_t(std::uint64_t offset, char* dest, std::size_t count)>;
+TMessageDigests DigestsOf(const TReadAt& readAt);
 
 // SHA-256 of bytes that arrive in pieces.
 class TSha256 {

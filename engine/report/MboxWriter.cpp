@@ -62,7 +62,34 @@ void TMboxQuoter::Finish() {
 }
 
 
-TMboxWriter::TMboxWriter(const std::string& path) : file_(std::make_unique<platform::TCommittedFile>(path)) {}
+void TLfLineEnds::Feed(std::string_view piece) {
+    if (piece.empty()) return;
+    if (heldCr_) {
+        heldCr_ = false;
+        if (piece.front() != '\n') out_("\r");
+    }
+    std::size_t from = 0;
+    for (std::size_t cr; (cr = piece.find('\r', from)) != std::string_view::npos;) {
+        if (cr + 1 == piece.size()) {
+            // Whether it goes depends on the next piece.
+            out_(piece.substr(from, cr - from));
+            heldCr_ = true;
+            return;
+        }
+        const bool beforeLf = piece[cr + 1] == '\n';
+        out_(piece.substr(from, cr - from + (beforeLf ? 0 : 1)));
+        from = cr + 1;
+    }
+    if (from < piece.size()) out_(piece.substr(from));
+}
+
+void TLfLineEnds::Finish() {
+    if (heldCr_) out_("\r");
+    heldCr_ = false;
+}
+
+TMboxWriter::TMboxWriter(const std::string& path, unsigned mode, std::optional<platform::TFileIdentity> store)
+    : file_(std::make_unique<platform::TCommittedFile>(path, mode, store)) {}
 
 TMboxWriter::~TMboxWriter() = default;
 
@@ -76,32 +103,43 @@ std::string TMboxWriter::FromLine(const std::string& sender, std::int64_t second
     return "From " + (sender.empty() ? std::string("MAILER-DAEMON") : sender) + " " + date + "\n";
 }
 
+namespace {
+
+// Message in its mbox form, handed to Out in pieces.
+void Quote(const std::function<void(TMboxQuoter&)>& feed, const TLfLineEnds::TOut& out) {
+    TLfLineEnds lines(out);
+    TMboxQuoter quoter([&lines](std::string_view piece) { lines.Feed(piece); });
+    feed(quoter);
+    quoter.Finish();
+    lines.Finish();
+}
+
+}  // namespace
+
 std::string TMboxWriter::Quoted(std::string_view message) {
     std::string out;
-    TMboxQuoter quoter([&out](std::string_view piece) { out.append(piece); });
-    quoter.Feed(message);
-    quoter.Finish();
+    Quote([message](TMboxQuoter& quoter) { quoter.Feed(message); }, [&out](std::string_view piece) { out.append(piece); });
     return out;
 }
 
-void TMboxWriter::Append(std::string_view message, const std::string& sender, std::int64_t seconds) {
-    file_->Write(FromLine(sender, seconds));
-    TMboxQuoter quoter([this](std::string_view piece) { file_->Write(piece); });
-    quoter.Feed(message);
-    quoter.Finish();
+void TMboxWriter::AppendQuoted(const std::function<void(TMboxQuoter&)>& feed) {
+    Quote(feed, [this](std::string_view piece) { file_->Write(piece); });
     // The empty line that separates messages; a reader takes it off again.
     file_->Write("\n");
     ++count_;
 }
 
+void TMboxWriter::Append(std::string_view message, const std::string& sender, std::int64_t seconds) {
+    file_->Write(FromLine(sender, seconds));
+    AppendQuoted([message](TMboxQuoter& quoter) { quoter.Feed(message); });
+}
+
 void TMboxWriter::Append(const TReader& read, const std::string& sender, std::int64_t seconds) {
     file_->Write(FromLine(sender, seconds));
-    TMboxQuoter quoter([this](std::string_view piece) { file_->Write(piece); });
-    std::string buffer(1u << 20, '\0');
-    for (std::size_t got; (got = read(buffer.data(), buffer.size())) > 0;) quoter.Feed({buffer.data(), got});
-    quoter.Finish();
-    file_->Write("\n");
-    ++count_;
+    AppendQuoted([&read](TMboxQuoter& quoter) {
+        std::string buffer(1u << 20, '\0');
+        for (std::size_t got; (got = read(buffer.data(), buffer.size())) > 0;) quoter.Feed({buffer.data(), got});
+    });
 }
 
 void TMboxWriter::Commit() { file_->Commit(); }

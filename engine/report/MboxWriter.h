@@ -12,7 +12,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <optional>
 #include <string_view>
+
+#include "platform/FileSystem.h"
 
 namespace tervaline::platform {
 class TCommittedFile;
@@ -44,10 +47,26 @@ private:
     bool any_ = false;
 };
 
+// Hands on what it is fed with each CR that stands before an LF dropped,
+// however the pieces fall.
+class TLfLineEnds {
+public:
+    using TOut = std::function<void(std::string_view piece)>;
+    explicit TLfLineEnds(TOut out) : out_(std::move(out)) {}
+
+    void Feed(std::string_view piece);
+    void Finish();
+
+private:
+    TOut out_;
+    bool heldCr_ = false;  // the last byte fed was a CR, not yet handed on
+};
+
 class TMboxWriter {
 public:
-    // Raises EFileError when the file cannot be made.
-    explicit TMboxWriter(const std::string& path);
+    // Begins the file with the permission bits Mode; raises EFileError when
+    // it cannot be made, or Path leads to Store, which is never replaced.
+    TMboxWriter(const std::string& path, unsigned mode, std::optional<platform::TFileIdentity> store);
     ~TMboxWriter();
     TMboxWriter(const TMboxWriter&) = delete;
     TMboxWriter& operator=(const TMboxWriter&) = delete;
@@ -66,11 +85,13 @@ public:
 
     // The "From " line that opens a message, its line end included.
     static std::string FromLine(const std::string& sender, std::int64_t seconds);
-    // Message as it stands in the file: quoted, and ended by a line break
-    // when it lacks one.
+    // Message as it stands in the file: quoted, with LF line ends, and ended
+    // by a line break when it lacks one.
     static std::string Quoted(std::string_view message);
 
 private:
+    void AppendQuoted(const std::function<void(TMboxQuoter&)>& feed);
+
     std::unique_ptr<platform::TCommittedFile> file_;
     std::uint64_t count_ = 0;
 };

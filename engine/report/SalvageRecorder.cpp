@@ -1,32 +1,34 @@
 #include "engine/report/SalvageRecorder.h"
 
-#include <algorithm>
 #include <cassert>
 #include <ctime>
 #include <exception>
-#include <fstream>
 #include <stdexcept>
 #include <utility>
 
+#include "engine/MessageFileName.h"
+#include "engine/MessageWriter.h"
 #include "engine/report/Digests.h"
 #include "engine/report/HeaderSection.h"
 #include "engine/report/MboxWriter.h"
 #include "platform/FileSystem.h"
-#include "platform/FileTime.h"
-#include "platform/SpaceReserve.h"
+#include "platform/NewFile.h"
+#include "platform/PathSyntax.h"
 
 namespace tervaline::engine {
 
 namespace {
 
-// Room for the head and the last, part-filled disk blocks of the two
-// files, beyond what the rows need.
-constexpr std::uint64_t kHeadRoom = 16u << 10;
-// Room held ahead for rows to come, so that the row of a message that
-// filled the disk has its room already.
-constexpr std::uint64_t kRoomAhead = 16u << 10;
-// The hidden file that holds the report's room in the output folder.
-constexpr const char* kRoomFile = ".report-room";
+// Written messages waiting to be recorded: enough to even out the
+// recorder's pace against the writer's.
+constexpr std::size_t kMaxQueuedBytes = 4u << 20;
+
+// A header section longer than this is no header section: the rest of a
+// long message is not needed to find its fields.
+constexpr std::size_t kHeaderSectionBytes = 256u << 10;
+
+// The file in which earlier versions held room for the report.
+constexpr const char* kOldRoomFile = ".report-room";
 
 std::string ProgramVersion() {
 #ifdef TERVALINE_VERSION
@@ -34,20 +36,6 @@ std::string ProgramVersion() {
 #else
     return "";
 #endif
-}
-
-// A header section longer than this is no header section: the rest of a
-// long message is not needed to find its fields.
-constexpr std::size_t kHeaderSectionBytes = 256u << 10;
-
-// The first Count bytes (fewer in a shorter file) of the file at Path.
-std::string ReadStart(const std::string& path, std::size_t count) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(count, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(count));
-    if (in.bad() || !in.is_open()) throw std::runtime_error("Cannot read \"" + path + "\" for its header fields");
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return bytes;
 }
 
 std::string WhyText(const std::exception_ptr& error) {
@@ -66,21 +54,54 @@ TSalvageRecorder::TSalvageRecorder(TSetup setup, const std::string& charset)
     : setup_(std::move(setup)),
       started_(static_cast<std::int64_t>(std::time(nullptr))),
       decoder_(charset.empty() ? std::string("CP932") : charset) {
-    if (setup_.Mbox.empty()) return;
-    try {
-        // Made like the output folder, which it may lie in.
-        const std::size_t cut = setup_.Mbox.find_last_of(setup_.Delimiter);
-        if (cut != std::string::npos && cut > 0) {
-            const std::string folder = setup_.Mbox.substr(0, cut);
-            if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+    if (setup_.Report) {
+        report_ = std::make_unique<TSalvageReport>(setup_.OutputDir, setup_.Delimiter, setup_.FileMode,
+                                                   setup_.StoreIdentity);
+        // Earlier versions left it behind whenever a scan wrote no report.
+        const std::string oldRoom = setup_.OutputDir + setup_.Delimiter + kOldRoomFile;
+        if (!setup_.StoreIdentity || platform::IdentityOf(oldRoom) != setup_.StoreIdentity) {
+            leftoversRemoved_ += platform::RemoveRegularFile(oldRoom) ? 1 : 0;
         }
-        mbox_ = std::make_unique<TMboxWriter>(setup_.Mbox);
-    } catch (...) {
-        mboxFailure_ = WhyText(std::current_exception());
     }
+    BeginMbox();
+    worker_ = std::make_unique<TOrderedWorker<TItem>>(
+        [this](TItem& item) {
+            Handle(item);
+            return true;
+        },
+        kMaxQueuedBytes, [](const TItem& item) { return QueueWeight(item.Carved, kMaxQueuedBytes); });
 }
 
 TSalvageRecorder::~TSalvageRecorder() = default;
+
+void TSalvageRecorder::BeginMbox() {
+    if (setup_.Mbox.empty()) return;
+    const platform::TPathSyntax syntax = platform::NativePathSyntax();
+    const std::string folder = platform::ExtractFileDir(syntax, setup_.Mbox);
+    const std::string name = platform::ExtractFileName(syntax, setup_.Mbox);
+    if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder, setup_.FolderMode);
+    // In a folder the scan writes, the mbox file must not take a name the
+    // scan gives a file there: one would replace the other.
+    if (IsMessageFileName(name) || name == kReportCsvName || name == kReportJsonName) {
+        const auto where = platform::IdentityOf(folder.empty() ? std::string(".") : folder);
+        const std::string prefix = setup_.OutputDir + setup_.Delimiter;
+        for (const std::string& written :
+             {setup_.OutputDir, prefix + setup_.TrashDir, prefix + kDeletedFolderName}) {
+            if (where && platform::IdentityOf(written) == where) {
+                throw platform::EFileError("The mbox file \"" + setup_.Mbox +
+                                           "\" would have the name of a file the scan writes in that folder; "
+                                           "give it another name or folder");
+            }
+        }
+    }
+    leftoversRemoved_ += platform::TNewFile::RemoveLeftovers(
+        folder.empty() ? std::string(".") : folder, [&name](std::string_view target) { return target == name; });
+    mbox_ = std::make_unique<TMboxWriter>(setup_.Mbox, setup_.FileMode, setup_.StoreIdentity);
+}
+
+std::optional<std::int64_t> TSalvageRecorder::DateOf(std::string_view messageStart) const {
+    return THeaderDecoder::DateSeconds(ReadHeaderSection(messageStart).Date);
+}
 
 void TSalvageRecorder::NoteMboxFailure(const std::string& reason) noexcept {
     if (mboxFailure_.empty()) mboxFailure_ = reason;
@@ -88,95 +109,117 @@ void TSalvageRecorder::NoteMboxFailure(const std::string& reason) noexcept {
     mbox_.reset();
 }
 
-void TSalvageRecorder::HoldRoom() noexcept {
-    if (!reserve_) {
-        reserve_ = std::make_unique<platform::TSpaceReserve>(setup_.OutputDir + setup_.Delimiter + kRoomFile);
-    }
-    const std::uint64_t needed = report_.SizeBound() + kHeadRoom;
-    if (needed <= reserve_->Held()) return;
-    // Grown ahead, by half again, so that few calls hold room for many rows;
-    // on a disk too full for that, by what this row needs.
-    if (!reserve_->Hold(needed + std::max(kRoomAhead, needed / 2))) reserve_->Hold(needed);
+void TSalvageRecorder::NoteReportFailure(const std::string& reason) noexcept {
+    if (reportFailure_.empty()) reportFailure_ = reason;
+    // A report that lacks rows would tell less than none: it goes, and the
+    // scan says why.
+    report_.reset();
 }
 
-void TSalvageRecorder::Record(const TCarvedMessage& carved, const TFoundMessage& found) noexcept {
+void TSalvageRecorder::Record(TCarvedMessage& carved, const TFoundMessage& found) noexcept {
+    if (!report_ && !mbox_) return;
     try {
-        // A message too long to hold was written to its file as it was
-        // read: it is read back from there, in pieces, and only its start
-        // is held for its header section.
-        const bool held = carved.Text.size() == found.Size;
+        worker_->Submit(TItem{std::move(carved), found});
+    } catch (...) {
+        NoteReportFailure(WhyText(std::current_exception()));
+    }
+}
+
+void TSalvageRecorder::Handle(TItem& item) noexcept {
+    if (!report_ && !mbox_) return;
+    const TCarvedMessage& carved = item.Carved;
+    const TFoundMessage& found = item.Found;
+    try {
+        // A message too long to hold was written as it was read: its bytes
+        // are read back from the file the writer made, still open.
+        const platform::TNewFile* spilled = carved.Spilled.get();
         std::string start;
-        if (!held) start = ReadStart(found.Path, kHeaderSectionBytes);
-        const TRawHeaderFields raw = ReadHeaderSection(held ? std::string_view(carved.Text) : std::string_view(start));
+        if (spilled != nullptr) {
+            start.resize(kHeaderSectionBytes);
+            start.resize(spilled->ReadAt(0, start.data(), start.size()));
+        }
+        const TRawHeaderFields raw = ReadHeaderSection(spilled ? std::string_view(start) : carved.Text);
         THeaderFields fields;
-        if (setup_.Report) {
+        if (report_) {
             fields = decoder_.Decode(raw);
         } else {
             fields.DateSeconds = THeaderDecoder::DateSeconds(raw.Date);
         }
-        if (fields.DateSeconds) {
+        TMessageDigests digests =
+            spilled ? DigestsOf([spilled](std::uint64_t at, char* dest,
+                                          std::size_t count) { return spilled->ReadAt(at, dest, count); })
+                    : DigestsOf(carved.Text);
+        if (mbox_ && found.Place == TMessagePlace::Output) {
             try {
-                platform::SetFileModificationTime(found.Path, *fields.DateSeconds);
-            } catch (const platform::EFileError&) {
-                // The file is whole and the report gives its date; only a
-                // file manager's order suffers.
-            }
-        }
-        if (mbox_ && !found.InTrash && !found.Deleted) {
-            try {
-                const std::string sender = decoder_.FirstAddress(raw.From);
-                const std::int64_t date = fields.DateSeconds.value_or(started_);
-                if (held) {
-                    mbox_->Append(carved.Text, sender, date);
-                } else {
-                    std::ifstream in(found.Path, std::ios::binary);
-                    if (!in) throw std::runtime_error("Cannot read \"" + found.Path + "\" for the mbox file");
-                    mbox_->Append(
-                        [&in, &found](char* dest, std::size_t count) {
-                            in.read(dest, static_cast<std::streamsize>(count));
-                            if (in.bad()) throw std::runtime_error("Cannot read \"" + found.Path + "\" for the mbox file");
-                            return static_cast<std::size_t>(in.gcount());
-                        },
-                        sender, date);
-                }
-                ++mboxMessages_;
+                AddToMbox(item, digests.Sha256, raw.From, fields.DateSeconds);
             } catch (...) {
                 NoteMboxFailure(WhyText(std::current_exception()));
             }
         }
-        if (!setup_.Report) return;
-
+        if (!report_) return;
         const std::string prefix = setup_.OutputDir + setup_.Delimiter;
         // Every place a message goes lies inside the output folder.
         assert(found.Path.compare(0, prefix.size(), prefix) == 0);
         TReportRow row;
         row.File = found.Path.substr(prefix.size());
-        row.Place = found.InTrash ? "trash" : found.Deleted ? "deleted" : "output";
+        row.Place = MessagePlaceName(found.Place);
         row.Status = StatusOf(carved);
         row.Offset = carved.Start;
         row.Blocks = carved.Blocks;
         row.Read = carved.Read;
         row.Lost = carved.Lost;
         row.Size = found.Size;
-        TMessageDigests digests = held ? DigestsOf(carved.Text) : DigestsOfFile(found.Path);
         row.Md5 = std::move(digests.Md5);
         row.Sha256 = std::move(digests.Sha256);
         row.Header = std::move(fields);
-        report_.Add(std::move(row));
-        HoldRoom();
+        bool added = false;
+        try {
+            added = report_->Add(std::move(row));
+        } catch (...) {
+            NoteReportFailure(WhyText(std::current_exception()));
+        }
+        if (!added && report_ && rowsMissing_++ == 0) {
+            rowFailure_ = "no room was left on the disk for its row beside the end of the report";
+        }
     } catch (...) {
-        if (recordFailure_.empty()) recordFailure_ = WhyText(std::current_exception());
-        ++rowsMissing_;
+        // The report goes on without this row, and its head says so.
+        if (rowsMissing_++ == 0) rowFailure_ = WhyText(std::current_exception());
     }
 }
 
-TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const std::string& storeSha256) const {
+void TSalvageRecorder::AddToMbox(const TItem& item, const std::string& sha256, const std::string& from,
+                                 const std::optional<std::int64_t>& date) {
+    // A store often holds one message twice (a copy in another folder, a
+    // message undeleted beside its survivor): a mail program shows one.
+    if (!setup_.MboxAll && !inMbox_.insert(sha256).second) {
+        ++mboxCopiesLeftOut_;
+        return;
+    }
+    const std::string sender = decoder_.FirstAddress(from);
+    const std::int64_t seconds = date.value_or(started_);
+    if (const platform::TNewFile* spilled = item.Carved.Spilled.get()) {
+        std::uint64_t at = 0;
+        mbox_->Append(
+            [spilled, &at](char* dest, std::size_t count) {
+                const std::size_t got = spilled->ReadAt(at, dest, count);
+                at += got;
+                return got;
+            },
+            sender, seconds);
+    } else {
+        mbox_->Append(item.Carved.Text, sender, seconds);
+    }
+    ++mboxMessages_;
+}
+
+TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const TStoreDigestResult& store) const {
     TReportHead head;
     head.Program = "tervaline";
     head.Version = ProgramVersion();
     head.Store = setup_.Store;
     head.StoreSize = setup_.StoreSize;
-    head.StoreSha256 = storeSha256;
+    head.StoreSha256 = store.Sha256;
+    head.StoreSha256Missing = store.Sha256.empty() ? store.Missing : std::string();
     head.Mode = ScanModeName(setup_.Mode);
     head.ReadBuffer = setup_.ReadBuffer;
     head.Started = THeaderDecoder::IsoUtc(started_);
@@ -185,12 +228,13 @@ TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const std::strin
     head.Failure = outcome.FailureText;
     if (head.Failure.empty() && rowsMissing_ > 0) {
         head.Failure = std::to_string(rowsMissing_) + " rows are missing from this report, the first because: " +
-                       recordFailure_;
+                       rowFailure_;
     }
     head.Unwritten = outcome.Unwritten;
     head.UnwrittenReason = outcome.FirstUnwrittenReason;
     head.Mbox = setup_.Mbox;
     head.MboxMessages = mboxMessages_;
+    head.MboxCopiesLeftOut = mboxCopiesLeftOut_;
     head.MboxFailure = mboxFailure_;
     if (!head.Failure.empty() || head.Unwritten > 0 || !head.MboxFailure.empty()) {
         head.Outcome = "failed";
@@ -202,7 +246,8 @@ TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const std::strin
     return head;
 }
 
-std::string TSalvageRecorder::Finish(const TScanOutcome& outcome, const std::string& storeSha256) noexcept {
+std::string TSalvageRecorder::Finish(const TScanOutcome& outcome, const TStoreDigestResult& store) noexcept {
+    worker_->Finish();
     std::string problems;
     if (mbox_) {
         try {
@@ -215,16 +260,17 @@ std::string TSalvageRecorder::Finish(const TScanOutcome& outcome, const std::str
         problems = "The mbox file \"" + setup_.Mbox + "\" could not be written: " + mboxFailure_;
     }
     if (!setup_.Report) return problems;
-    // The room held for the report is what it is written into now.
-    if (reserve_) reserve_->Release();
-    try {
-        const std::string folder = setup_.OutputDir + setup_.Delimiter;
-        if (!platform::DirectoryExists(setup_.OutputDir)) platform::ForceDirectories(setup_.OutputDir);
-        platform::WriteWholeFile(folder + TSalvageReport::kCsvName, report_.Csv());
-        platform::WriteWholeFile(folder + TSalvageReport::kJsonName, report_.Json(Head(outcome, storeSha256)));
-    } catch (...) {
+    if (report_) {
+        try {
+            report_->Finish(Head(outcome, store));
+            report_.reset();
+        } catch (...) {
+            NoteReportFailure(WhyText(std::current_exception()));
+        }
+    }
+    if (!reportFailure_.empty()) {
         if (!problems.empty()) problems += "; ";
-        problems += "The report could not be written: " + WhyText(std::current_exception());
+        problems += "The report could not be written: " + reportFailure_;
     }
     return problems;
 }

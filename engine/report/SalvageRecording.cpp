@@ -20,9 +20,9 @@ std::unique_ptr<TSalvageRecording> StartSalvageRecording(const TSalvageRecording
     return std::make_unique<TSalvageRecorder>(setup, charset);
 }
 
-std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup& setup,
+std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup& setup, bool hashStore,
                                                  platform::TUnsharedReadFile& file, const TScanStop& stop) {
-    if (!setup.Report) return nullptr;
+    if (!setup.Report || !hashStore) return nullptr;
     return std::make_unique<TStoreDigest>(file, setup.StoreSize, stop);
 }
 

@@ -3,6 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cassert>
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/CommittedFile.h"
 
 namespace tervaline::engine {
 
@@ -10,9 +14,20 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
+// Bytes that are not UTF-8 (a path in another code page) are replaced, not
+// allowed to stop the report.
+constexpr auto kReplace = json::error_handler_t::replace;
+
 constexpr const char* kColumns[] = {"file",   "place", "status", "offset",   "blocks",  "read",
                                     "lost",   "size",  "md5",    "sha256",   "date",    "date_utc",
                                     "from",   "to",    "cc",     "subject",  "message_id", "duplicate_of"};
+
+constexpr const char* kPlaces[] = {"output", "trash", "deleted"};
+
+// Room kept on the disk beyond the rows written, for report.json's head:
+// enough that a disk filled by the messages still takes the end of the
+// report, and little, since the messages come first.
+constexpr std::uint64_t kTailRoom = 8u << 10;
 
 // "offset+length" runs, blank-separated, in decimal.
 std::string RangesText(const std::vector<TByteRange>& ranges) {
@@ -46,6 +61,15 @@ void AppendCsvField(std::string& line, const std::string& field) {
 
 json TextOrNull(const std::string& text) { return text.empty() ? json(nullptr) : json(text); }
 
+std::size_t PlaceIndex(const std::string& place) {
+    for (std::size_t i = 0; i < std::size(kPlaces); ++i) {
+        if (place == kPlaces[i]) return i;
+    }
+    // The head counts the rows by place.
+    assert(false && "a row's place is output, trash or deleted");
+    return 1;
+}
+
 }  // namespace
 
 const char* StatusOf(const TCarvedMessage& carved) {
@@ -55,75 +79,141 @@ const char* StatusOf(const TCarvedMessage& carved) {
     return "complete";
 }
 
-void TSalvageReport::Add(TReportRow row) {
-    // The head counts the rows by place.
-    assert(row.Place == "output" || row.Place == "trash" || row.Place == "deleted");
-    const auto [first, isNew] = firstByMd5_.try_emplace(row.Md5, rows_.size());
-    if (!isNew) row.DuplicateOf = rows_[first->second].File;
-    // Both files hold every field: CSV's quoting at most doubles one, and
-    // JSON's escapes of the control characters a damaged header may hold
-    // take at most six bytes for one, but such bytes are rare; its names
-    // and indentation take a fixed part, and about 80 bytes a range.
-    const std::uint64_t bytes = row.File.size() + row.Md5.size() + row.Sha256.size() + row.DuplicateOf.size() +
-                                row.Header.Date.size() + row.Header.DateUtc.size() + row.Header.From.size() +
-                                row.Header.To.size() + row.Header.Cc.size() + row.Header.Subject.size() +
-                                row.Header.MessageId.size();
-    sizeBound_ += 4 * bytes + 100 * (row.Read.size() + row.Lost.size()) + 1024;
-    rows_.push_back(std::move(row));
+std::string CsvCellText(const std::string& text) {
+    std::string cell;
+    cell.reserve(text.size() + 1);
+    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@' || text[0] == '\t' ||
+                          text[0] == '\r' || text[0] == '\n')) {
+        cell.push_back('\'');
+    }
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            cell += escaped;
+        } else {
+            cell.push_back(c);
+        }
+    }
+    return cell;
 }
 
-std::string TSalvageReport::Csv() const {
+TSalvageReport::TSalvageReport(const std::string& folder, char delimiter, unsigned mode,
+                               std::optional<platform::TFileIdentity> store) {
+    const std::string prefix = folder + delimiter;
+    csv_ = std::make_unique<platform::TCommittedFile>(prefix + "report.csv", mode, store);
+    json_ = std::make_unique<platform::TCommittedFile>(prefix + "report.json", mode, store);
+    // The mark tells a spreadsheet on Windows that the file is UTF-8.
+    csv_->Write("\xEF\xBB\xBF" + CsvHeader());
+    json_->Write("{\n\"messages\": [");
+    if (!csv_->KeepRoomFor(kTailRoom) || !json_->KeepRoomFor(kTailRoom)) {
+        platform::RaiseFileError("Cannot write the report into", folder, ENOSPC);
+    }
+}
+
+TSalvageReport::~TSalvageReport() = default;
+
+std::string TSalvageReport::CsvHeader() {
     std::string text;
     for (const char* column : kColumns) {
         if (!text.empty()) text.push_back(',');
         text += column;
     }
-    text += "\r\n";
-    for (const TReportRow& r : rows_) {
-        const std::string fields[] = {r.File,
-                                      r.Place,
-                                      r.Status,
-                                      std::to_string(r.Offset),
-                                      std::to_string(r.Blocks),
-                                      RangesText(r.Read),
-                                      RangesText(r.Lost),
-                                      std::to_string(r.Size),
-                                      r.Md5,
-                                      r.Sha256,
-                                      r.Header.Date,
-                                      r.Header.DateUtc,
-                                      r.Header.From,
-                                      r.Header.To,
-                                      r.Header.Cc,
-                                      r.Header.Subject,
-                                      r.Header.MessageId,
-                                      r.DuplicateOf};
-        static_assert(std::size(fields) == std::size(kColumns));
-        bool first = true;
-        for (const std::string& f : fields) {
-            if (!first) text.push_back(',');
-            first = false;
-            AppendCsvField(text, f);
-        }
-        text += "\r\n";
-    }
-    return text;
+    return text + "\r\n";
 }
 
-std::string TSalvageReport::Json(const TReportHead& head) const {
-    // Bytes that are not UTF-8 (a path in another code page) are replaced,
-    // not allowed to stop the report.
-    constexpr auto kReplace = json::error_handler_t::replace;
-    json counts = {{"output", 0}, {"trash", 0}, {"deleted", 0}, {"unwritten", head.Unwritten}};
-    for (const TReportRow& r : rows_) counts[r.Place] = counts[r.Place].get<std::uint64_t>() + 1;
+std::string TSalvageReport::CsvLine(const TReportRow& r) {
+    const std::string fields[] = {r.File,
+                                  r.Place,
+                                  r.Status,
+                                  std::to_string(r.Offset),
+                                  std::to_string(r.Blocks),
+                                  RangesText(r.Read),
+                                  RangesText(r.Lost),
+                                  std::to_string(r.Size),
+                                  r.Md5,
+                                  r.Sha256,
+                                  r.Header.Date,
+                                  r.Header.DateUtc,
+                                  r.Header.From,
+                                  r.Header.To,
+                                  r.Header.Cc,
+                                  r.Header.Subject,
+                                  r.Header.MessageId,
+                                  r.DuplicateOf};
+    static_assert(std::size(fields) == std::size(kColumns));
+    std::string line;
+    bool first = true;
+    for (const std::string& f : fields) {
+        if (!first) line.push_back(',');
+        first = false;
+        AppendCsvField(line, CsvCellText(f));
+    }
+    return line + "\r\n";
+}
+
+std::string TSalvageReport::JsonLine(const TReportRow& r) {
+    const json row = {
+        {"file", r.File},
+        {"place", r.Place},
+        {"status", r.Status},
+        {"offset", r.Offset},
+        {"blocks", r.Blocks},
+        {"read", RangesJson(r.Read)},
+        {"lost", RangesJson(r.Lost)},
+        {"size", r.Size},
+        {"md5", r.Md5},
+        {"sha256", r.Sha256},
+        // No date is null in both, whether the field was missing or did
+        // not parse.
+        {"date", TextOrNull(r.Header.Date)},
+        {"date_utc", TextOrNull(r.Header.DateUtc)},
+        {"from", r.Header.From},
+        {"to", r.Header.To},
+        {"cc", r.Header.Cc},
+        {"subject", r.Header.Subject},
+        {"message_id", r.Header.MessageId},
+        {"duplicate_of", TextOrNull(r.DuplicateOf)},
+    };
+    return row.dump(-1, ' ', false, kReplace);
+}
+
+bool TSalvageReport::Add(TReportRow row) {
+    const auto [first, isNew] = firstBySha256_.try_emplace(row.Sha256, row.File);
+    if (!isNew) row.DuplicateOf = first->second;
+    const std::string csvLine = CsvLine(row);
+    const std::string jsonLine = (rows_ == 0 ? "\n" : ",\n") + JsonLine(row);
+    // A row goes in only with room for it and the end of the report held,
+    // so that a full disk costs the report rows, never the whole report.
+    if (!csv_->KeepRoomFor(csvLine.size() + kTailRoom) || !json_->KeepRoomFor(jsonLine.size() + kTailRoom)) {
+        return false;
+    }
+    csv_->Write(csvLine);
+    json_->Write(jsonLine);
+    ++rows_;
+    ++byPlace_[PlaceIndex(row.Place)];
+    return true;
+}
+
+void TSalvageReport::Finish(TReportHead head) {
+    json counts = {{"output", byPlace_[0]}, {"trash", byPlace_[1]}, {"deleted", byPlace_[2]},
+                   {"unwritten", head.Unwritten}};
     json mbox = nullptr;
     if (!head.Mbox.empty()) {
-        mbox = {{"path", head.Mbox}, {"messages", head.MboxMessages}, {"failure", TextOrNull(head.MboxFailure)}};
+        mbox = {{"path", head.Mbox},
+                {"messages", head.MboxMessages},
+                {"copies_left_out", head.MboxCopiesLeftOut},
+                {"failure", TextOrNull(head.MboxFailure)}};
     }
     const json headObject = {
         {"program", head.Program},
         {"version", head.Version},
-        {"store", {{"path", head.Store}, {"size", head.StoreSize}, {"sha256", TextOrNull(head.StoreSha256)}}},
+        {"store",
+         {{"path", head.Store},
+          {"size", head.StoreSize},
+          {"sha256", TextOrNull(head.StoreSha256)},
+          {"sha256_missing", TextOrNull(head.StoreSha256Missing)}}},
         {"mode", head.Mode},
         {"read_buffer", head.ReadBuffer},
         {"started", head.Started},
@@ -135,37 +225,10 @@ std::string TSalvageReport::Json(const TReportHead& head) const {
         {"unwritten_reason", TextOrNull(head.UnwrittenReason)},
         {"mbox", mbox},
     };
-    // The rows one to a line, each made and written on its own, so that a
-    // report of many thousand messages never stands in memory as a tree.
-    std::string text = "{\n\"head\": " + headObject.dump(1, '\t', false, kReplace) + ",\n\"messages\": [";
-    bool first = true;
-    for (const TReportRow& r : rows_) {
-        const json row = {
-            {"file", r.File},
-            {"place", r.Place},
-            {"status", r.Status},
-            {"offset", r.Offset},
-            {"blocks", r.Blocks},
-            {"read", RangesJson(r.Read)},
-            {"lost", RangesJson(r.Lost)},
-            {"size", r.Size},
-            {"md5", r.Md5},
-            {"sha256", r.Sha256},
-            {"date", r.Header.Date},
-            {"date_utc", TextOrNull(r.Header.DateUtc)},
-            {"from", r.Header.From},
-            {"to", r.Header.To},
-            {"cc", r.Header.Cc},
-            {"subject", r.Header.Subject},
-            {"message_id", r.Header.MessageId},
-            {"duplicate_of", TextOrNull(r.DuplicateOf)},
-        };
-        text += first ? "\n" : ",\n";
-        first = false;
-        text += row.dump(-1, ' ', false, kReplace);
-    }
-    text += "\n]\n}\n";
-    return text;
+    // The head comes last: it is known only once every row is written.
+    json_->Write("\n],\n\"head\": " + headObject.dump(1, '\t', false, kReplace) + "\n}\n");
+    csv_->Commit();
+    json_->Commit();
 }
 
 }  // namespace tervaline::engine

@@ -1,16 +1,26 @@
 // TSalvageReport: what a scan salvaged, one row per message file written,
 // with the head that says what was scanned and how the scan ended. It is
-// written into the output folder as report.csv (RFC 4180, UTF-8, a header
-// row; the rows only) and report.json (the head and the same rows).
+// written into the output folder as report.csv (RFC 4180, UTF-8 with a byte
+// order mark, a header row; the rows only) and report.json (the rows, then
+// the head). Each row goes to both files as it comes, under their temporary
+// names, so that memory stays small however many messages a scan writes;
+// the files get their names when the report is finished.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "engine/CarvedMessage.h"
 #include "engine/report/HeaderDecoder.h"
+#include "platform/FileSystem.h"
+
+namespace tervaline::platform {
+class TCommittedFile;
+}
 
 namespace tervaline::engine {
 
@@ -26,7 +36,7 @@ struct TReportRow {
     std::string Md5;
     std::string Sha256;
     THeaderFields Header;
-    std::string DuplicateOf;  // the first file with the same MD5; empty when none
+    std::string DuplicateOf;  // the first file with the same bytes; empty when none
 };
 
 struct TReportHead {
@@ -34,7 +44,8 @@ struct TReportHead {
     std::string Version;
     std::string Store;
     std::uint64_t StoreSize = 0;
-    std::string StoreSha256;  // empty when the whole store could not be read
+    std::string StoreSha256;         // empty when not computed
+    std::string StoreSha256Missing;  // why not, then
     std::string Mode;
     std::int32_t ReadBuffer = 0;
     std::string Started;  // ISO 8601 in UTC
@@ -48,6 +59,7 @@ struct TReportHead {
     std::string UnwrittenReason;
     std::string Mbox;  // the mbox file's path; empty when none was asked for
     std::uint64_t MboxMessages = 0;
+    std::uint64_t MboxCopiesLeftOut = 0;  // byte-identical to one already in it
     std::string MboxFailure;
 };
 
@@ -55,24 +67,43 @@ struct TReportHead {
 // more about a message than a cut-off end, so they come first.
 const char* StatusOf(const TCarvedMessage& carved);
 
+// A text cell of report.csv as a spreadsheet should show it: control bytes
+// as \xNN, and a text a spreadsheet would take for a formula (= + - @, or a
+// tab or line break first) behind a ' that keeps it text.
+std::string CsvCellText(const std::string& text);
+
 class TSalvageReport {
 public:
-    static constexpr const char* kCsvName = "report.csv";
-    static constexpr const char* kJsonName = "report.json";
+    // Begins both files, under temporary names, in Folder with the
+    // permission bits Mode; raises EFileError when either cannot be made,
+    // or its name leads to Store, which is never replaced.
+    TSalvageReport(const std::string& folder, char delimiter, unsigned mode,
+                   std::optional<platform::TFileIdentity> store);
+    ~TSalvageReport();
+    TSalvageReport(const TSalvageReport&) = delete;
+    TSalvageReport& operator=(const TSalvageReport&) = delete;
 
-    // Fills in the row's DuplicateOf.
-    void Add(TReportRow row);
-    const std::vector<TReportRow>& Rows() const { return rows_; }
-    // Bytes the two files will take at most beyond the head, for a reserve.
-    std::uint64_t SizeBound() const { return sizeBound_; }
+    // Fills in the row's DuplicateOf and writes it to both files. False,
+    // and the row left out, when the disk has no room left for it beside
+    // the end of the report; raises EFileError when a write fails, after
+    // which the report is lost.
+    bool Add(TReportRow row);
+    // Writes the head and gives both files their names.
+    void Finish(TReportHead head);
 
-    std::string Csv() const;
-    std::string Json(const TReportHead& head) const;
+    // The header row of report.csv and the line of one row, each ended by
+    // CR LF; the object of one row in report.json, on one line.
+    static std::string CsvHeader();
+    static std::string CsvLine(const TReportRow& row);
+    static std::string JsonLine(const TReportRow& row);
 
 private:
-    std::vector<TReportRow> rows_;
-    std::unordered_map<std::string, std::size_t> firstByMd5_;
-    std::uint64_t sizeBound_ = 0;
+    std::unique_ptr<platform::TCommittedFile> csv_;
+    std::unique_ptr<platform::TCommittedFile> json_;
+    // The first file of each SHA-256 seen.
+    std::unordered_map<std::string, std::string> firstBySha256_;
+    std::uint64_t rows_ = 0;
+    std::uint64_t byPlace_[3] = {};  // output, trash, deleted
 };
 
 }  // namespace tervaline::engine

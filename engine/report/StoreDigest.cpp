@@ -31,13 +31,13 @@ TStoreDigest::~TStoreDigest() {
     if (thread_.joinable()) thread_.join();
 }
 
-std::string TStoreDigest::Result() {
+TStoreDigestResult TStoreDigest::Result() {
     if (thread_.joinable()) {
         thread_.join();
     } else if (digest_.empty() && failure_.empty()) {
         Run();
     }
-    return digest_;
+    return {digest_, failure_};
 }
 
 void TStoreDigest::Run() noexcept {

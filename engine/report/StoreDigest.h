@@ -28,10 +28,9 @@ public:
     TStoreDigest(const TStoreDigest&) = delete;
     TStoreDigest& operator=(const TStoreDigest&) = delete;
 
-    // Waits for the whole store to be hashed: its digest, or empty when a
-    // stop or a failed read ended the reading first (Failure then says why).
-    std::string Result() override;
-    const std::string& Failure() const { return failure_; }
+    // Waits for the whole store to be hashed: its digest, or why a stop or
+    // a failed read ended the reading first.
+    TStoreDigestResult Result() override;
 
 private:
     void Run() noexcept;

@@ -85,6 +85,25 @@ std::size_t TNewFile::ReadAt(std::uint64_t offset, void* dest, std::size_t count
     return done;
 }
 
+void TNewFile::SetModificationTime(std::int64_t seconds) {
+    assert(handle_ != kNoHandle);
+    // FILETIME counts 100 ns steps from 1601, 11,644,473,600 s before 1970.
+    const std::int64_t ticks = (seconds + 11644473600LL) * 10000000LL;
+    FILETIME time{};
+    time.dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(ticks) & 0xFFFFFFFFu);
+    time.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(ticks) >> 32);
+    if (ticks < 0 || !::SetFileTime(AsHandle(handle_), nullptr, nullptr, &time)) {
+        RaiseFileError("Cannot set the time of", intended_, ticks < 0 ? ERROR_INVALID_PARAMETER : LastError());
+    }
+}
+
+bool TNewFile::Reserve(std::uint64_t bytes) noexcept {
+    assert(handle_ != kNoHandle);
+    FILE_ALLOCATION_INFO room{};
+    room.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
+    return ::SetFileInformationByHandle(AsHandle(handle_), FileAllocationInfo, &room, sizeof room) != 0;
+}
+
 void TNewFile::Truncate(std::uint64_t size) {
     assert(handle_ != kNoHandle && size <= size_);
     FILE_END_OF_FILE_INFO end{};
@@ -128,7 +147,6 @@ bool TNewFile::PlaceAs(const std::string& path) {
     // makes the new name durable before the call returns.
     if (::MoveFileExW(WideText(temp_).c_str(), WideText(path).c_str(), MOVEFILE_WRITE_THROUGH)) {
         placed_ = true;
-        Close();
         return true;
     }
     const DWORD error = ::GetLastError();
@@ -138,6 +156,10 @@ bool TNewFile::PlaceAs(const std::string& path) {
     // beside Path, which is then put in place.
     TNewFile copy(ExtractFileDir(kNative, path), ExtractFileName(kNative, path), 0600);
     CopyWritten(*this, size_, copy);
+    FILETIME written{};
+    if (::GetFileTime(AsHandle(handle_), nullptr, nullptr, &written)) {
+        ::SetFileTime(AsHandle(copy.handle_), nullptr, nullptr, &written);
+    }
     // This file stays temporary and goes with the object.
     return copy.PlaceAs(path);
 }

@@ -524,17 +524,18 @@ TEST_F(MainFormTest, AScanThatCouldNotFinishIsReportedAfterTheCount) {
     }
     dialogs.Shown.clear();
     {
-        // A folder stands where the mbox file should go.
+        // A folder stands where the mbox file should go: the scan is refused
+        // before it writes anything, not after the whole scan.
         std::filesystem::create_directories(std::filesystem::path(work / "Inbox") / "Inbox.mbox");
         auto form = MakeForm();
         form->edtFile->SetFileName(store);
         form->actMbox->trigger();
         form->btnStartClick();
         ASSERT_TRUE(WaitForScanEnd(*form));
-        EXPECT_EQ(form->lblStatus1->text(), "2 files found");
+        EXPECT_EQ(form->lblStatus1->text(), "0 files found");
         ASSERT_EQ(dialogs.Shown.size(), 1u);
-        EXPECT_TRUE(dialogs.Shown[0].Text.startsWith("The report or the mbox file could not be written:\r\n\r\n"
-                                                      "The mbox file"))
+        EXPECT_TRUE(dialogs.Shown[0].Text.startsWith("The scan ended early")) << dialogs.Shown[0].Text.toStdString();
+        EXPECT_TRUE(dialogs.Shown[0].Text.contains("Inbox.mbox\": something that is not a regular file"))
             << dialogs.Shown[0].Text.toStdString();
     }
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -45,6 +46,12 @@ std::string Output(const std::string& command) {
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
+// Text with each CR that stands before an LF dropped.
+std::string WithLfLineEnds(std::string text) {
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+    return text;
+}
+
 TEST(Mbox, QuotesEveryLineThatWouldStartOrUnquoteAMessage) {
     struct TCase {
         std::string message;
@@ -55,12 +62,22 @@ TEST(Mbox, QuotesEveryLineThatWouldStartOrUnquoteAMessage) {
         {"x\n>From a\n>>From b\nFromage\n From c\n", "x\n>>From a\n>>>From b\nFromage\n From c\n"},
         {"From a\nno line break at the end", ">From a\nno line break at the end\n"},
         {"a\rFrom b\r\n", "a\rFrom b\r\n"},
+        {"a\r\r\nb\r", "a\r\r\nb\r\n"},
         {">>>Fro\n>\nFrom", ">>>Fro\n>\nFrom\n"},
         {">>From x\n", ">>>From x\n"},
         {"", ""},
     };
+    // In the file, a CR before LF is dropped: mbox readers want LF alone.
+    const auto lfOnly = [](std::string text) { return WithLfLineEnds(text); };
     for (const TCase& c : cases) {
-        EXPECT_EQ(TMboxWriter::Quoted(c.message), c.quoted) << c.message;
+        EXPECT_EQ(TMboxWriter::Quoted(c.message), lfOnly(c.quoted)) << c.message;
+        for (std::size_t piece = 1; piece <= 3; ++piece) {
+            std::string out;
+            TLfLineEnds lines([&out](std::string_view s) { out.append(s); });
+            for (std::size_t at = 0; at < c.quoted.size(); at += piece) lines.Feed(std::string_view(c.quoted).substr(at, piece));
+            lines.Finish();
+            EXPECT_EQ(out, lfOnly(c.quoted)) << c.message << " in pieces of " << piece;
+        }
         // A message written from its file arrives in pieces, which may cut a
         // line anywhere, even inside ">From ".
         for (std::size_t cut = 0; cut <= c.message.size(); ++cut) {
@@ -120,6 +137,7 @@ protected:
 
     testing::TScanRun Run(const std::string& mbox) {
         testing::TScanSetup setup;
+        setup.HashStore = true;
         setup.Source = dir_ / "Inbox.dbx";
         setup.Output = dir_ / "out";
         setup.Mode = TScanMode::Deep;
@@ -176,7 +194,7 @@ TEST_F(SalvageReport, RowsHoldTheDecodedFieldsStatusesRangesAndTheFilesChecksums
     const json& shiftJis = rows.at(Name(starts_[1]));
     EXPECT_EQ(shiftJis["from"], "テスト <test@example.jp>");
     EXPECT_EQ(shiftJis["subject"], "日本");
-    EXPECT_EQ(shiftJis["date"], "");
+    EXPECT_TRUE(shiftJis["date"].is_null());
     EXPECT_TRUE(shiftJis["date_utc"].is_null());
 
     const json& utf8 = rows.at(Name(starts_[2]));
@@ -204,7 +222,7 @@ TEST_F(SalvageReport, RowsHoldTheDecodedFieldsStatusesRangesAndTheFilesChecksums
 
     // The CSV holds the same rows, read back by a reader of its own.
     const std::string script = "import csv, json, sys\n"
-                               "rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8')))\n"
+                               "rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8-sig')))\n"
                                "print(json.dumps(rows))\n";
     testing::WriteFileBytes(dir_ / "readcsv.py", script);
     const std::string csvJson = Output("python3 " + Quote(dir_ / "readcsv.py") + " " + Quote(Out("report.csv")));
@@ -216,8 +234,8 @@ TEST_F(SalvageReport, RowsHoldTheDecodedFieldsStatusesRangesAndTheFilesChecksums
         const json& row = rows.at(csv[i][0].get<std::string>());
         EXPECT_EQ(csv[i][2], row["status"]);
         EXPECT_EQ(csv[i][8], row["md5"]);
-        EXPECT_EQ(csv[i][12], row["from"]);
-        EXPECT_EQ(csv[i][15], row["subject"]);
+        EXPECT_EQ(csv[i][12], CsvCellText(row["from"]));
+        EXPECT_EQ(csv[i][15], CsvCellText(row["subject"]));
         EXPECT_EQ(csv[i][17], row["duplicate_of"].is_null() ? "" : row["duplicate_of"]);
     }
 }
@@ -239,34 +257,49 @@ TEST_F(SalvageReport, MboxHoldsExactlyTheOutputFoldersMessagesInOffsetOrder) {
     const std::string count =
         Output("python3 " + Quote(dir_ / "readmbox.py") + " " + Quote(mbox) + " " + Quote(dir_ / "parsed"));
     ASSERT_FALSE(count.empty()) << "python3 is needed";
-    const std::vector<std::string> messages = testing::ListMessageFiles(dir_.Path() / "out");
+    // The copy of the first message is left out of the mbox file only.
+    std::vector<std::string> messages = testing::ListMessageFiles(dir_.Path() / "out");
+    ASSERT_EQ(std::count(messages.begin(), messages.end(), Name(starts_[3])), 1);
+    messages.erase(std::find(messages.begin(), messages.end(), Name(starts_[3])));
     ASSERT_EQ(std::stoul(count), messages.size());
     for (std::size_t i = 0; i < messages.size(); ++i) {
         char parsed[32];
         std::snprintf(parsed, sizeof parsed, "%03zu.bin", i);
         std::string expected = ReadFileBytes(Out(messages[i]));
-        // A line break ends every message in an mbox file.
+        // A line break ends every message in an mbox file, and every line
+        // ends in LF alone there.
         if (expected.back() != '\n') expected += '\n';
-        EXPECT_EQ(ReadFileBytes(dir_.Path() / "parsed" / parsed), expected) << messages[i];
+        EXPECT_EQ(ReadFileBytes(dir_.Path() / "parsed" / parsed), WithLfLineEnds(expected)) << messages[i];
     }
-    EXPECT_NE(ReadFileBytes(mbox).find("\r\n>>From quoted\r\n"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(mbox).find("\n>>From quoted\n"), std::string::npos);
     const json report = json::parse(ReadFileBytes(Out("report.json")));
     EXPECT_EQ(report["head"]["mbox"]["messages"], messages.size());
+    EXPECT_EQ(report["head"]["mbox"]["copies_left_out"], 1);
 }
 
-TEST(SalvageReportFiles, TheSizeBoundHoldsBothFilesOfAnyRows) {
-    TSalvageReport report;
+TEST(SalvageReportFiles, CsvCellsStayTextInASpreadsheet) {
+    struct TCase {
+        std::string text;
+        std::string cell;
+    };
+    const std::vector<TCase> cases = {
+        {"=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")"},
+        {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0"},
+        {"+1", "'+1"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\t=1", "'\\x09=1"},
+        {"a\x1b$B\x01" "b\x7f", "a\\x1B$B\\x01b\\x7F"},
+        {"mid=dle - and @", "mid=dle - and @"},
+        {"", ""},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(CsvCellText(c.text), c.cell) << c.text;
     TReportRow row;
-    row.File = "trash/0000535C.eml";
-    row.Place = "trash";
-    row.Read = {{1, 2}, {3, 4}, {5, 6}};
-    row.Header.Subject = std::string(300, '"');
-    row.Header.From = "\"a, b\" <c@d>";
-    report.Add(row);
-    row.Header.Subject = std::string(40, '\x01');
-    report.Add(row);
-    TReportHead head;
-    EXPECT_LE(report.Csv().size() + report.Json(head).size(), report.SizeBound() + 16384);
+    row.File = "0000535C.eml";
+    row.Place = "output";
+    row.Header.Subject = "=1+2, \"q\"";
+    const std::string line = TSalvageReport::CsvLine(row);
+    EXPECT_NE(line.find(",\"'=1+2, \"\"q\"\"\","), std::string::npos) << line;
 }
 
 }  // namespace
