@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t kBufferSize = 64u << 10;
 // Room is held in steps of at least this, so that few calls hold room for
 // many small writes.
-constexpr std::uint64_t kRoomStep = 16u << 10;
+constexpr std::uint64_t kRoomStep = 4u << 10;
 
 }  // namespace
 
@@ -30,12 +30,9 @@ TCommittedFile::TCommittedFile(std::string path, unsigned mode, std::optional<TF
 TCommittedFile::~TCommittedFile() = default;
 
 void TCommittedFile::CheckTarget() const {
-    // Only a regular file is replaced: a folder there would fail the rename
-    // only at the end, and a link's replacement would surprise whoever
-    // named it.
-    if (ExistsAsOtherThanFile(path_)) {
-        throw EFileError("Cannot write \"" + path_ + "\": something that is not a regular file stands there");
-    }
+    // A folder there would fail the rename only at the end. Anything else
+    // (a link, a pipe) is replaced as a name, never opened or followed.
+    if (ExistsAsFolder(path_)) throw EFileError("Cannot write \"" + path_ + "\": a folder stands there");
     if (keep_ && IdentityOf(path_) == keep_) {
         throw EFileError("Cannot write \"" + path_ + "\": it is the store being scanned");
     }
@@ -58,13 +55,19 @@ bool TCommittedFile::KeepRoomFor(std::uint64_t bytes) noexcept {
     if (needed <= held_) return true;
     // Ahead by a step where the disk allows, else by just what is needed.
     const std::uint64_t ahead = needed + std::max(kRoomStep, bytes);
-    if (file_->Reserve(ahead)) {
-        held_ = ahead;
-        return true;
+    for (const std::uint64_t hold : {ahead, needed}) {
+        switch (file_->Reserve(hold)) {
+            case TNewFile::TRoom::Held:
+                held_ = hold;
+                return true;
+            case TNewFile::TRoom::Unheld:
+                // Nothing says the disk lacks room: the writes will tell.
+                return true;
+            case TNewFile::TRoom::Full:
+                break;
+        }
     }
-    if (!file_->Reserve(needed)) return false;
-    held_ = needed;
-    return true;
+    return false;
 }
 
 void TCommittedFile::Flush() {

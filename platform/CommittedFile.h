@@ -23,8 +23,8 @@ class TCommittedFile {
 public:
     // Creates a fresh temporary file beside Path with the permission bits
     // Mode less the process's mask. Raises EFileError when it cannot, when
-    // Path names something that is not a regular file (a folder, a link),
-    // or when it leads to Keep, a file that must never be replaced.
+    // a folder stands at Path, or when Path leads to Keep, a file that must
+    // never be replaced.
     TCommittedFile(std::string path, unsigned mode, std::optional<TFileIdentity> keep = std::nullopt);
     // Removes the temporary file unless committed.
     ~TCommittedFile();
@@ -35,7 +35,8 @@ public:
     void Write(std::string_view bytes);
     // Makes sure that Bytes more than what was handed to Write so far have
     // room on the disk; false when the disk has none left for them (what
-    // was held stays held). Raises nothing.
+    // was held stays held). Where room cannot be held at all, true: the
+    // writes will tell. Raises nothing.
     bool KeepRoomFor(std::uint64_t bytes) noexcept;
     // Writes out what is buffered, gives back the room held beyond it, and
     // renames the file to Path, replacing a file there, unless Path has come

@@ -116,9 +116,9 @@ bool FileExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool ExistsAsOtherThanFile(const std::string& path) {
+bool ExistsAsFolder(const std::string& path) {
     struct stat st {};
-    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool RemoveRegularFile(const std::string& path) {

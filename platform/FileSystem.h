@@ -81,9 +81,9 @@ private:
 // True for an existing file that is not a folder.
 bool FileExists(const std::string& path);
 
-// True where something stands at Path that is not a regular file: a
-// folder, a link (not followed), a pipe, a device.
-bool ExistsAsOtherThanFile(const std::string& path);
+// True where a folder stands at Path itself (a link to one is no folder
+// here: replacing the link leaves the folder be).
+bool ExistsAsFolder(const std::string& path);
 
 // True for an existing folder.
 bool DirectoryExists(const std::string& path);

@@ -105,13 +105,15 @@ void TNewFile::SetModificationTime(std::int64_t seconds) {
     if (::futimens(handle_, times) != 0) RaiseFileError("Cannot set the time of", intended_, errno);
 }
 
-bool TNewFile::Reserve(std::uint64_t bytes) noexcept {
+TNewFile::TRoom TNewFile::Reserve(std::uint64_t bytes) noexcept {
     assert(handle_ >= 0);
     // Allocated, not merely sized: a sparse stretch would hold no room. The
     // file grows to Bytes where it was shorter (room kept beyond the end is
     // not given back by every file system when the file is cut to the size
     // it has); writes go on from where they were.
-    return ::posix_fallocate(handle_, 0, static_cast<off_t>(bytes)) == 0;
+    const int error = ::posix_fallocate(handle_, 0, static_cast<off_t>(bytes));
+    if (error == 0) return TRoom::Held;
+    return error == ENOSPC || error == EDQUOT ? TRoom::Full : TRoom::Unheld;
 }
 
 bool TNewFile::SameBytesAs(const std::string& path) const {

@@ -41,8 +41,11 @@ public:
     // Allocates disk room for the first Bytes of the file, beyond what is
     // written too, so that writes up to there cannot find the disk full;
     // the file may then read longer than what was written until Truncate
-    // cuts it to Size(). False when the disk has no room for it.
-    bool Reserve(std::uint64_t bytes) noexcept;
+    // cuts it to Size(). Full when the disk (or the user's quota) has no
+    // room for it; Unheld when room cannot be held here for another reason
+    // (a file size limit, a file system that cannot).
+    enum class TRoom { Held, Full, Unheld };
+    TRoom Reserve(std::uint64_t bytes) noexcept;
     // Whether the file at Path is a regular file with the same bytes. Links
     // are not followed, and anything unreadable counts as different.
     bool SameBytesAs(const std::string& path) const;

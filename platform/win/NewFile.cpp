@@ -97,11 +97,13 @@ void TNewFile::SetModificationTime(std::int64_t seconds) {
     }
 }
 
-bool TNewFile::Reserve(std::uint64_t bytes) noexcept {
+TNewFile::TRoom TNewFile::Reserve(std::uint64_t bytes) noexcept {
     assert(handle_ != kNoHandle);
     FILE_ALLOCATION_INFO room{};
     room.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
-    return ::SetFileInformationByHandle(AsHandle(handle_), FileAllocationInfo, &room, sizeof room) != 0;
+    if (::SetFileInformationByHandle(AsHandle(handle_), FileAllocationInfo, &room, sizeof room)) return TRoom::Held;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? TRoom::Full : TRoom::Unheld;
 }
 
 void TNewFile::Truncate(std::uint64_t size) {

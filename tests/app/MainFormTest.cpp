@@ -535,7 +535,7 @@ TEST_F(MainFormTest, AScanThatCouldNotFinishIsReportedAfterTheCount) {
         EXPECT_EQ(form->lblStatus1->text(), "0 files found");
         ASSERT_EQ(dialogs.Shown.size(), 1u);
         EXPECT_TRUE(dialogs.Shown[0].Text.startsWith("The scan ended early")) << dialogs.Shown[0].Text.toStdString();
-        EXPECT_TRUE(dialogs.Shown[0].Text.contains("Inbox.mbox\": something that is not a regular file"))
+        EXPECT_TRUE(dialogs.Shown[0].Text.contains("Inbox.mbox\": a folder stands there"))
             << dialogs.Shown[0].Text.toStdString();
     }
 }

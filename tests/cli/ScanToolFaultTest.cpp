@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <string>
@@ -186,6 +187,49 @@ TEST_F(ScanToolFault, PipesInTheOutputFolderCannotHoldTheScan) {
 #else
 TERVALINE_POSIX_ONLY_TEST_F(ScanToolFault, PipesInTheOutputFolderCannotHoldTheScan,
                             "it makes FIFOs")
+#endif
+
+// What another user plants in a shared output folder under the names the
+// report side uses (links to a file of theirs or of root's, pipes) is
+// replaced as a name or passed by: never opened, written through or waited on.
+#if TERVALINE_POSIX
+TEST_F(ScanToolFault, LinksAndPipesPlantedForTheReportAreNeverWrittenThrough) {
+    if (!engine::SalvageRecordingBuilt()) GTEST_SKIP() << "this build writes no report";
+    const std::string victim = dir_ / "victim.txt";
+    struct TCase {
+        const char* what;
+        std::function<void(const fs::path& out)> plant;
+    };
+    const auto link = [&](const fs::path& at) { fs::create_symlink(victim, at); };
+    const auto pipe = [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); };
+    const std::vector<TCase> cases = {
+        {"links under every name", [&](const fs::path& out) {
+             for (const char* name : {".report-room", "report.csv", "report.json", "all.mbox"}) link(out / name);
+         }},
+        {"pipes under every name", [&](const fs::path& out) {
+             for (const char* name : {".report-room", "report.csv", "report.json", "all.mbox"}) pipe(out / name);
+         }},
+    };
+    for (const TCase& c : cases) {
+        testing::WriteFileBytes(victim, "the victim's own words");
+        const fs::path out = dir_.Path() / "out";
+        fs::remove_all(out);
+        fs::create_directories(out);
+        c.plant(out);
+        const TToolResult r = RunTool(dir_, "--quiet --mbox " + Quote((out / "all.mbox").string()) + " " +
+                                                Quote(Store()) + " " + Quote(out.string()),
+                                      "timeout -k 5 30 ");
+        EXPECT_EQ(r.status, kExitCompleted) << c.what << ": " << r.err;
+        EXPECT_EQ(ReadFileBytes(victim), "the victim's own words") << c.what;
+        for (const char* name : {"report.csv", "report.json", "all.mbox"}) {
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(out / name))) << c.what << ": " << name;
+        }
+        EXPECT_TRUE(Contains(ReadFileBytes(out / "report.csv"), "00002AD4.eml")) << c.what;
+    }
+}
+#else
+TERVALINE_POSIX_ONLY_TEST_F(ScanToolFault, LinksAndPipesPlantedForTheReportAreNeverWrittenThrough,
+                            "it plants symbolic links and FIFOs")
 #endif
 
 // A second salvage into the folder of a first keeps the first's files, and
@@ -403,6 +447,33 @@ TEST_F(ScanToolFault, WhatIsPrintedStaysOnItsLinesAndSaysWhatWasFound) {
 #else
 TERVALINE_POSIX_ONLY_TEST_F(ScanToolFault, WhatIsPrintedStaysOnItsLinesAndSaysWhatWasFound,
                             "it names files with control bytes and bytes that are no UTF-8, which Windows names cannot hold")
+#endif
+
+// A file size limit fails the message that does not fit, which is named;
+// the scan goes on, and its report says so.
+#if TERVALINE_POSIX
+TEST_F(ScanToolFault, AFileSizeLimitFailsOnlyTheMessageThatDoesNotFit) {
+    TStoreBuilder store(true);
+    texts_ = {tools::MakeMailText(1, 600), tools::MakeMailText(2, 40000), tools::MakeMailText(3, 600)};
+    starts_.clear();
+    for (const std::string& text : texts_) starts_.push_back(store.AddMessage(text));
+    store.WriteTo(dir_ / "sizes.dbx");
+    const TToolResult r =
+        RunTool(dir_, "--quiet " + Quote(dir_ / "sizes.dbx") + " " + Quote(dir_ / "out"), "ulimit -f 32; ");
+    EXPECT_EQ(r.status, kExitFailed) << r.err;
+    EXPECT_EQ(r.out, "3 messages found, 2 written\n");
+    char name[16];
+    std::snprintf(name, sizeof name, "%08X", starts_[1]);
+    EXPECT_TRUE(Contains(r.err, std::string("0x") + name + " not written: ")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "File too large")) << r.err;
+    ExpectWrittenFilesWhole(dir_.Path() / "out");
+    if (engine::SalvageRecordingBuilt()) {
+        EXPECT_TRUE(Contains(ReadFileBytes(dir_ / "out/report.json"), "\"unwritten\": 1")) << r.err;
+    }
+}
+#else
+TERVALINE_POSIX_ONLY_TEST_F(ScanToolFault, AFileSizeLimitFailsOnlyTheMessageThatDoesNotFit,
+                            "it limits file sizes with ulimit")
 #endif
 
 // Under a memory limit, a message of many megabytes is still written whole

@@ -26,6 +26,7 @@
 
 #include "engine/DbxScan.h"
 #include "engine/MessageFileName.h"
+#include "engine/SalvageRecording.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "tests/engine/ScanRun.h"
@@ -370,30 +371,45 @@ TEST_F(BadInput, WhatStandsInTheOutputFolderIsNeverWrittenThroughNorReplaced) {
     }
 }
 
-// A store that lies where the scan writes, under a name it could write, is
-// refused before anything is written: the scan would replace it.
+// A store that lies where the scan writes, under a name it could write, or
+// that the mbox file would replace, is refused before anything is written.
 TEST_F(BadInput, StoreWhereItsOwnMessagesWouldGoIsRefused) {
     const std::string built = MakeStore(2, 700);
     const std::string bytes = ReadFileBytes(built);
     struct TCase {
         const char* what;
         std::string source;
+        std::string mbox = "";
+        const char* words = "lies in a folder the scan writes";
     };
+    const std::string store = dir_ / "in/Inbox.dbx";
     const std::vector<TCase> cases = {
         {"in the output folder", dir_ / "out/00002AD4.eml"},
         {"in its trash folder", dir_ / "out/trash/00002AD4~3.eml"},
         {"in its folder of deleted messages", dir_ / "out/deleted/0000000000002AD4.eml"},
+        {"named like the report's table", dir_ / "out/report.csv", "", "it is the store being scanned"},
+        {"named like the report", dir_ / "out/report.json", "", "it is the store being scanned"},
+        {"named as the mbox file", store, store, "it is the store being scanned"},
+        {"beside an mbox file named like a message", store, dir_ / "out/00002AD4.eml",
+         "would have the name of a file the scan writes"},
+        {"beside an mbox file named like the report", store, dir_ / "out/report.json",
+         "would have the name of a file the scan writes"},
+        {"beside an mbox file where a folder stands", store, dir_ / "in", "a folder stands there"},
     };
     for (const TCase& c : cases) {
         fs::remove_all(dir_.Path() / "out");
+        fs::remove_all(dir_.Path() / "in");
         fs::create_directories(fs::path(c.source).parent_path());
         testing::WriteFileBytes(c.source, bytes);
-        const TScanRun run = RunScan(Setup(c.source, dir_ / "out"));
-        EXPECT_TRUE(Contains(run.Outcome.FailureText, "lies in a folder the scan writes")) << c.what << ": "
-                                                                                           << run.Outcome.FailureText;
+        TScanSetup setup = Setup(c.source, dir_ / "out");
+        setup.Report = SalvageRecordingBuilt();
+        setup.Mbox = c.mbox;
+        if (!SalvageRecordingBuilt() && (!c.mbox.empty() || Contains(c.source, "report"))) continue;
+        const TScanRun run = RunScan(setup);
+        EXPECT_TRUE(Contains(run.Outcome.FailureText, c.words)) << c.what << ": " << run.Outcome.FailureText;
         EXPECT_TRUE(run.Progress.empty()) << c.what;
         EXPECT_EQ(ReadFileBytes(c.source), bytes) << c.what;
-        EXPECT_EQ(AllFiles(dir_.Path() / "out").size(), 1u) << c.what;
+        EXPECT_EQ(AllFiles(dir_.Path() / "out").size(), c.source == store ? 0u : 1u) << c.what;
     }
 }
 
@@ -440,15 +456,21 @@ TEST_F(BadInput, FilesAndFoldersMadeAreNoMoreOpenThanTheStore) {
         fs::permissions(store, c.store);
         const fs::path made = dir_.Path() / "made";
         fs::remove_all(made);
-        const TScanRun run = RunScan(Setup(store, (made / "out").string()));
+        TScanSetup setup = Setup(store, (made / "out").string());
+        // The report and the mbox file hold the same mail as the messages.
+        std::vector<fs::path> files = {made / "out" / MessageFileName(mail, 0),
+                                       made / "out/trash" / MessageFileName(notMail, 0)};
+        std::vector<fs::path> folders = {made, made / "out", made / "out/trash"};
+        if (SalvageRecordingBuilt()) {
+            setup.Report = true;
+            setup.Mbox = made / "boxes/all.mbox";
+            files.insert(files.end(), {made / "out/report.csv", made / "out/report.json", made / "boxes/all.mbox"});
+            folders.push_back(made / "boxes");
+        }
+        const TScanRun run = RunScan(setup);
         ASSERT_EQ(run.Found.size(), 2u) << run.Outcome.FailureText << run.Outcome.FirstUnwrittenReason;
-        for (const fs::path& file :
-             {made / "out" / MessageFileName(mail, 0), made / "out/trash" / MessageFileName(notMail, 0)}) {
-            EXPECT_EQ(fs::status(file).permissions(), c.file) << file;
-        }
-        for (const fs::path& folder : {made, made / "out", made / "out/trash"}) {
-            EXPECT_EQ(fs::status(folder).permissions(), c.folder) << folder;
-        }
+        for (const fs::path& file : files) EXPECT_EQ(fs::status(file).permissions(), c.file) << file;
+        for (const fs::path& folder : folders) EXPECT_EQ(fs::status(folder).permissions(), c.folder) << folder;
     }
     ::umask(mask);
 }
@@ -466,39 +488,66 @@ TEST_F(BadInput, TemporaryFilesOfAnEarlierScanAreRemovedAndCounted) {
     builder.WriteTo(store);
     const fs::path out = dir_.Path() / "out";
     fs::create_directories(out / "trash");
-    const std::vector<std::string> leftovers = {"00002AD4.eml.k3j9x0qa.partial",
-                                                "trash/00000000001A2B3C~2.eml.00000000.partial"};
+    std::vector<std::string> leftovers = {"00002AD4.eml.k3j9x0qa.partial",
+                                          "trash/00000000001A2B3C~2.eml.00000000.partial"};
     std::vector<std::string> others = {"notes.txt.k3j9x0qa.partial", "00002AD4.eml.partial",
-                                       "deleted/00002AD4.eml.k3j9x0qa.partial"};
+                                       "deleted/00002AD4.eml.k3j9x0qa.partial", "trash/.report-room"};
+    // The report's leftovers go with a scan that writes one, and so does the
+    // room earlier versions held for it.
+    if (SalvageRecordingBuilt()) {
+        leftovers.insert(leftovers.end(), {"report.json.zq81mmx0.partial", ".report-room", "all.mbox.00aa11bb.partial"});
+    }
     // Where names match without regard to case this is the leftover's own.
     if (TERVALINE_POSIX) others.push_back("00002AD4.eml.K3J9X0QA.partial");
     fs::create_directories(out / "deleted");
     for (const std::string& f : leftovers) testing::WriteFileBytes(out / f, "cut short");
     for (const std::string& f : others) testing::WriteFileBytes(out / f, "someone else's");
-    const TScanRun run = RunScan(Setup(store, out.string()));
+    TScanSetup setup = Setup(store, out.string());
+    setup.Report = SalvageRecordingBuilt();
+    if (setup.Report) setup.Mbox = out / "all.mbox";
+    const TScanRun run = RunScan(setup);
     EXPECT_EQ(run.Outcome.FailureText, "");
-    EXPECT_EQ(run.Outcome.LeftoversRemoved, 2u);
+    EXPECT_EQ(run.Outcome.LeftoversRemoved, leftovers.size());
     std::vector<std::string> expected = others;
     expected.push_back("trash/00002AD4.eml");
+    if (setup.Report) expected.insert(expected.end(), {"all.mbox", "report.csv", "report.json"});
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(AllFiles(out), expected);
 }
 
+// The report costs the messages its own bytes and little more: its room is
+// held a few blocks at a time, never for the whole scan ahead.
 TEST_F(BadInput, FullDiskKeepsEveryWrittenMessageWholeAndLeavesNoPartialFile) {
-    TTmpfs small(dir_.Path() / "small", "size=64k", 0);
-    if (!small.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (" << small.Why() << "); "
-                                       << "the injected write failure below covers the same path";
-    const std::string store = MakeStore(40, 3000);
-    const fs::path out = dir_.Path() / "small" / "out";
-    const TScanRun run = RunScan(Setup(store, out.string()));
-    EXPECT_EQ(run.Outcome.FailureText, "");
-    EXPECT_GT(run.Found.size(), 0u);
-    EXPECT_GT(run.Outcome.Unwritten, 0u);
-    EXPECT_EQ(run.Found.size() + run.Outcome.Unwritten, 40u);
-    EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "No space left on device")) << run.Outcome.FirstUnwrittenReason;
-    EXPECT_FALSE(AnyPartial(out)) << ::testing::PrintToString(AllFiles(out));
-    EXPECT_EQ(AllFiles(out).size(), run.Found.size());
-    ExpectWrittenFilesWhole(out);
+    const std::string store = MakeStore(300, 3000);
+    std::size_t withoutReport = 0;
+    for (const bool report : {false, true}) {
+        if (report && !SalvageRecordingBuilt()) break;
+        TTmpfs small(dir_.Path() / "small", "size=1m", 0);
+        if (!small.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (" << small.Why() << "); "
+                                           << "the injected write failure below covers the same path";
+        const fs::path out = dir_.Path() / "small" / "out";
+        TScanSetup setup = Setup(store, out.string());
+        setup.Report = report;
+        const TScanRun run = RunScan(setup);
+        EXPECT_EQ(run.Outcome.FailureText, "");
+        EXPECT_GT(run.Found.size(), 0u);
+        EXPECT_GT(run.Outcome.Unwritten, 0u);
+        EXPECT_EQ(run.Found.size() + run.Outcome.Unwritten, 300u);
+        EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "No space left on device"))
+            << run.Outcome.FirstUnwrittenReason;
+        EXPECT_FALSE(AnyPartial(out)) << ::testing::PrintToString(AllFiles(out));
+        EXPECT_EQ(AllFiles(out).size(), run.Found.size() + (report ? 2 : 0));
+        ExpectWrittenFilesWhole(out);
+        if (!report) {
+            withoutReport = run.Found.size();
+            continue;
+        }
+        // Each row is about a third of a message's 4 KiB page here.
+        EXPECT_GE(run.Found.size() * 4, withoutReport * 3) << withoutReport;
+        const std::string json = ReadFileBytes(out / "report.json");
+        EXPECT_TRUE(Contains(json, "\"outcome\": \"failed\"")) << json.substr(json.size() - 1500);
+        EXPECT_TRUE(Contains(json, "\"output\": ")) << json.substr(json.size() - 1500);
+    }
 }
 
 TEST_F(BadInput, InjectedWriteFailuresHalfwayLeaveNoPartialFile) {

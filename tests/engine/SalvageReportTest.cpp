@@ -16,6 +16,7 @@
 
 #include "engine/MessageFileName.h"
 #include "engine/report/HeaderDecoder.h"
+#include "engine/report/Digests.h"
 #include "engine/report/HeaderSection.h"
 #include "engine/report/MboxWriter.h"
 #include "engine/report/SalvageReport.h"
@@ -275,6 +276,44 @@ TEST_F(SalvageReport, MboxHoldsExactlyTheOutputFoldersMessagesInOffsetOrder) {
     const json report = json::parse(ReadFileBytes(Out("report.json")));
     EXPECT_EQ(report["head"]["mbox"]["messages"], messages.size());
     EXPECT_EQ(report["head"]["mbox"]["copies_left_out"], 1);
+}
+
+// A message file swapped for a link to another file the moment it is
+// written: the report, the mbox and the file's date still come from the
+// bytes the scan wrote, and the link's target is neither read nor touched.
+TEST_F(SalvageReport, RecordsTheBytesWrittenNotWhatTheirNameLeadsToLater) {
+    const std::string secret = dir_ / "secret.txt";
+    testing::WriteFileBytes(secret, "From: boss@example.org\r\nDate: Tue, 1 Jan 2002 00:00:00 +0000\r\n\r\nsecret\r\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(secret.c_str(), &before), 0);
+    testing::TScanSetup setup;
+    setup.Source = dir_ / "Inbox.dbx";
+    setup.Output = dir_ / "out";
+    setup.Report = true;
+    setup.Mbox = dir_ / "all.mbox";
+    setup.OnFoundHook = [&](TDBXScanThread& scan, std::uint64_t at) {
+        if (at != starts_[0]) return;
+        const std::string path = scan.LastFound().Path;
+        fs::remove(path);
+        fs::create_symlink(secret, path);
+    };
+    const auto run = testing::RunScan(setup);
+    ASSERT_EQ(run.Outcome.ReportFailure, "");
+    const json report = json::parse(ReadFileBytes(Out("report.json")));
+    bool seen = false;
+    for (const json& row : report["messages"]) {
+        if (row["file"] != Name(starts_[0])) continue;
+        seen = true;
+        EXPECT_EQ(row["sha256"], DigestsOf(texts_[0]).Sha256);
+        EXPECT_EQ(row["subject"], "会議の件");
+    }
+    EXPECT_TRUE(seen);
+    const std::string mbox = ReadFileBytes(dir_ / "all.mbox");
+    EXPECT_EQ(mbox.find("secret"), std::string::npos);
+    EXPECT_NE(mbox.find(WithLfLineEnds(texts_[0]).substr(0, 200)), std::string::npos);
+    struct stat after {};
+    ASSERT_EQ(::stat(secret.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mtime, before.st_mtime);
 }
 
 TEST(SalvageReportFiles, CsvCellsStayTextInASpreadsheet) {
