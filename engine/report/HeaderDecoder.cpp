@@ -3,9 +3,9 @@
 #include <gmime/gmime.h>
 #include <iconv.h>
 
-#include <cassert>
-#include <ctime>
 #include <mutex>
+
+#include "engine/report/MailDate.h"
 
 namespace tervaline::engine {
 
@@ -22,11 +22,6 @@ struct TGFree {
     void operator()(char* p) const { g_free(p); }
 };
 using TGString = std::unique_ptr<char, TGFree>;
-
-struct TDateTimeUnref {
-    void operator()(GDateTime* p) const { g_date_time_unref(p); }
-};
-using TDateTime = std::unique_ptr<GDateTime, TDateTimeUnref>;
 
 struct TObjectUnref {
     void operator()(gpointer p) const { g_object_unref(p); }
@@ -87,21 +82,10 @@ THeaderFields THeaderDecoder::Decode(const TRawHeaderFields& raw) const {
 }
 
 std::optional<std::int64_t> THeaderDecoder::DateSeconds(const std::string& date) {
-    if (date.empty()) return std::nullopt;
-    EnsureMimeLibrary();
-    const TDateTime parsed(g_mime_utils_header_decode_date(date.c_str()));
-    if (!parsed) return std::nullopt;
-    return static_cast<std::int64_t>(g_date_time_to_unix(parsed.get()));
+    return MailDateSeconds(date);
 }
 
-std::string THeaderDecoder::IsoUtc(std::int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm utc{};
-    if (::gmtime_r(&t, &utc) == nullptr) return {};
-    char text[32];
-    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return std::string(text, n);
-}
+std::string THeaderDecoder::IsoUtc(std::int64_t seconds) { return IsoUtcText(seconds); }
 
 std::string THeaderDecoder::FirstAddress(const std::string& field) const {
     if (field.empty()) return {};

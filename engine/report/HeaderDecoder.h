@@ -1,7 +1,7 @@
 // THeaderDecoder: the report's header fields decoded to UTF-8, and the date
 // of a message as a moment in UTC. RFC 2047 encoded words are decoded in
 // any charset the system's iconv knows; raw 8-bit bytes are read in one
-// chosen code page. The MIME library does the decoding and date parsing.
+// chosen code page. The MIME library does the decoding.
 #pragma once
 
 #include <cstdint>
@@ -41,8 +41,8 @@ public:
 
     THeaderFields Decode(const TRawHeaderFields& raw) const;
 
-    // Seconds since 1970-01-01 UTC of a Date field as written; nothing
-    // when it does not parse.
+    // Seconds since 1970-01-01 UTC of a Date field as written, negative
+    // before; nothing when it does not parse. Safe to call from any thread.
     static std::optional<std::int64_t> DateSeconds(const std::string& date);
     // ISO 8601 in UTC, "2003-06-18T06:02:10Z", of seconds since 1970.
     static std::string IsoUtc(std::int64_t seconds);
