@@ -5,6 +5,7 @@
 
 #include <mutex>
 
+#include "engine/report/HeaderText.h"
 #include "engine/report/MailDate.h"
 
 namespace tervaline::engine {
@@ -18,20 +19,10 @@ void EnsureMimeLibrary() {
     std::call_once(once, [] { g_mime_init(); });
 }
 
-struct TGFree {
-    void operator()(char* p) const { g_free(p); }
-};
-using TGString = std::unique_ptr<char, TGFree>;
-
 struct TObjectUnref {
     void operator()(gpointer p) const { g_object_unref(p); }
 };
 using TAddressList = std::unique_ptr<InternetAddressList, TObjectUnref>;
-
-std::string Taken(char* text) {
-    const TGString owned(text);
-    return owned ? std::string(owned.get()) : std::string();
-}
 
 }  // namespace
 
@@ -40,6 +31,7 @@ struct THeaderDecoder::TOptions {
         void operator()(GMimeParserOptions* p) const { g_mime_parser_options_free(p); }
     };
     std::unique_ptr<GMimeParserOptions, TFree> options;
+    std::string charset;
     GMimeParserOptions* Get() const { return options.get(); }
 };
 
@@ -56,19 +48,13 @@ std::string CodePageCharset(const std::string& name) {
 THeaderDecoder::THeaderDecoder(const std::string& charset) : options_(std::make_unique<TOptions>()) {
     EnsureMimeLibrary();
     options_->options.reset(g_mime_parser_options_new());
-    // The only charset tried for raw 8-bit text: the user's choice, not
-    // whatever happens to convert without error.
-    const char* charsets[] = {charset.c_str(), nullptr};
-    g_mime_parser_options_set_fallback_charsets(options_->Get(), charsets);
+    options_->charset = charset;
 }
 
 THeaderDecoder::~THeaderDecoder() = default;
 
 THeaderFields THeaderDecoder::Decode(const TRawHeaderFields& raw) const {
-    const auto decode = [this](const std::string& text) {
-        if (text.empty()) return std::string();
-        return Taken(g_mime_utils_header_decode_text(options_->Get(), text.c_str()));
-    };
+    const auto decode = [this](const std::string& text) { return DecodeHeaderText(text, options_->charset); };
     THeaderFields fields;
     fields.Date = decode(raw.Date);
     fields.DateSeconds = DateSeconds(raw.Date);

@@ -1,7 +1,8 @@
 // THeaderDecoder: the report's header fields decoded to UTF-8, and the date
 // of a message as a moment in UTC. RFC 2047 encoded words are decoded in
-// any charset the system's iconv knows; raw 8-bit bytes are read in one
-// chosen code page. The MIME library does the decoding.
+// any charset the system's iconv knows, Japanese ones as Windows wrote
+// them; raw 8-bit bytes are read as UTF-8 when they are UTF-8, else in one
+// chosen code page. The MIME library finds the addresses in a field.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +34,7 @@ std::string CodePageCharset(const std::string& name);
 class THeaderDecoder {
 public:
     // Charset: an iconv name (CodePageCharset gives one) in which raw 8-bit
-    // header bytes are read.
+    // header bytes that are not UTF-8 are read.
     explicit THeaderDecoder(const std::string& charset);
     ~THeaderDecoder();
     THeaderDecoder(const THeaderDecoder&) = delete;

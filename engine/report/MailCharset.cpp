@@ -1,0 +1,136 @@
+#include "engine/report/MailCharset.h"
+
+#include <iconv.h>
+#include <strings.h>
+
+#include <initializer_list>
+
+#include "engine/report/IconvText.h"
+#include "engine/report/Iso2022Jp.h"
+
+namespace tervaline::engine {
+
+namespace {
+
+// The label without its RFC 2231 language.
+std::string_view CharsetName(std::string_view label) { return label.substr(0, label.find('*')); }
+
+bool Is(std::string_view name, std::string_view other) {
+    return name.size() == other.size() && ::strncasecmp(name.data(), other.data(), name.size()) == 0;
+}
+
+bool IsAnyOf(std::string_view name, std::initializer_list<std::string_view> names) {
+    for (const std::string_view other : names) {
+        if (Is(name, other)) return true;
+    }
+    return false;
+}
+
+bool IconvKnows(const char* charset) {
+    const iconv_t cd = ::iconv_open("UTF-8", charset);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    ::iconv_close(cd);
+    return true;
+}
+
+// Japanese mail is mostly written on Windows, whose code pages are
+// supersets of the standards their labels name: the NEC and IBM
+// characters in them (①, ㈱, 髙) are not in the standard tables.
+const char* EucJpCharset() {
+    static const char* const charset = IconvKnows("EUC-JP-MS") ? "EUC-JP-MS" : "EUC-JP";
+    return charset;
+}
+
+enum class EReader { Iconv, Iso2022Jp };
+
+struct TCharset {
+    EReader reader = EReader::Iconv;
+    std::string_view iconvName;
+};
+
+TCharset Resolve(std::string_view label) {
+    const std::string_view name = CharsetName(label);
+    if (IsAnyOf(name, {"iso-2022-jp", "csiso2022jp", "cp50220", "cp50221", "cp50222"})) {
+        return {EReader::Iso2022Jp, {}};
+    }
+    if (IsAnyOf(name, {"shift_jis", "shift-jis", "sjis", "x-sjis", "ms_kanji", "csshiftjis", "windows-31j",
+                       "cp932", "ms932", "x-ms-cp932"})) {
+        return {EReader::Iconv, "CP932"};
+    }
+    if (IsAnyOf(name, {"euc-jp", "eucjp", "x-euc-jp", "ujis", "cseucpkdfmtjapanese"})) {
+        return {EReader::Iconv, EucJpCharset()};
+    }
+    // Windows programs label Windows-1252 text Latin-1 or even ASCII; the
+    // C1 controls Latin-1 would give for its 0x80-0x9F (curly quotes, €)
+    // are never what was meant.
+    if (IsAnyOf(name, {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "l1", "us-ascii", "ascii"})) {
+        return {EReader::Iconv, "CP1252"};
+    }
+    return {EReader::Iconv, name};
+}
+
+void AppendAsciiOnly(std::string_view bytes, std::string& out) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out += c;
+        } else {
+            out += kReplacementCharacter;
+        }
+    }
+}
+
+}  // namespace
+
+void AppendCharsetText(std::string_view label, std::string_view bytes, std::string& out) {
+    const TCharset charset = Resolve(label);
+    if (charset.reader == EReader::Iso2022Jp) {
+        AppendIso2022JpText(bytes, out);
+        return;
+    }
+    if (charset.iconvName.empty() || !AppendIconvText(charset.iconvName, bytes, out)) AppendAsciiOnly(bytes, out);
+}
+
+bool SameCharset(std::string_view a, std::string_view b) {
+    const TCharset first = Resolve(a);
+    const TCharset second = Resolve(b);
+    return first.reader == second.reader && Is(first.iconvName, second.iconvName);
+}
+
+bool IsUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        // The range of the second byte shuts out overlong forms, the
+        // surrogates and code points past U+10FFFF.
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0) low = 0xA0;
+            if (c == 0xED) high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size()) return false;
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < low || second > high) return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < 0x80 || next > 0xBF) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace tervaline::engine
