@@ -477,7 +477,8 @@ TERVALINE_POSIX_ONLY_TEST_F(ScanToolFault, AFileSizeLimitFailsOnlyTheMessageThat
 #endif
 
 // Under a memory limit, a message of many megabytes is still written whole
-// and alone: it goes to its file as it is read, never held whole.
+// and alone: it goes to its file as it is read, never held whole; and the
+// report of many thousand messages is written whole.
 #if TERVALINE_POSIX
 TEST_F(ScanToolFault, LongMessageUnderAMemoryLimitIsWrittenWhole) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -496,6 +497,21 @@ TEST_F(ScanToolFault, LongMessageUnderAMemoryLimitIsWrittenWhole) {
     // The report documents the message it never held whole.
     const std::string report = ReadFileBytes(dir_ / "out/report.csv");
     EXPECT_TRUE(Contains(report, engine::DigestsOf(text).Sha256)) << report;
+
+    // Nor does a report of many messages stand in memory: its rows go to
+    // its files as they come.
+    TStoreBuilder many(true);
+    constexpr int kMany = 80000;
+    for (int i = 0; i < kMany; ++i) many.AddMessage(tools::MakeMailText(i, 200));
+    many.WriteTo(dir_ / "many.dbx");
+    const TToolResult m = RunTool(dir_, "--quiet --mode bottom " + Quote(dir_ / "many.dbx") + " " +
+                                            Quote(dir_ / "many"), "ulimit -v 120000; ");
+    EXPECT_EQ(m.status, kExitCompleted) << m.err;
+    EXPECT_EQ(m.out, "80000 messages found, 80000 written\n");
+    if (engine::SalvageRecordingBuilt()) {
+        const std::string json = ReadFileBytes(dir_ / "many/report.json");
+        EXPECT_TRUE(Contains(json, "\"output\": 80000,")) << json.substr(json.size() - 1500);
+    }
 #endif
 }
 #else
