@@ -96,6 +96,7 @@ void TNewFile::Truncate(std::uint64_t size) {
     assert(handle_ >= 0 && size <= size_);
     if (::ftruncate(handle_, static_cast<off_t>(size)) != 0) RaiseFileError("Cannot write", intended_, errno);
     size_ = size;
+    reserved_ = 0;
     if (::lseek(handle_, 0, SEEK_END) < 0) RaiseFileError("Cannot write", intended_, errno);
 }
 
@@ -111,8 +112,13 @@ TNewFile::TRoom TNewFile::Reserve(std::uint64_t bytes) noexcept {
     // file grows to Bytes where it was shorter (room kept beyond the end is
     // not given back by every file system when the file is cut to the size
     // it has); writes go on from where they were.
-    const int error = ::posix_fallocate(handle_, 0, static_cast<off_t>(bytes));
-    if (error == 0) return TRoom::Held;
+    if (bytes <= reserved_) return TRoom::Held;
+    // Only what is not held yet: a file system may walk the whole range.
+    const int error = ::posix_fallocate(handle_, static_cast<off_t>(reserved_), static_cast<off_t>(bytes - reserved_));
+    if (error == 0) {
+        reserved_ = bytes;
+        return TRoom::Held;
+    }
     return error == ENOSPC || error == EDQUOT ? TRoom::Full : TRoom::Unheld;
 }
 

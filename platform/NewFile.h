@@ -76,6 +76,7 @@ private:
     std::string temp_;
     TNativeHandle handle_ = kNoHandle;
     std::uint64_t size_ = 0;
+    std::uint64_t reserved_ = 0;  // bytes from the start that Reserve holds
     bool placed_ = false;
 };
 

@@ -342,10 +342,18 @@ void ImageRows(const fs::path& cache, const std::string& store, const std::strin
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fs::path cache = argc > 1 ? fs::path(argv[1]) : fs::path(TERVALINE_BENCH_CACHE);
+    // --store-only makes the store (for the scripts that time the program
+    // itself on it), prints its path and ends.
+    const bool storeOnly = argc > 1 && std::string(argv[1]) == "--store-only";
+    const int folderArg = storeOnly ? 2 : 1;
+    const fs::path cache = argc > folderArg ? fs::path(argv[folderArg]) : fs::path(TERVALINE_BENCH_CACHE);
     fs::create_directories(cache);
     const std::string store = (cache / "scan-512M.dbx").string();
     if (!fs::exists(store) || fs::file_size(store) != kStoreSize) GenerateStore(store);
+    if (storeOnly) {
+        std::printf("%s\n", store.c_str());
+        return 0;
+    }
     // Messages are written to memory where the system offers it, so that the
     // file system's cost of creating thousands of files does not hide the
     // scan's own.

@@ -19,26 +19,28 @@ std::string Hex(const unsigned char* bytes, unsigned int count) {
     return text;
 }
 
-std::string OneShot(std::string_view bytes, const EVP_MD* kind) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, kind, nullptr) != 1) {
-        throw std::runtime_error("The checksum library failed");
-    }
-    return Hex(digest, length);
+
+// The library's implementations, looked up once: a lookup for every
+// message would cost about as much as hashing it.
+struct TKinds {
+    struct TFree {
+        void operator()(EVP_MD* p) const { EVP_MD_free(p); }
+    };
+    std::unique_ptr<EVP_MD, TFree> md5{EVP_MD_fetch(nullptr, "MD5", nullptr)};
+    std::unique_ptr<EVP_MD, TFree> sha256{EVP_MD_fetch(nullptr, "SHA256", nullptr)};
+};
+
+const TKinds& Kinds() {
+    static const TKinds kinds;
+    if (!kinds.md5 || !kinds.sha256) throw std::runtime_error("The checksum library has no MD5 or SHA-256");
+    return kinds;
 }
-
-}  // namespace
-
-TMessageDigests DigestsOf(std::string_view bytes) { return {OneShot(bytes, EVP_md5()), OneShot(bytes, EVP_sha256())}; }
-
-namespace {
 
 // A digest of bytes that arrive in pieces.
 class TDigestStream {
 public:
     explicit TDigestStream(const EVP_MD* kind) {
-        if (!context_ || EVP_DigestInit_ex(context_.get(), kind, nullptr) != 1) {
+        if (!context_ || EVP_DigestInit_ex2(context_.get(), kind, nullptr) != 1) {
             throw std::runtime_error("The checksum library failed");
         }
     }
@@ -63,9 +65,23 @@ private:
 
 }  // namespace
 
+TMessageDigests DigestsOf(std::string_view bytes) {
+    TDigestStream md5(Kinds().md5.get());
+    TDigestStream sha256(Kinds().sha256.get());
+    // Piece by piece through both, so that each piece is read from memory
+    // once.
+    constexpr std::size_t kPiece = 64u << 10;
+    for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
+        const std::string_view piece = bytes.substr(at, kPiece);
+        md5.Update(piece.data(), piece.size());
+        sha256.Update(piece.data(), piece.size());
+    }
+    return {md5.HexDigest(), sha256.HexDigest()};
+}
+
 TMessageDigests DigestsOf(const TReadAt& readAt) {
-    TDigestStream md5(EVP_md5());
-    TDigestStream sha256(EVP_sha256());
+    TDigestStream md5(Kinds().md5.get());
+    TDigestStream sha256(Kinds().sha256.get());
     std::vector<char> buffer(1u << 20);
     std::uint64_t at = 0;
     for (std::size_t got; (got = readAt(at, buffer.data(), buffer.size())) > 0; at += got) {
@@ -76,7 +92,7 @@ TMessageDigests DigestsOf(const TReadAt& readAt) {
 }
 
 struct TSha256::TContext {
-    TDigestStream stream{EVP_sha256()};
+    TDigestStream stream{Kinds().sha256.get()};
 };
 
 TSha256::TSha256() : context_(std::make_unique<TContext>()) {}

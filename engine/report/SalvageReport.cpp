@@ -4,7 +4,7 @@
 
 #include <cassert>
 #include <cerrno>
-#include <cstdio>
+#include <string_view>
 
 #include "platform/CommittedFile.h"
 
@@ -39,24 +39,34 @@ std::string RangesText(const std::vector<TByteRange>& ranges) {
     return text;
 }
 
-json RangesJson(const std::vector<TByteRange>& ranges) {
-    json list = json::array();
-    for (const TByteRange& r : ranges) list.push_back({{"offset", r.Offset}, {"length", r.Length}});
-    return list;
+// Appends Text as a spreadsheet should show it (CsvCellText), with each
+// quote doubled where the cell is Quoted.
+void AppendCellText(std::string& out, std::string_view text, bool quoted) {
+    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@' || text[0] == '\t' ||
+                          text[0] == '\r' || text[0] == '\n')) {
+        out.push_back('\'');
+    }
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kDigits[] = "0123456789ABCDEF";
+            out += "\\x";
+            out.push_back(kDigits[byte >> 4]);
+            out.push_back(kDigits[byte & 0xF]);
+        } else {
+            if (quoted && c == '"') out.push_back('"');
+            out.push_back(c);
+        }
+    }
 }
 
-// A field quoted when it holds a comma, a quote or a line break (RFC 4180).
-void AppendCsvField(std::string& line, const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
-        line += field;
-        return;
-    }
-    line.push_back('"');
-    for (char c : field) {
-        if (c == '"') line.push_back('"');
-        line.push_back(c);
-    }
-    line.push_back('"');
+// Appends Text as a cell of report.csv, quoted when it holds a comma or a
+// quote (RFC 4180; line breaks are escaped by then).
+void AppendCsvCell(std::string& line, std::string_view text) {
+    const bool quoted = text.find_first_of(",\"") != std::string_view::npos;
+    if (quoted) line.push_back('"');
+    AppendCellText(line, text, quoted);
+    if (quoted) line.push_back('"');
 }
 
 json TextOrNull(const std::string& text) { return text.empty() ? json(nullptr) : json(text); }
@@ -81,21 +91,7 @@ const char* StatusOf(const TCarvedMessage& carved) {
 
 std::string CsvCellText(const std::string& text) {
     std::string cell;
-    cell.reserve(text.size() + 1);
-    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@' || text[0] == '\t' ||
-                          text[0] == '\r' || text[0] == '\n')) {
-        cell.push_back('\'');
-    }
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            cell += escaped;
-        } else {
-            cell.push_back(c);
-        }
-    }
+    AppendCellText(cell, text, false);
     return cell;
 }
 
@@ -124,59 +120,94 @@ std::string TSalvageReport::CsvHeader() {
 }
 
 std::string TSalvageReport::CsvLine(const TReportRow& r) {
-    const std::string fields[] = {r.File,
-                                  r.Place,
-                                  r.Status,
-                                  std::to_string(r.Offset),
-                                  std::to_string(r.Blocks),
-                                  RangesText(r.Read),
-                                  RangesText(r.Lost),
-                                  std::to_string(r.Size),
-                                  r.Md5,
-                                  r.Sha256,
-                                  r.Header.Date,
-                                  r.Header.DateUtc,
-                                  r.Header.From,
-                                  r.Header.To,
-                                  r.Header.Cc,
-                                  r.Header.Subject,
-                                  r.Header.MessageId,
-                                  r.DuplicateOf};
-    static_assert(std::size(fields) == std::size(kColumns));
     std::string line;
-    bool first = true;
-    for (const std::string& f : fields) {
-        if (!first) line.push_back(',');
-        first = false;
-        AppendCsvField(line, CsvCellText(f));
-    }
+    line.reserve(512);
+    std::size_t cells = 0;
+    const auto cell = [&](std::string_view text) {
+        if (cells++ > 0) line.push_back(',');
+        AppendCsvCell(line, text);
+    };
+    cell(r.File);
+    cell(r.Place);
+    cell(r.Status);
+    cell(std::to_string(r.Offset));
+    cell(std::to_string(r.Blocks));
+    cell(RangesText(r.Read));
+    cell(RangesText(r.Lost));
+    cell(std::to_string(r.Size));
+    cell(r.Md5);
+    cell(r.Sha256);
+    cell(r.Header.Date);
+    cell(r.Header.DateUtc);
+    cell(r.Header.From);
+    cell(r.Header.To);
+    cell(r.Header.Cc);
+    cell(r.Header.Subject);
+    cell(r.Header.MessageId);
+    cell(r.DuplicateOf);
+    // One cell for each column.
+    assert(cells == std::size(kColumns));
     return line + "\r\n";
 }
 
 std::string TSalvageReport::JsonLine(const TReportRow& r) {
-    const json row = {
-        {"file", r.File},
-        {"place", r.Place},
-        {"status", r.Status},
-        {"offset", r.Offset},
-        {"blocks", r.Blocks},
-        {"read", RangesJson(r.Read)},
-        {"lost", RangesJson(r.Lost)},
-        {"size", r.Size},
-        {"md5", r.Md5},
-        {"sha256", r.Sha256},
-        // No date is null in both, whether the field was missing or did
-        // not parse.
-        {"date", TextOrNull(r.Header.Date)},
-        {"date_utc", TextOrNull(r.Header.DateUtc)},
-        {"from", r.Header.From},
-        {"to", r.Header.To},
-        {"cc", r.Header.Cc},
-        {"subject", r.Header.Subject},
-        {"message_id", r.Header.MessageId},
-        {"duplicate_of", TextOrNull(r.DuplicateOf)},
+    // Written field by field rather than built as the library's object,
+    // which costs a report as much as the digests of its messages; the
+    // library still writes every text, escaped.
+    std::string line;
+    line.reserve(512);
+    const auto key = [&line](const char* name) {
+        line += line.empty() ? "{\"" : ",\"";
+        line += name;
+        line += "\":";
     };
-    return row.dump(-1, ' ', false, kReplace);
+    const auto text = [&](const char* name, const std::string& value) {
+        key(name);
+        line += json(value).dump(-1, ' ', false, kReplace);
+    };
+    const auto textOrNull = [&](const char* name, const std::string& value) {
+        if (value.empty()) {
+            key(name);
+            line += "null";
+        } else {
+            text(name, value);
+        }
+    };
+    const auto number = [&](const char* name, std::uint64_t value) {
+        key(name);
+        line += std::to_string(value);
+    };
+    const auto ranges = [&](const char* name, const std::vector<TByteRange>& list) {
+        key(name);
+        line += '[';
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (i > 0) line += ',';
+            line += "{\"offset\":" + std::to_string(list[i].Offset) + ",\"length\":" + std::to_string(list[i].Length) + "}";
+        }
+        line += ']';
+    };
+    text("file", r.File);
+    text("place", r.Place);
+    text("status", r.Status);
+    number("offset", r.Offset);
+    number("blocks", r.Blocks);
+    ranges("read", r.Read);
+    ranges("lost", r.Lost);
+    number("size", r.Size);
+    text("md5", r.Md5);
+    text("sha256", r.Sha256);
+    // No date is null in both, whether the field was missing or did not
+    // parse.
+    textOrNull("date", r.Header.Date);
+    textOrNull("date_utc", r.Header.DateUtc);
+    text("from", r.Header.From);
+    text("to", r.Header.To);
+    text("cc", r.Header.Cc);
+    text("subject", r.Header.Subject);
+    text("message_id", r.Header.MessageId);
+    textOrNull("duplicate_of", r.DuplicateOf);
+    line += '}';
+    return line;
 }
 
 bool TSalvageReport::Add(TReportRow row) {
