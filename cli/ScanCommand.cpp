@@ -128,7 +128,12 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
         outcome = TDBXScanThread::OutcomeOf(sender);
         done = true;
     };
-    engine::ApplyScanSettings(*worker, settings);
+    try {
+        engine::ApplyScanSettings(*worker, settings);
+    } catch (const platform::EFileError& e) {
+        Say(err, "tervaline-scan: %s\n", Printable(e.what()).c_str());
+        return kExitFailed;
+    }
     if (!options.Quiet) Say(out, "output folder: %s\n", Printable(worker->OutputDir()).c_str());
 
     TDBXScanThread* running = platform::TThread::StartFreeOnDone(std::move(worker));

@@ -52,8 +52,24 @@ int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, st
         }
     }
     int worst = kExitCompleted;
+    // Stores whose names differ only in the extension's case (a.dbx and
+    // a.DBX) or the name's would share a folder, the second's report
+    // replacing the first's: each gets one of its own. Compared without
+    // regard to case, as the file systems of most holders of stores do.
+    std::vector<std::string> taken;
+    const auto isTaken = [&taken](const std::string& name) {
+        return std::any_of(taken.begin(), taken.end(),
+                           [&name](const std::string& t) { return ::strcasecmp(t.c_str(), name.c_str()) == 0; });
+    };
     for (const std::string& store : stores) {
-        const std::string name = platform::RemoveFileExt(kNative, store);
+        const std::string base = platform::RemoveFileExt(kNative, store);
+        std::string name = base;
+        for (unsigned copy = 1; isTaken(name); ++copy) name = base + "~" + std::to_string(copy);
+        taken.push_back(name);
+        if (name != base) {
+            Say(err, "tervaline-scan: %s: into \"%s\", since another store's messages go to \"%s\"\n",
+                store.c_str(), name.c_str(), base.c_str());
+        }
         TScanOptions one = options;
         one.Store = platform::JoinPath(kNative, options.Store, store);
         one.Output = platform::JoinPath(kNative, output, name);

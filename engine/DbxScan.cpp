@@ -1,6 +1,8 @@
 // Set-up and the thread body of a scan.
 #include "engine/DbxScan.h"
 
+#include <algorithm>
+#include <cctype>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -120,6 +122,20 @@ void TDBXScanThread::CheckTrashName() const {
     if (!platform::IsSingleFolderName(syntax_, trashDir_)) {
         throw std::invalid_argument("The trash folder must be named by a single folder name, which the scan "
                                     "makes inside the output folder, not \"" + trashDir_ + "\"");
+    }
+    // Nor may it take a name the scan gives something else there: its
+    // messages would go unwritten, or into another folder's. Without regard
+    // to case, as many file systems compare names.
+    const auto is = [this](std::string_view name) {
+        return trashDir_.size() == name.size() &&
+               std::equal(name.begin(), name.end(), trashDir_.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    if ((scanMode_ == TScanMode::Deep && is(kDeletedFolderName)) || is(kReportCsvName) || is(kReportJsonName) ||
+        IsMessageFileName(trashDir_)) {
+        throw std::invalid_argument("The trash folder cannot be named \"" + trashDir_ +
+                                    "\": the scan writes something else under that name in the output folder");
     }
 }
 

@@ -65,6 +65,17 @@ void TMessageOutput::Open() {
         platform::RaiseFileError("Cannot write into the output folder", output, e.Error());
     }
     CheckStoreOutside();
+    // A trash (or deleted) folder that is a link to the output folder, or
+    // to each other, would mix what the scan keeps apart.
+    const auto outputIdentity = platform::IdentityOf(output);
+    const auto trashIdentity = platform::IdentityOf(FolderOf(TPlace::Trash));
+    const auto deletedIdentity = platform::IdentityOf(FolderOf(TPlace::Deleted));
+    if ((trashIdentity && (trashIdentity == outputIdentity || trashIdentity == deletedIdentity)) ||
+        (deletedIdentity && deletedIdentity == outputIdentity)) {
+        throw platform::EFileError("The trash folder \"" + FolderOf(TPlace::Trash) +
+                                   "\" leads to the output folder or its folder of deleted messages; "
+                                   "name another trash folder");
+    }
     leftoversRemoved_ += platform::TNewFile::RemoveLeftovers(output, IsLeftoverOfAScan);
     knownFolders_[static_cast<std::size_t>(TPlace::Output)] = output;
 }

@@ -63,8 +63,10 @@ struct TScanOutcome {
 
 // The output folder a store's messages go to when none is given: the
 // store's path without its extension, or, where that would be the store
-// itself or its folder (a store without an extension, or named only by
-// one), the store's path with ".salvaged" added.
+// itself or a folder of its (a store without an extension, or named only
+// by one, or by dots), the store's path with ".salvaged" added; for a disk,
+// its name with ".salvaged" added in the current folder. Raises EFileError
+// for a disk when there is no current folder.
 std::string DefaultOutputFolder(platform::TPathSyntax syntax, const std::string& store);
 
 // The sentence that says how many messages could not be written and why

@@ -2,8 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -15,6 +19,7 @@
 #include "platform/Descriptor.h"
 #include "platform/FileSystemParts.h"
 #include "platform/PathSyntax.h"
+#include "platform/ReadFault.h"
 
 namespace tervaline::platform {
 
@@ -65,6 +70,19 @@ void HoldUnshared(int fd, const std::string& path) {
     ::fcntl(fd, F_OFD_SETLK, &mark);
 }
 
+// The logical sector size of the disk open as Fd: the least a read of it
+// can fail in. 512, the size of every disk that tells none, where it will
+// not say or says something no disk has.
+std::uint32_t LogicalSectorSize([[maybe_unused]] int fd) {
+#ifdef BLKSSZGET
+    int size = 0;
+    if (::ioctl(fd, BLKSSZGET, &size) == 0 && size >= 512 && size <= 65536 && (size & (size - 1)) == 0) {
+        return static_cast<std::uint32_t>(size);
+    }
+#endif
+    return 512;
+}
+
 }  // namespace
 
 std::string SystemErrorText(int error) { return std::strerror(error); }
@@ -85,6 +103,7 @@ TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
     if (flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) RaiseFileError("Cannot open", path, errno);
     HoldUnshared(fd.Get(), path);
     disk_ = S_ISBLK(st.st_mode);
+    if (disk_) sectorSize_ = LogicalSectorSize(fd.Get());
     identity_ = TFileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     permissions_ = static_cast<unsigned>(st.st_mode) & 0777u;
     handle_ = fd.Release();
@@ -95,6 +114,9 @@ TUnsharedReadFile::~TUnsharedReadFile() {
 }
 
 std::size_t TUnsharedReadFile::ReadAt(std::uint64_t offset, void* dest, std::size_t count) {
+#ifdef TERVALINE_FAULT_INJECTION
+    CheckReadFault(path_, offset, count);
+#endif
     const ssize_t n = ReadFullyAt(handle_, offset, dest, count);
     if (n < 0) RaiseFileError("Cannot read", path_, errno);
     return static_cast<std::size_t>(n);
@@ -124,6 +146,19 @@ bool ExistsAsFolder(const std::string& path) {
 bool RemoveRegularFile(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0;
+}
+
+std::optional<std::string> LinkTarget(const std::string& path) {
+    std::string target(4096, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) return std::nullopt;
+    target.resize(static_cast<std::size_t>(n));
+    return target;
+}
+
+bool IsDevice(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode));
 }
 
 bool DirectoryExists(const std::string& path) {

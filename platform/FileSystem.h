@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/NativeHandle.h"
@@ -17,13 +18,18 @@ namespace tervaline::platform {
 
 class EFileError : public std::runtime_error {
 public:
-    explicit EFileError(const std::string& text, int error = 0) : std::runtime_error(text), error_(error) {}
+    explicit EFileError(const std::string& text, int error = 0, std::string reason = std::string())
+        : std::runtime_error(text), error_(error), reason_(std::move(reason)) {}
     // The system's error number (errno; on Windows GetLastError's), when
     // the system refused; else 0.
     int Error() const { return error_; }
+    // The system's words for Error ("Input/output error"), where the text
+    // ends with them; else empty.
+    const std::string& Reason() const { return reason_; }
 
 private:
     int error_;
+    std::string reason_;
 };
 
 // Raises EFileError: What, Path in quotes, and the system's text for Error.
@@ -58,6 +64,9 @@ public:
     // A failed read raises EFileError and is never taken for data. Safe on
     // several threads at once.
     std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count);
+    // The smallest piece the store is read, and fails, in: a disk's logical
+    // sector size as the device tells it (512 or 4096), 512 for a file.
+    std::uint32_t SectorSize() const { return sectorSize_; }
 
     // The size now: a disk's comes from the device.
     std::uint64_t Size() const;
@@ -74,6 +83,7 @@ private:
     // Windows: the mark that tells a scan's hold from another program's.
     TNativeHandle scanMark_ = kNoHandle;
     bool disk_ = false;
+    std::uint32_t sectorSize_ = 512;
     TFileIdentity identity_;
     unsigned permissions_ = 0;
 };
@@ -84,6 +94,14 @@ bool FileExists(const std::string& path);
 // True where a folder stands at Path itself (a link to one is no folder
 // here: replacing the link leaves the folder be).
 bool ExistsAsFolder(const std::string& path);
+
+// True where Path names a disk or other device rather than a file (on
+// Windows, a \\.\ device path).
+bool IsDevice(const std::string& path);
+
+// Where the symbolic link at Path leads, as the link says it; none where
+// Path is no link (on Windows, none ever: its links are not read here).
+std::optional<std::string> LinkTarget(const std::string& path);
 
 // True for an existing folder.
 bool DirectoryExists(const std::string& path);

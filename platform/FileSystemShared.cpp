@@ -14,7 +14,8 @@ constexpr TPathSyntax kNative = NativePathSyntax();
 }  // namespace
 
 void RaiseFileError(const std::string& what, const std::string& path, int error) {
-    throw EFileError(what + " \"" + path + "\": " + SystemErrorText(error), error);
+    const std::string reason = SystemErrorText(error);
+    throw EFileError(what + " \"" + path + "\": " + reason, error, reason);
 }
 
 void ForceDirectories(const std::string& path, unsigned mode, std::vector<std::string>* made) {
@@ -25,6 +26,13 @@ void ForceDirectories(const std::string& path, unsigned mode, std::vector<std::s
     if (!parent.empty() && parent != folder) ForceDirectories(parent, mode, made);
     if (const int error = MakeOneFolder(folder, mode); error != 0) {
         if (IsExistsError(error) && DirectoryExists(folder)) return;  // made meanwhile
+        // "File exists" would hide what is wrong with a link that leads
+        // nowhere.
+        if (const auto target = IsExistsError(error) ? LinkTarget(folder) : std::nullopt) {
+            throw EFileError("Cannot create the folder \"" + folder + "\": it is a broken link to \"" + *target +
+                                 "\", which does not exist",
+                             error);
+        }
         RaiseFileError("Cannot create the folder", folder, error);
     }
     if (made != nullptr) made->push_back(folder);

@@ -11,6 +11,7 @@
 
 #include "platform/FileSystemParts.h"
 #include "platform/PathSyntax.h"
+#include "platform/ReadFault.h"
 #include "platform/win/Handle.h"
 #include "platform/win/ScanMark.h"
 #include "platform/win/WideText.h"
@@ -23,9 +24,9 @@ constexpr TPathSyntax kNative = NativePathSyntax();
 constexpr const char* kStoreMark = "store";
 // ERROR_DIRECTORY_NOT_SUPPORTED, newer than the compiler's headers.
 constexpr int kDirectoryNotSupported = 336;
-// Raw disks are read in whole sectors; this is a multiple of every sector
-// size in use.
-constexpr std::uint64_t kSectorMultiple = 4096;
+// Raw disks are read in whole sectors; one that does not tell the size of
+// its own is read in pieces of this, a multiple of every sector size in use.
+constexpr std::uint32_t kSectorMultiple = 4096;
 
 // \\.\ paths name devices: disks and volumes.
 bool IsDevicePath(std::string_view path) { return path.size() > 4 && path.substr(0, 4) == "\\\\.\\"; }
@@ -43,6 +44,19 @@ bool DeviceLength(HANDLE device, std::uint64_t& length) {
     }
     length = static_cast<std::uint64_t>(info.Length.QuadPart);
     return true;
+}
+
+// The bytes per sector the disk reads in: the least a read of it can fail
+// in; kSectorMultiple where it will not say or says something no disk has.
+std::uint32_t DeviceSectorSize(HANDLE device) {
+    DISK_GEOMETRY geometry{};
+    DWORD returned = 0;
+    if (::DeviceIoControl(device, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry, sizeof geometry, &returned,
+                          nullptr)) {
+        const DWORD size = geometry.BytesPerSector;
+        if (size >= 512 && size <= 65536 && (size & (size - 1)) == 0) return static_cast<std::uint32_t>(size);
+    }
+    return kSectorMultiple;
 }
 
 }  // namespace
@@ -110,6 +124,7 @@ TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
         scanMark_ = mark.Release();
     }
     permissions_ = 0600;
+    if (disk_) sectorSize_ = DeviceSectorSize(file.Get());
     handle_ = file.Release();
 }
 
@@ -122,6 +137,9 @@ std::size_t TUnsharedReadFile::ReadAt(std::uint64_t offset, void* dest, std::siz
     const HANDLE file = AsHandle(handle_);
     std::size_t done = 0;
     if (!disk_) {
+#ifdef TERVALINE_FAULT_INJECTION
+        CheckReadFault(path_, offset, count);
+#endif
         if (!ReadFullyAt(file, offset, dest, count, done)) RaiseFileError("Cannot read", path_, static_cast<int>(::GetLastError()));
         return done;
     }
@@ -129,13 +147,16 @@ std::size_t TUnsharedReadFile::ReadAt(std::uint64_t offset, void* dest, std::siz
     // asked for are read into a buffer of their own.
     const std::uint64_t size = Size();
     if (offset >= size || count == 0) return 0;
+    const std::uint64_t sector = sectorSize_;
     const std::uint64_t end = std::min<std::uint64_t>(size, offset + count);
-    const std::uint64_t first = offset / kSectorMultiple * kSectorMultiple;
-    const std::uint64_t last = std::min<std::uint64_t>(size, (end + kSectorMultiple - 1) / kSectorMultiple * kSectorMultiple);
+    const std::uint64_t first = offset / sector * sector;
+    const std::uint64_t last = std::min<std::uint64_t>(size, (end + sector - 1) / sector * sector);
     const std::size_t span = static_cast<std::size_t>(last - first);
-    const std::unique_ptr<void, decltype(&::_aligned_free)> buffer(::_aligned_malloc(span, kSectorMultiple),
-                                                                    ::_aligned_free);
+    const std::unique_ptr<void, decltype(&::_aligned_free)> buffer(::_aligned_malloc(span, sector), ::_aligned_free);
     if (!buffer) throw std::bad_alloc();
+#ifdef TERVALINE_FAULT_INJECTION
+    CheckReadFault(path_, first, span);
+#endif
     if (!ReadFullyAt(file, first, buffer.get(), span, done)) RaiseFileError("Cannot read", path_, static_cast<int>(::GetLastError()));
     const std::uint64_t skip = offset - first;
     if (done <= skip) return 0;
@@ -175,6 +196,10 @@ bool RemoveRegularFile(const std::string& path) {
     }
     return ::DeleteFileW(WideText(path).c_str()) != 0;
 }
+
+bool IsDevice(const std::string& path) { return IsDevicePath(path); }
+
+std::optional<std::string> LinkTarget(const std::string&) { return std::nullopt; }
 
 bool DirectoryExists(const std::string& path) {
     const DWORD attributes = AttributesOf(path);

@@ -117,6 +117,7 @@ TEST_F(ScanToolFault, UnusableStoresAndOutputsAreSaidAndEndWithStatusOne) {
     fs::create_directories(dir_.Path() / "o");
     fs::copy_file(Store(), dir_.Path() / "o/00002AD4.eml");
     fs::create_directories(dir_.Path() / "gone");
+    fs::create_symlink(dir_.Path() / "nowhere", dir_.Path() / "dangling");
     struct TCase {
         const char* what;
         std::string args;
@@ -133,6 +134,9 @@ TEST_F(ScanToolFault, UnusableStoresAndOutputsAreSaidAndEndWithStatusOne) {
          none.c_str()},
         {"an existing file as the output", Quote(Store()) + " " + Quote(dir_ / "taken"),
          {"the scan failed", "Cannot create the folder", "File exists"}, none.c_str()},
+        {"a link that leads nowhere as the output", Quote(Store()) + " " + Quote(dir_ / "dangling"),
+         {"the scan failed", "dangling\": it is a broken link to \"", "nowhere\", which does not exist"},
+         none.c_str()},
         {"an output below a file", Quote(Store()) + " " + Quote(dir_ / "taken/out"),
          {"the scan failed", "taken\": File exists"}, none.c_str()},
         {"the store in its output folder under a message's name",

@@ -413,21 +413,47 @@ TEST_F(BadInput, StoreWhereItsOwnMessagesWouldGoIsRefused) {
     }
 }
 
-// The trash is a folder of its own inside the output folder.
+// The trash is a folder of its own inside the output folder, under a name
+// the scan gives nothing else there.
 TEST_F(BadInput, TrashNamesThatLeaveTheOutputFolderAreRefused) {
     TStoreBuilder builder(true);
     builder.AddMessage(tools::MakeMailText(1, 400, false));
     const std::string store = dir_ / "store.dbx";
     builder.WriteTo(store);
-    for (const std::string trash : {"..", "../", ".", "/", "a/b", "../x"}) {
+    const char* outside = "The trash folder must be named by a single folder name";
+    const char* taken = "the scan writes something else under that name";
+    struct TCase {
+        std::string trash;
+        const char* words;
+        TScanMode mode = TScanMode::Shallow;
+        bool linkToOutput = false;
+    };
+    const std::vector<TCase> cases = {
+        {"..", outside}, {"../", outside}, {".", outside}, {"/", outside}, {"a/b", outside}, {"../x", outside},
+        {"deleted", taken, TScanMode::Deep}, {"Deleted", taken, TScanMode::Deep}, {"report.csv", taken},
+        {"report.json", taken}, {"00002AD4.eml", taken},
+#if TERVALINE_POSIX
+        {"mirror", "leads to the output folder", TScanMode::Shallow, true},
+#endif
+    };
+    for (const TCase& c : cases) {
+        fs::remove_all(dir_.Path() / "out");
+        if (c.linkToOutput) {
+            fs::create_directories(dir_.Path() / "out/in");
+            fs::create_directory_symlink(dir_.Path() / "out/in", dir_.Path() / "out/in" / c.trash);
+        }
         TScanSetup setup = Setup(store, dir_ / "out/in");
-        setup.Trash = trash;
+        setup.Trash = c.trash;
+        setup.Mode = c.mode;
         const TScanRun run = RunScan(setup);
-        EXPECT_TRUE(Contains(run.Outcome.FailureText, "The trash folder must be named by a single folder name"))
-            << trash << ": " << run.Outcome.FailureText;
-        EXPECT_TRUE(run.Found.empty()) << trash;
-        EXPECT_EQ(AllFiles(dir_.Path()), std::vector<std::string>{"store.dbx"}) << trash;
+        EXPECT_TRUE(Contains(run.Outcome.FailureText, c.words)) << c.trash << ": " << run.Outcome.FailureText;
+        EXPECT_TRUE(run.Found.empty()) << c.trash;
+        EXPECT_EQ(AllFiles(dir_.Path()), std::vector<std::string>{"store.dbx"}) << c.trash;
     }
+    // Where nothing else is written under it, the name is a trash's like any.
+    TScanSetup setup = Setup(store, dir_ / "out/in");
+    setup.Trash = "deleted";
+    EXPECT_EQ(RunScan(setup).Found.size(), 1u);
 }
 
 // Salvaged mail is no easier to read than the store it came from.
@@ -463,7 +489,7 @@ TEST_F(BadInput, FilesAndFoldersMadeAreNoMoreOpenThanTheStore) {
         std::vector<fs::path> folders = {made, made / "out", made / "out/trash"};
         if (SalvageRecordingBuilt()) {
             setup.Report = true;
-            setup.Mbox = made / "boxes/all.mbox";
+            setup.Mbox = (made / "boxes/all.mbox").string();
             files.insert(files.end(), {made / "out/report.csv", made / "out/report.json", made / "boxes/all.mbox"});
             folders.push_back(made / "boxes");
         }
@@ -504,7 +530,7 @@ TEST_F(BadInput, TemporaryFilesOfAnEarlierScanAreRemovedAndCounted) {
     for (const std::string& f : others) testing::WriteFileBytes(out / f, "someone else's");
     TScanSetup setup = Setup(store, out.string());
     setup.Report = SalvageRecordingBuilt();
-    if (setup.Report) setup.Mbox = out / "all.mbox";
+    if (setup.Report) setup.Mbox = (out / "all.mbox").string();
     const TScanRun run = RunScan(setup);
     EXPECT_EQ(run.Outcome.FailureText, "");
     EXPECT_EQ(run.Outcome.LeftoversRemoved, leftovers.size());
@@ -708,6 +734,10 @@ TEST_F(BadInput, DiskIsScannedThroughItsDevice) {
     TScanSetup setup = Setup(device, dir_ / "out");
     setup.Mode = TScanMode::Bottom;
     const TScanRun run = RunScan(setup);
+    // Without an output folder given, a disk's goes to the current folder,
+    // never among the devices.
+    EXPECT_EQ(DefaultOutputFolder(platform::TPathSyntax::Posix, device),
+              platform::CurrentFolder() + "/" + fs::path(device).filename().string() + ".salvaged");
     std::system(("losetup -d " + device).c_str());
     EXPECT_EQ(run.Outcome.FailureText, "");
     EXPECT_TRUE(run.Outcome.ReachedEnd);

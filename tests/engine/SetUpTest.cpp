@@ -45,6 +45,8 @@ TEST(ScanSetUp, DefaultOutputFolderIsNeitherTheStoreNorItsFolder) {
         {TPathSyntax::Posix, "/mail/a.b.dbx", "", "/mail/a.b"},
         {TPathSyntax::Posix, "/mail/Inbox", "", "/mail/Inbox.salvaged"},
         {TPathSyntax::Posix, "/mail/.dbx", "", "/mail/.dbx.salvaged"},
+        {TPathSyntax::Posix, "/mail/..dbx", "", "/mail/..dbx.salvaged"},
+        {TPathSyntax::Posix, "/mail/sub/...dbx", "", "/mail/sub/...dbx.salvaged"},
         {TPathSyntax::Posix, "Inbox", "", "Inbox.salvaged"},
     };
     platform::TQueueDispatcher dispatcher;
