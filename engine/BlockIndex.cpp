@@ -40,9 +40,12 @@ std::optional<TIndexedHeader> TBlockIndex::Recognise(const std::uint8_t* bytes, 
         return std::nullopt;
     }
     const std::uint64_t self = h.Self;
-    if (h.Next != 0 && h.Next >= self && h.Next < self + kBlockSize) return std::nullopt;
+    // A Next that names the block itself ends its chain there; one into the
+    // block's own bytes is no header's.
+    const std::uint32_t next = ChainGoesOn(h.Next, h.Self) ? h.Next : 0;
+    if (next != 0 && next > self && next < self + kBlockSize) return std::nullopt;
     const std::uint32_t len = form == TBlockForm::Live ? h.Len : kBlockDataSize;
-    return TIndexedHeader{position, h.Self, len, h.Next, form, 0};
+    return TIndexedHeader{position, h.Self, len, next, form, 0};
 }
 
 namespace {
@@ -95,6 +98,23 @@ bool IndexSegment(TFileWindow& window, std::uint64_t from, std::uint64_t to, std
     return true;
 }
 
+// Leaves out the headers of blocks whose header or data in use lie partly
+// in Areas (sorted, disjoint), which no read could get: such a block's words
+// cannot be trusted, and the chain that leads to it ends there, as at a
+// broken block.
+void DropUnreadable(std::deque<TIndexedHeader>& headers, const std::vector<TUnreadableArea>& areas) {
+    if (areas.empty()) return;
+    std::size_t area = 0;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const TIndexedHeader& h = headers[i];
+        while (area < areas.size() && areas[area].Offset + areas[area].Length <= h.Position) ++area;
+        const bool unreadable = area < areas.size() && areas[area].Offset < h.Position + kBlockHeaderSize + h.Len;
+        if (!unreadable) headers[kept++] = h;
+    }
+    headers.resize(kept);
+}
+
 }  // namespace
 
 bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter& progress, const TScanStop& stop,
@@ -142,6 +162,8 @@ bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter&
     for (const std::exception_ptr& failure : failures) {
         if (failure) std::rethrow_exception(failure);
     }
+    const std::vector<TUnreadableArea> unreadable = window.Unreadable().List();
+    for (std::deque<TIndexedHeader>& segment : found) DropUnreadable(segment, unreadable);
     // Moved segment by segment and freed as it goes, so the index never
     // needs twice its room.
     for (std::deque<TIndexedHeader>& segment : found) {

@@ -36,6 +36,11 @@ inline void WriteLE32(std::uint8_t* p, std::uint32_t v) {
     p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
+// Whether a block's Next says that its chain goes on: 0 ends a chain, and
+// so does a Next that names the block itself, which a writer that never
+// linked a successor leaves behind.
+inline bool ChainGoesOn(std::uint32_t next, std::uint32_t self) { return next != 0 && next != self; }
+
 inline TBlockHeader DecodeBlockHeader(const std::uint8_t* p) {
     return {ReadLE32(p), ReadLE32(p + 4), ReadLE32(p + 8), ReadLE32(p + 12)};
 }

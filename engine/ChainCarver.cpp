@@ -25,11 +25,12 @@ bool TChainScanner::CheckFileHeader() {
 bool TChainScanner::Accepts(const TBlockHeader& h, std::uint64_t at) const {
     if (rules_.PositionCheck && at != h.Self) return false;
     if (h.Size != kBlockDataSize || h.Len > h.Size) return false;
+    const bool goesOn = ChainGoesOn(h.Next, h.Self);
     // A partly filled block ends its chain.
-    if (h.Len < h.Size && h.Next != 0) return false;
+    if (h.Len < h.Size && goesOn) return false;
     // A full block is followed directly by the next one, or ends the chain
     // (a message whose length is a multiple of 512).
-    if (h.Len == h.Size && h.Next != 0 && h.Next != static_cast<std::uint64_t>(h.Self) + kBlockSize) return false;
+    if (h.Len == h.Size && goesOn && h.Next != static_cast<std::uint64_t>(h.Self) + kBlockSize) return false;
     return true;
 }
 
@@ -50,6 +51,13 @@ TCarvedMessage TChainScanner::CarveChain() {
         std::uint8_t header[kBlockHeaderSize];
         window_.ReadAt(at, header, sizeof header);
         const TBlockHeader h = DecodeBlockHeader(header);
+        // A header the disk could not read says nothing: the block's bytes
+        // are what the chain lost there, if it had come this far.
+        if (!window_.UnreadableIn(at, kBlockHeaderSize).empty()) {
+            if (carved.Blocks > 0) carved.CutAtUnreadable(window_.UnreadableIn(at, kBlockSize));
+            resume = at + 8;
+            break;
+        }
         if (!Accepts(h, at)) {
             // Every block but the first was asked for by the one before.
             carved.Truncated = carved.Blocks > 0;
@@ -60,6 +68,13 @@ TCarvedMessage TChainScanner::CarveChain() {
         // A block cut by the end of the file gives only the bytes it has.
         const std::size_t dataInFile = window_.ReadAt(at + kBlockHeaderSize, data, sizeof data);
         const std::size_t take = std::min<std::size_t>(h.Len, dataInFile);
+        // Data the disk could not read is never taken for the message's: the
+        // chain ends before the block, as at a broken one.
+        if (const auto unreadable = window_.UnreadableIn(at + kBlockHeaderSize, take); !unreadable.empty()) {
+            carved.CutAtUnreadable(unreadable);
+            resume = at + 8;
+            break;
+        }
         at += kBlockSize;
         resume = at;
         // A text that cannot be kept is still read to its end, so that its
@@ -69,7 +84,7 @@ TCarvedMessage TChainScanner::CarveChain() {
         AddByteRange(carved.Read, at - kBlockSize, kBlockHeaderSize + take);
         if (take < h.Len) carved.Truncated = true;
         progress_.Reach(at);
-        if (h.Len < h.Size || h.Next == 0) break;
+        if (h.Len < h.Size || !ChainGoesOn(h.Next, h.Self)) break;
     }
     window_.Skip(resume - start);
     return carved;

@@ -294,6 +294,9 @@ TEST_F(DamagedStore, EachHeaderFieldCorruptedInTurn) {
         {3, kLen, 0, withoutLast, {}},
         {3, kLen, 10, {{Name(c), C.substr(0, 1546)}}, {}},
         {3, kNext, c3 + kBlock, withoutLast, {}},
+        // A block that names itself as the next ends its chain there.
+        {3, kNext, c3, {{Name(c), C}}, {}},
+        {0, kNext, c, {{Name(c), C.substr(0, 512)}, {Name(c1), C.substr(512)}}, {}},
     };
     for (const TCase& k : cases) {
         TStoreBuilder store(false);

@@ -309,6 +309,10 @@ TEST_F(DeepScan, HeadersThatPointAnywhereUseEachBlockOnce) {
         {"many at one block", {3, 3, 3, -1, 3}},
         {"a chain, and one more pointing into it", {1, 2, -1, 1}},
         {"a Next below 512", {-3, 2, -1}},
+        // A block that names itself as the next ends its chain, and is
+        // written like any other.
+        {"one pointing at itself", {0}},
+        {"a chain ending in one pointing at itself", {1, 2, 2}},
     };
     for (const TCase& c : cases) {
         TStoreBuilder store(true);
