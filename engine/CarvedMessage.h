@@ -45,13 +45,25 @@ struct TCarvedMessage {
 
     // What the salvage report documents of the chain: how many blocks it
     // took, the bytes of the store read for it (each block's header and the
-    // data taken from it), the data bytes a deletion overwrote, and whether
-    // its last block still pointed on (the chain ended at the end of the
-    // file or at a broken block).
+    // data taken from it), the bytes lost to it (those a deletion overwrote,
+    // and those of the block it was cut at that the disk could not read),
+    // the unreadable ones among them apart, and whether its last block still
+    // pointed on (the chain ended at the end of the file, at a broken block
+    // or at one the disk could not read).
     std::uint32_t Blocks = 0;
     std::vector<TByteRange> Read;
     std::vector<TByteRange> Lost;
+    std::vector<TByteRange> Unreadable;
     bool Truncated = false;
+
+    // Cuts the chain at a block of which the disk could not read Parts.
+    void CutAtUnreadable(const std::vector<TByteRange>& parts) {
+        for (const TByteRange& part : parts) {
+            AddByteRange(Lost, part.Offset, part.Length);
+            AddByteRange(Unreadable, part.Offset, part.Length);
+        }
+        Truncated = true;
+    }
 
     std::uint64_t Size() const { return Spilled ? Spilled->Size() : Text.size(); }
     // A chain with neither text nor a reason (an empty first block) has

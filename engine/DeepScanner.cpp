@@ -86,6 +86,12 @@ TCarvedMessage TDeepScanner::CarveChain() {
         const std::size_t inFile = window_.ReadAt(h.Position + kBlockHeaderSize, data, sizeof data,
                                                   runEnd - h.Position - kBlockHeaderSize);
         std::size_t take = std::min<std::size_t>(h.Len, inFile);
+        // The index holds no block the disk could not read; one that has
+        // failed since is not taken either, and the chain ends before it.
+        if (const auto unreadable = window_.UnreadableIn(h.Position, kBlockHeaderSize + take); !unreadable.empty()) {
+            carved.CutAtUnreadable(unreadable);
+            break;
+        }
         if (carved.Deleted) {
             std::memcpy(data, kLostBytes, std::min(kLostCount, take));
             AddByteRange(carved.Lost, h.Position + kBlockHeaderSize, std::min(kLostCount, take));
@@ -99,7 +105,16 @@ TCarvedMessage TDeepScanner::CarveChain() {
         if (linker_->EndsChain(at)) {
             // A last block that still points on lost its successor to damage,
             // a cycle or the end of the file.
-            if (h.Next != 0 && (carved.Deleted || h.Len == kBlockDataSize)) carved.Truncated = true;
+            if (h.Next != 0 && (carved.Deleted || h.Len == kBlockDataSize)) {
+                carved.Truncated = true;
+                // Where the successor lay in an area the disk could not
+                // read, its bytes are what the chain lost.
+                const std::int64_t successor = delta + static_cast<std::int64_t>(h.Next);
+                if (successor >= 0) {
+                    const auto unreadable = window_.UnreadableIn(static_cast<std::uint64_t>(successor), kBlockSize);
+                    if (!unreadable.empty()) carved.CutAtUnreadable(unreadable);
+                }
+            }
             break;
         }
         const auto next = linker_->Successor(at, delta);

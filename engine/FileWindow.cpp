@@ -3,16 +3,20 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "engine/AssertionFailed.h"
 #include "platform/FileSystem.h"
 
 namespace tervaline::engine {
 
-TFileWindow::TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSize, std::uint32_t bufferSize)
+TFileWindow::TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSize, std::uint32_t bufferSize,
+                         std::shared_ptr<TUnreadableAreas> unreadable)
     : file_(file),
       fileSize_(fileSize),
       bufferSize_(bufferSize),
+      unreadable_(unreadable ? std::move(unreadable) : std::make_shared<TUnreadableAreas>()),
+      rescue_(file, fileSize, *unreadable_),
       // The content is never read before a load fills it.
       buf_(std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize)) {
     assert(bufferSize > 0);
@@ -21,20 +25,28 @@ TFileWindow::TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSi
 TFileWindow::~TFileWindow() = default;
 
 std::unique_ptr<TFileWindow> TFileWindow::Sibling() const {
-    return std::make_unique<TFileWindow>(file_, fileSize_, bufferSize_);
+    return std::make_unique<TFileWindow>(file_, fileSize_, bufferSize_, unreadable_);
 }
 
 std::uint32_t TFileWindow::ReadFile(std::uint64_t offset, std::uint8_t* dest, std::uint32_t length) {
-    const std::size_t got = file_.ReadAt(offset, dest, length);
+    // Bytes a store gained under the scan are not taken: the scan says at
+    // its end that the size changed. Past the size it began with, a read
+    // finds the end of the file, or fails as the file does, never taken for
+    // an empty window.
+    const std::uint64_t expected = offset < fileSize_ ? std::min<std::uint64_t>(length, fileSize_ - offset) : 0;
+    if (expected == 0) {
+        file_.ReadAt(offset, dest, length);
+        return 0;
+    }
+    const std::size_t got = rescue_.Read(offset, dest, static_cast<std::size_t>(expected));
     // Every byte up to the size the scan began with must be there: a store
     // cut short under the scan would otherwise cost a read at every
     // position past its new end, and lose what lay there unsaid.
-    const std::uint64_t expected = offset < fileSize_ ? std::min<std::uint64_t>(length, fileSize_ - offset) : 0;
     if (got < expected) {
         throw platform::EFileError("The store \"" + file_.Path() + "\" changed size during the scan: it ends at byte " +
                                    std::to_string(offset + got) + " now, not at " + std::to_string(fileSize_));
     }
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(got, expected));
+    return static_cast<std::uint32_t>(got);
 }
 
 void TFileWindow::Load(std::uint64_t offset) {

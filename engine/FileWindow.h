@@ -7,13 +7,20 @@
 // earlier read left behind. Blocks can also be read at any offset without
 // moving the cursor (ReadAt), which carving uses. A window belongs to one
 // thread; reads through windows of the same file on several threads are
-// safe.
+// safe. The window reads past sectors the disk cannot read (TRescueRead):
+// they stand as zeros, and Unreadable says where they are, so that no one
+// takes them for data.
 #pragma once
 
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+#include "engine/CarvedMessage.h"
+#include "engine/RescueRead.h"
+#include "engine/UnreadableAreas.h"
 
 namespace tervaline::platform {
 class TUnsharedReadFile;
@@ -24,18 +31,28 @@ namespace tervaline::engine {
 class TFileWindow {
 public:
     // File must outlive the window. BufferSize must be positive. The cursor
-    // starts at offset 0 with no valid bytes.
-    TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSize, std::uint32_t bufferSize);
+    // starts at offset 0 with no valid bytes. The areas the window cannot
+    // read go into Unreadable, or into a list of its own when none is given.
+    TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSize, std::uint32_t bufferSize,
+                std::shared_ptr<TUnreadableAreas> unreadable = nullptr);
     ~TFileWindow();
     TFileWindow(const TFileWindow&) = delete;
     TFileWindow& operator=(const TFileWindow&) = delete;
 
-    // A window of its own over the same file, as large as this one, for
-    // reading another part of the file on another thread.
+    // A window of its own over the same file, as large as this one and
+    // listing into the same unreadable areas, for reading another part of
+    // the file on another thread.
     std::unique_ptr<TFileWindow> Sibling() const;
 
     std::uint64_t FileSize() const { return fileSize_; }
     std::uint32_t BufferSize() const { return bufferSize_; }
+
+    // The areas of the file no window over it could read so far, and the
+    // parts of Length bytes at Offset among them.
+    const TUnreadableAreas& Unreadable() const { return *unreadable_; }
+    std::vector<TByteRange> UnreadableIn(std::uint64_t offset, std::uint64_t length) const {
+        return unreadable_->Within(offset, length);
+    }
 
     // Restarts the window at Offset with as many bytes as the file has
     // there (none beyond its end); the cursor stands at Offset.
@@ -66,7 +83,8 @@ public:
     }
 
     // Reads Count bytes at Offset and returns how many of them lie in the
-    // file; the rest of Dest is zeroed. Bytes come from the window when all
+    // file (unreadable ones among them, as zeros); the rest of Dest is
+    // zeroed. Bytes come from the window when all
     // of them lie in it, else from a read-ahead buffer of the same size that
     // is refilled at Offset when needed, with Wanted bytes (at least Count,
     // at most the buffer) when the caller knows how much it will read
@@ -75,8 +93,9 @@ public:
     std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count, std::size_t wanted = SIZE_MAX);
 
 private:
-    // Fills Dest with up to Length bytes from Offset; raises when the file
-    // has fewer bytes there than it had when the scan began.
+    // Fills Dest with up to Length bytes from Offset, none past the size
+    // the scan began with; raises when the file has fewer bytes there than
+    // it had then, or the reads have given up.
     std::uint32_t ReadFile(std::uint64_t offset, std::uint8_t* dest, std::uint32_t length);
 
     void CheckInvariant() const {
@@ -88,6 +107,8 @@ private:
     platform::TUnsharedReadFile& file_;
     const std::uint64_t fileSize_;
     const std::uint32_t bufferSize_;
+    const std::shared_ptr<TUnreadableAreas> unreadable_;
+    TRescueRead rescue_;
     std::unique_ptr<std::uint8_t[]> buf_;
     std::uint64_t base_ = 0;
     std::uint32_t pos_ = 0;
