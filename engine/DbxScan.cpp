@@ -142,7 +142,6 @@ void TDBXScanThread::CheckTrashName() const {
 void TDBXScanThread::ScanFile() {
     // Every path out closes the store and lets the window go; whatever ended
     // the scan is kept in words for the caller instead of being lost.
-    const TScanStop::TSearchThread searching(stop_);
     // Made once the store is open; it outlives the writing, so that the
     // report is written whatever ended the scan.
     std::unique_ptr<TSalvageRecording> recording;
@@ -217,10 +216,7 @@ void TDBXScanThread::ScanFile() {
             // out what was carved is written, and its OnFound delivered,
             // before either goes and OnDone can follow.
             TMessageWriter writer(
-                [this](TCarvedMessage& carved) {
-                    output_->Take(carved);
-                    return !stop_.WritingStopped();
-                },
+                [this](TCarvedMessage& carved) { output_->Take(carved); },
                 kMaxQueuedMessageBytes);
             bool found = false;
             do {
@@ -235,7 +231,7 @@ void TDBXScanThread::ScanFile() {
             } while (!stop_.SearchStopped() && found);
             searchedTo_ = chains->SearchedTo();
             writer.Finish();
-            reachedEnd_ = chains->ReachedEnd() && writer.Dropped() == 0;
+            reachedEnd_ = chains->ReachedEnd();
         } catch (...) {
             searchedTo_ = chains->SearchedTo();
             throw;

@@ -25,9 +25,8 @@ namespace tervaline::engine {
 template <class TItem>
 class TOrderedWorker {
 public:
-    // Handle is called for each item in turn and must not throw. It returns
-    // false to have every item not yet handled dropped, now and later.
-    using THandler = std::function<bool(TItem&)>;
+    // Handle is called for each item in turn and must not throw.
+    using THandler = std::function<void(TItem&)>;
     // The weight of an item against the limit.
     using TWeigher = std::function<std::size_t(const TItem&)>;
 
@@ -51,27 +50,19 @@ public:
     void Submit(TItem item) {
         if (!thread_.joinable()) {
             // Without a worker thread everything happens on this one.
-            if (dropping_) {
-                ++dropped_;
-            } else if (!HandleOne(item)) {
-                dropping_ = true;
-            }
+            HandleOne(item);
             return;
         }
         std::unique_lock lock(mutex_);
         const std::size_t weight = weigh_(item);
-        changed_.wait(lock, [&] { return dropping_ || queued_ == 0 || queued_ + weight <= maxQueuedWeight_; });
-        if (dropping_) {
-            ++dropped_;
-            return;
-        }
+        changed_.wait(lock, [&] { return queued_ == 0 || queued_ + weight <= maxQueuedWeight_; });
         queued_ += weight;
         queue_.push_back(std::move(item));
         changed_.notify_all();
     }
 
-    // Returns once every item submitted has been handled or dropped, and
-    // the worker thread has ended. Later calls do nothing.
+    // Returns once every item submitted has been handled, and the worker
+    // thread has ended. Later calls do nothing.
     void Finish() {
         {
             std::lock_guard lock(mutex_);
@@ -81,19 +72,12 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
-    // How many submitted items were dropped unhandled; final after Finish.
-    std::uint64_t Dropped() const {
-        std::lock_guard lock(mutex_);
-        return dropped_;
-    }
-
 private:
-    bool HandleOne(TItem& item) {
+    void HandleOne(TItem& item) {
         try {
-            return handle_(item);
+            handle_(item);
         } catch (...) {
             // A handler that breaks its promise loses this item only.
-            return true;
         }
     }
 
@@ -106,16 +90,10 @@ private:
             queue_.pop_front();
             const std::size_t weight = weigh_(item);
             lock.unlock();
-            const bool goOn = HandleOne(item);
+            HandleOne(item);
             lock.lock();
             assert(queued_ >= weight);
             queued_ -= weight;
-            if (!goOn) {
-                dropping_ = true;
-                dropped_ += queue_.size();
-                for (const auto& dropped : queue_) queued_ -= weigh_(dropped);
-                queue_.clear();
-            }
             changed_.notify_all();
         }
     }
@@ -124,15 +102,13 @@ private:
     TWeigher weigh_;
     const std::size_t maxQueuedWeight_;
 
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable changed_;
     // Guarded by mutex_. Invariant: queued_ is the weight of the items in
     // queue_ plus the one being handled.
     std::deque<TItem> queue_;
     std::size_t queued_ = 0;
     bool finishing_ = false;
-    bool dropping_ = false;
-    std::uint64_t dropped_ = 0;
 
     std::thread thread_;
 };

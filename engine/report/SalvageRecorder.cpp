@@ -65,10 +65,7 @@ TSalvageRecorder::TSalvageRecorder(TSetup setup, const std::string& charset)
     }
     BeginMbox();
     worker_ = std::make_unique<TOrderedWorker<TItem>>(
-        [this](TItem& item) {
-            Handle(item);
-            return true;
-        },
+        [this](TItem& item) { Handle(item); },
         kMaxQueuedBytes, [](const TItem& item) { return QueueWeight(item.Carved, kMaxQueuedBytes); });
 }
 

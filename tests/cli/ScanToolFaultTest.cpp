@@ -376,6 +376,14 @@ TEST_F(ScanToolFault, TerminationStopsTheScanWithItsStatusAndWholeFiles) {
         EXPECT_LT(written, 200u);
         EXPECT_TRUE(Contains(r.out, ", " + std::to_string(written) + " written\n")) << r.out;
         ExpectWrittenFilesWhole(out);
+        // Every message that starts before the place named was written:
+        // nothing found is lost to the stop.
+        const std::size_t at = r.out.find("stopped at 0x");
+        ASSERT_NE(at, std::string::npos) << r.out;
+        const std::uint64_t stoppedAt = std::stoull(r.out.substr(at + 13, 16), nullptr, 16);
+        std::size_t before = 0;
+        for (std::uint32_t start : starts_) before += start < stoppedAt ? 1 : 0;
+        EXPECT_EQ(written, before) << r.out;
     }
 }
 #else

@@ -856,7 +856,9 @@ TEST_F(BadInput, StopFromAnotherThreadLeavesOnlyWholeMessages) {
 }
 
 TEST_F(BadInput, AScanDestroyedWhileRunningStopsBeforeItsPartsGo) {
-    const std::string store = MakeStore(300, 1200);
+    // More than the writer's queue holds, so that the stop finds the search
+    // still waiting for room.
+    const std::string store = MakeStore(300, 20000);
     const fs::path out = dir_.Path() / "out";
     platform::TQueueDispatcher dispatcher;
     std::atomic<int> found{0};

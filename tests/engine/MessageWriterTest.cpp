@@ -35,7 +35,6 @@ TEST(MessageWriter, HandlesEveryMessageInOrderOnAThreadOfItsOwn) {
             [&](TCarvedMessage& m) {
                 handled.push_back(m.Start);
                 threads.push_back(std::this_thread::get_id());
-                return true;
             },
             64);
         for (std::uint32_t i = 1; i <= 50; ++i) writer.Submit(Message(i, 1 + i % 40));
@@ -54,7 +53,6 @@ TEST(MessageWriter, DestructionWaitsForTheQueue) {
             [&](TCarvedMessage&) {
                 std::this_thread::sleep_for(1ms);
                 ++handled;
-                return true;
             },
             1 << 20);
         for (std::uint32_t i = 0; i < 10; ++i) writer.Submit(Message(i, 10));
@@ -62,32 +60,12 @@ TEST(MessageWriter, DestructionWaitsForTheQueue) {
     EXPECT_EQ(handled, 10);
 }
 
-TEST(MessageWriter, RefusalDropsEverythingBehindIt) {
-    std::vector<std::uint32_t> handled;
-    TGate gate;
-    TMessageWriter writer(
-        [&](TCarvedMessage& m) {
-            if (m.Start == 1) gate.opened.wait();
-            handled.push_back(m.Start);
-            return m.Start != 1;
-        },
-        1 << 20);
-    writer.Submit(Message(1, 10));
-    writer.Submit(Message(2, 10));  // queued behind the one in hand
-    gate.open.set_value();
-    writer.Submit(Message(3, 10));  // after the refusal, or queued before it
-    writer.Finish();
-    EXPECT_EQ(handled, std::vector<std::uint32_t>{1});
-    EXPECT_EQ(writer.Dropped(), 2u);
-}
-
 TEST(MessageWriter, AThrowingHandlerLosesOnlyThatMessage) {
     std::vector<std::uint32_t> handled;
     TMessageWriter writer(
-        [&](TCarvedMessage& m) -> bool {
+        [&](TCarvedMessage& m) {
             if (m.Start == 2) throw std::runtime_error("handler broke its promise");
             handled.push_back(m.Start);
-            return true;
         },
         1 << 20);
     for (std::uint32_t i = 1; i <= 3; ++i) writer.Submit(Message(i, 10));
@@ -102,7 +80,6 @@ TEST(MessageWriter, SubmitWaitsWhileTheQueueIsFull) {
         [&](TCarvedMessage& m) {
             gate.opened.wait();
             handled.push_back(m.Start);
-            return true;
         },
         100);
     writer.Submit(Message(1, 60));  // in hand, held at the gate
@@ -120,7 +97,6 @@ TEST(MessageWriter, AMessageLargerThanTheLimitStillGoesThrough) {
     TMessageWriter writer(
         [&](TCarvedMessage& m) {
             sizes.push_back(m.Text.size());
-            return true;
         },
         16);
     auto submitted = std::async(std::launch::async, [&] {
