@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config dpkg-dev python3
   libgtest-dev
-  libgmime-3.0-dev libcli11-dev nlohmann-json3-dev
+  libssl-dev libcli11-dev nlohmann-json3-dev
   qt6-base-dev libgl-dev
   fonts-ipafont-gothic fonts-dejavu-core
 )

@@ -2,7 +2,7 @@
 // of a message as a moment in UTC. RFC 2047 encoded words are decoded in
 // any charset the system's iconv knows, Japanese ones as Windows wrote
 // them; raw 8-bit bytes are read as UTF-8 when they are UTF-8, else in one
-// chosen code page. The MIME library finds the addresses in a field.
+// chosen code page.
 #pragma once
 
 #include <cstdint>
@@ -36,9 +36,6 @@ public:
     // Charset: an iconv name (CodePageCharset gives one) in which raw 8-bit
     // header bytes that are not UTF-8 are read.
     explicit THeaderDecoder(const std::string& charset);
-    ~THeaderDecoder();
-    THeaderDecoder(const THeaderDecoder&) = delete;
-    THeaderDecoder& operator=(const THeaderDecoder&) = delete;
 
     THeaderFields Decode(const TRawHeaderFields& raw) const;
 
@@ -54,8 +51,7 @@ public:
     std::string FirstAddress(const std::string& field) const;
 
 private:
-    struct TOptions;
-    std::unique_ptr<TOptions> options_;
+    std::string charset_;
 };
 
 }  // namespace tervaline::engine

@@ -150,6 +150,16 @@ TEST(HeaderFields, DecodedToUtf8FromEveryEncodingAStoreHolds) {
     const THeaderDecoder decoder("CP932");
     EXPECT_EQ(decoder.FirstAddress("=?UTF-8?Q?Andr=C3=A9?= <andre@example.fr>, b@c"), "andre@example.fr");
     EXPECT_EQ(decoder.FirstAddress("undisclosed-recipients:;"), "");
+    const std::pair<const char*, const char*> addresses[] = {
+        {"\"Doe, John\" <j@example.com>, k@example.com", "j@example.com"},
+        {"(the boss, really) boss@example.com (Boss)", "boss@example.com"},
+        {"team: x@example.com, y@example.com;", "x@example.com"},
+        {"no address here, <also@>", "also@"},
+        {"\"a <fake@x>\" <real@example.com>", "real@example.com"},
+        {"Name <with blank@example.com>, next@example.com", "next@example.com"},
+        {"", ""},
+    };
+    for (const auto& [field, address] : addresses) EXPECT_EQ(decoder.FirstAddress(field), address) << field;
 }
 
 }  // namespace
