@@ -227,6 +227,8 @@ TEST_F(SalvageReport, RowsHoldTheDecodedFieldsStatusesRangesAndTheFilesChecksums
                                "print(json.dumps(rows))\n";
     testing::WriteFileBytes(dir_ / "readcsv.py", script);
     const std::string csvJson = Output("python3 " + Quote(dir_ / "readcsv.py") + " " + Quote(Out("report.csv")));
+    // A spreadsheet on Windows reads UTF-8 only behind its mark.
+    EXPECT_EQ(ReadFileBytes(Out("report.csv")).substr(0, 3), "\xEF\xBB\xBF");
     ASSERT_FALSE(csvJson.empty()) << "python3 is needed";
     const json csv = json::parse(csvJson);
     ASSERT_EQ(csv.size(), rows.size() + 1);
@@ -300,6 +302,9 @@ TEST_F(SalvageReport, RecordsTheBytesWrittenNotWhatTheirNameLeadsToLater) {
     const auto run = testing::RunScan(setup);
     ASSERT_EQ(run.Outcome.ReportFailure, "");
     const json report = json::parse(ReadFileBytes(Out("report.json")));
+    // The store's own digest is asked for apart, and the head says so.
+    EXPECT_TRUE(report["head"]["store"]["sha256"].is_null());
+    EXPECT_EQ(report["head"]["store"]["sha256_missing"], "not asked for");
     bool seen = false;
     for (const json& row : report["messages"]) {
         if (row["file"] != Name(starts_[0])) continue;
