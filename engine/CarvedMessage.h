@@ -56,7 +56,9 @@ struct TCarvedMessage {
     std::vector<TByteRange> Unreadable;
     bool Truncated = false;
 
-    // Cuts the chain at a block of which the disk could not read Parts.
+    // Cuts the chain at a block the disk could not read all of. Parts are
+    // the unreadable bytes of the whole block: its header may be among
+    // them, and with it how much of its data was the message's.
     void CutAtUnreadable(const std::vector<TByteRange>& parts) {
         for (const TByteRange& part : parts) {
             AddByteRange(Lost, part.Offset, part.Length);

@@ -70,8 +70,8 @@ TCarvedMessage TChainScanner::CarveChain() {
         const std::size_t take = std::min<std::size_t>(h.Len, dataInFile);
         // Data the disk could not read is never taken for the message's: the
         // chain ends before the block, as at a broken one.
-        if (const auto unreadable = window_.UnreadableIn(at + kBlockHeaderSize, take); !unreadable.empty()) {
-            carved.CutAtUnreadable(unreadable);
+        if (!window_.UnreadableIn(at + kBlockHeaderSize, take).empty()) {
+            carved.CutAtUnreadable(window_.UnreadableIn(at, kBlockSize));
             resume = at + 8;
             break;
         }

@@ -92,6 +92,8 @@ TScanOutcome TDBXScanThread::Outcome() const {
     outcome.ReachedEnd = reachedEnd_;
     outcome.ReportFailure = reportFailure_;
     outcome.SearchedTo = searchedTo_;
+    outcome.Unreadable = unreadable_->List();
+    for (const TUnreadableArea& area : outcome.Unreadable) outcome.UnreadableBytes += area.Length;
     if (output_) {
         outcome.Found = output_->Written();
         outcome.WrittenBeside = output_->WrittenBeside();
@@ -158,7 +160,7 @@ void TDBXScanThread::ScanFile() {
                                        " bytes; Bottom and Deep mode read stores and disk images of any size");
         }
         if (BufferSize <= 0) throw std::invalid_argument("The read buffer size must be positive");
-        TFileWindow window(file, size, static_cast<std::uint32_t>(BufferSize));
+        TFileWindow window(file, size, static_cast<std::uint32_t>(BufferSize), unreadable_);
         if (ProgressSteps == 0) throw std::invalid_argument("The number of progress steps is 0");
         TProgressMeter progress(size, ProgressSteps, [this](std::uint64_t position) {
             if (OnProgress) OnProgress(*this, position);

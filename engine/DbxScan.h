@@ -120,6 +120,9 @@ private:
     std::string reportFailure_;
     std::uint64_t recordingLeftovers_ = 0;
     std::uint64_t searchedTo_ = 0;
+    // What the store's windows could not read; listed into while the scan
+    // runs, on any of its threads.
+    const std::shared_ptr<TUnreadableAreas> unreadable_ = std::make_shared<TUnreadableAreas>();
 };
 
 // Sets Scan up from Settings, in the order the set-up needs; an empty

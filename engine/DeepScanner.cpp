@@ -88,8 +88,8 @@ TCarvedMessage TDeepScanner::CarveChain() {
         std::size_t take = std::min<std::size_t>(h.Len, inFile);
         // The index holds no block the disk could not read; one that has
         // failed since is not taken either, and the chain ends before it.
-        if (const auto unreadable = window_.UnreadableIn(h.Position, kBlockHeaderSize + take); !unreadable.empty()) {
-            carved.CutAtUnreadable(unreadable);
+        if (!window_.UnreadableIn(h.Position, kBlockHeaderSize + take).empty()) {
+            carved.CutAtUnreadable(window_.UnreadableIn(h.Position, kBlockSize));
             break;
         }
         if (carved.Deleted) {

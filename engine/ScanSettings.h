@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/ScanMode.h"
+#include "engine/UnreadableAreas.h"
 #include "platform/PathSyntax.h"
 
 namespace tervaline::engine {
@@ -59,6 +60,11 @@ struct TScanOutcome {
     std::string ReportFailure;
     // How far the search had come in the store: where a stopped scan stopped.
     std::uint64_t SearchedTo = 0;
+    // The areas of the store the disk could not read, each once, in offset
+    // order with the system's reason, and their bytes together; the scan
+    // read on past them.
+    std::vector<TUnreadableArea> Unreadable;
+    std::uint64_t UnreadableBytes = 0;
 };
 
 // The output folder a store's messages go to when none is given: the

@@ -165,6 +165,7 @@ void TSalvageRecorder::Handle(TItem& item) noexcept {
         row.Blocks = carved.Blocks;
         row.Read = carved.Read;
         row.Lost = carved.Lost;
+        row.LostUnreadable = carved.Unreadable;
         row.Size = found.Size;
         row.Md5 = std::move(digests.Md5);
         row.Sha256 = std::move(digests.Sha256);
@@ -223,6 +224,7 @@ TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const TStoreDige
     head.Ended = THeaderDecoder::IsoUtc(static_cast<std::int64_t>(std::time(nullptr)));
     head.ReachedEnd = outcome.ReachedEnd;
     head.Failure = outcome.FailureText;
+    head.Unreadable = outcome.Unreadable;
     if (head.Failure.empty() && rowsMissing_ > 0) {
         head.Failure = std::to_string(rowsMissing_) + " rows are missing from this report, the first because: " +
                        rowFailure_;

@@ -18,9 +18,12 @@ using json = nlohmann::ordered_json;
 // allowed to stop the report.
 constexpr auto kReplace = json::error_handler_t::replace;
 
-constexpr const char* kColumns[] = {"file",   "place", "status", "offset",   "blocks",  "read",
-                                    "lost",   "size",  "md5",    "sha256",   "date",    "date_utc",
-                                    "from",   "to",    "cc",     "subject",  "message_id", "duplicate_of"};
+// Columns added later go last, so that a reader that counts them still
+// finds the earlier ones where they were.
+constexpr const char* kColumns[] = {"file",   "place", "status", "offset",   "blocks",     "read",
+                                    "lost",   "size",  "md5",    "sha256",   "date",       "date_utc",
+                                    "from",   "to",    "cc",     "subject",  "message_id", "duplicate_of",
+                                    "lost_unreadable"};
 
 constexpr const char* kPlaces[] = {"output", "trash", "deleted"};
 
@@ -145,6 +148,7 @@ std::string TSalvageReport::CsvLine(const TReportRow& r) {
     cell(r.Header.Subject);
     cell(r.Header.MessageId);
     cell(r.DuplicateOf);
+    cell(RangesText(r.LostUnreadable));
     // One cell for each column.
     assert(cells == std::size(kColumns));
     return line + "\r\n";
@@ -193,6 +197,7 @@ std::string TSalvageReport::JsonLine(const TReportRow& r) {
     number("blocks", r.Blocks);
     ranges("read", r.Read);
     ranges("lost", r.Lost);
+    ranges("lost_unreadable", r.LostUnreadable);
     number("size", r.Size);
     text("md5", r.Md5);
     text("sha256", r.Sha256);
@@ -237,6 +242,10 @@ void TSalvageReport::Finish(TReportHead head) {
                 {"copies_left_out", head.MboxCopiesLeftOut},
                 {"failure", TextOrNull(head.MboxFailure)}};
     }
+    json unreadable = json::array();
+    for (const TUnreadableArea& area : head.Unreadable) {
+        unreadable.push_back({{"offset", area.Offset}, {"length", area.Length}, {"reason", area.Reason}});
+    }
     const json headObject = {
         {"program", head.Program},
         {"version", head.Version},
@@ -252,6 +261,7 @@ void TSalvageReport::Finish(TReportHead head) {
         {"outcome", head.Outcome},
         {"reached_end", head.ReachedEnd},
         {"failure", TextOrNull(head.Failure)},
+        {"unreadable", unreadable},
         {"counts", counts},
         {"unwritten_reason", TextOrNull(head.UnwrittenReason)},
         {"mbox", mbox},

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/CarvedMessage.h"
+#include "engine/UnreadableAreas.h"
 #include "engine/report/HeaderDecoder.h"
 #include "platform/FileSystem.h"
 
@@ -31,7 +32,10 @@ struct TReportRow {
     std::uint64_t Offset = 0;  // of the chain's first block header
     std::uint32_t Blocks = 0;
     std::vector<TByteRange> Read;
+    // Every byte lost to the message: those a deletion overwrote and those
+    // the disk could not read; the second kind again apart.
     std::vector<TByteRange> Lost;
+    std::vector<TByteRange> LostUnreadable;
     std::uint64_t Size = 0;
     std::string Md5;
     std::string Sha256;
@@ -55,6 +59,8 @@ struct TReportHead {
     std::string Outcome;
     bool ReachedEnd = false;
     std::string Failure;
+    // The areas of the store the disk could not read.
+    std::vector<TUnreadableArea> Unreadable;
     std::uint64_t Unwritten = 0;
     std::string UnwrittenReason;
     std::string Mbox;  // the mbox file's path; empty when none was asked for

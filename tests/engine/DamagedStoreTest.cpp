@@ -13,6 +13,7 @@
 #include "engine/DbxScan.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UnreadableDisk.h"
 #include "tools/StoreBuilder.h"
 
 namespace tervaline::engine {
@@ -107,6 +108,7 @@ protected:
             setup.Mode = mode;
             setup.BufferSize = buffer;
             const auto run = RunScan(setup);
+            outcomes_.push_back(run.Outcome);
             EXPECT_EQ(run.DoneCount, 1);
             EXPECT_EQ(run.Outcome.FailureText, "") << "buffer " << buffer;
             EXPECT_EQ(run.Outcome.Unwritten, 0u);
@@ -128,6 +130,7 @@ protected:
     TTempDir dir_;
     int run_ = 0;
     const TLayout s_;
+    std::vector<TScanOutcome> outcomes_;  // of every scan, in turn
 };
 
 std::string Zeros(std::size_t n) { return std::string(n, '\0'); }
@@ -311,6 +314,55 @@ TEST_F(DamagedStore, EachHeaderFieldCorruptedInTurn) {
         }
     }
 }
+
+// Sectors the disk cannot read cost the messages that lay there and no
+// other, in every mode: a chain is cut where its next block is unreadable,
+// and what follows the bad sectors is found as a chain of its own; nothing
+// of theirs is taken for data. The areas are listed once each, whole
+// sectors, with the system's reason.
+#ifdef TERVALINE_FAULT_INJECTION
+TEST_F(DamagedStore, UnreadableSectorsCostTheMessagesThatLayThereOnly) {
+    const std::uint32_t b1 = s_.BlockOf(s_.b, 1), b2 = s_.BlockOf(s_.b, 2);
+    const std::uint32_t c2 = s_.BlockOf(s_.c, 2);
+    struct TCase {
+        const char* what;
+        std::uint64_t at;
+        std::uint64_t length;
+        TFiles expected;
+    };
+    // Where the sector boundaries fall in the layout, for the cases below.
+    ASSERT_TRUE(s_.a > 10752 && s_.b + 16 <= 11776);
+    ASSERT_TRUE(b1 + 16 <= 12288 && b2 >= 12288 && b2 + 16 <= 12800);
+    ASSERT_TRUE(s_.c + 16 <= 14336 && s_.c + kBlock >= 14336 && s_.c + kBlock + 16 <= 14848);
+    const std::vector<TCase> cases = {
+        // The signature is gone: the search starts at the beginning.
+        {"the store header's first sector", 0, 512, s_.Healthy()},
+        {"inside a block's data", 12288, 512,
+         {{Name(s_.a), s_.A}, {Name(s_.b), s_.B.substr(0, 512)}, {Name(s_.c), s_.C}}},
+        // Nothing is left of the first block's data, nor of the second
+        // block's header: only the message's last half is found.
+        {"the data of a first block and the next header", 14336, 512,
+         {{Name(s_.a), s_.A}, {Name(s_.b), s_.B}, {Name(c2), s_.C.substr(1024)}}},
+        {"two sectors over a message and the next one's first header", 10752, 1024,
+         {{Name(b1), s_.B.substr(512)}, {Name(s_.c), s_.C}}},
+    };
+    for (const TCase& c : cases) {
+        const testing::TUnreadableDisk disk(dir_ / "store.dbx", {{c.at, c.length}});
+        for (TScanMode mode : {kShallow, kBottom, kDeep}) {
+            outcomes_.clear();
+            EXPECT_EQ(Scan(s_.bytes, mode), c.expected) << c.what << ", mode " << mode;
+            for (const TScanOutcome& outcome : outcomes_) {
+                EXPECT_EQ(outcome.Unreadable, (std::vector<TUnreadableArea>{{c.at, c.length, disk.Reason()}}))
+                    << c.what << ", mode " << mode;
+                EXPECT_EQ(outcome.UnreadableBytes, c.length);
+                EXPECT_TRUE(outcome.ReachedEnd);
+            }
+        }
+    }
+}
+#else
+TERVALINE_FAULT_INJECTION_TEST_F(DamagedStore, UnreadableSectorsCostTheMessagesThatLayThereOnly)
+#endif
 
 TEST_F(DamagedStore, FilesTooShortForABlockHeaderYieldNothing) {
     const std::vector<std::string> inputs = {

@@ -7,6 +7,7 @@
 #include "engine/FileWindow.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UnreadableDisk.h"
 
 namespace tervaline::engine {
 namespace {
@@ -135,6 +136,55 @@ TEST_F(FileWindow, ReadsByOffsetGiveTheFilesBytesAndLeaveTheCursorAlone) {
         EXPECT_EQ(w.Len(), 100u);
     }
 }
+
+// A disk's bad sectors read as zeros that no one takes for data: every read
+// across one gives the good bytes around it and says which are lost, and
+// each bad sector is listed once, whole, however often and however it was
+// read, by this window or another over the same file.
+#ifdef TERVALINE_FAULT_INJECTION
+TEST_F(FileWindow, ReadsAcrossBadSectorsGiveTheGoodBytesAndListTheLostOnce) {
+    const std::string store = dir_ / "store.dbx";
+    // The second bad area is the file's last sector, cut short by its end.
+    testing::TUnreadableDisk disk(store, {{1536, 512}, {4608, 392}});
+    TFileWindow& w = Open(5000, 1100);
+    EXPECT_EQ(disk.FailedReads(), 0u) << "the first window lies before the bad sectors";
+    w.Load(1000);
+    struct TCase {
+        std::uint64_t offset;
+        std::size_t count;
+        std::vector<TByteRange> lost;
+    };
+    const TCase cases[] = {
+        {1500, 80, {{1536, 44}}},    // from the window, into the bad sector
+        {2040, 30, {{2040, 8}}},     // from the window, out of it
+        {1800, 100, {{1800, 100}}},  // a read-ahead that begins inside it
+        {3000, 50, {}},              // good bytes elsewhere
+        {4590, 30, {{4608, 12}}},    // into the last sector
+        {4990, 30, {{4990, 10}}},    // across the end of the file
+    };
+    for (const TCase& c : cases) {
+        std::string got(c.count, '\x7f');
+        EXPECT_EQ(w.ReadAt(c.offset, got.data(), c.count), std::min<std::size_t>(c.count, 5000 - c.offset)) << c.offset;
+        EXPECT_EQ(w.UnreadableIn(c.offset, c.count), c.lost) << c.offset;
+        for (std::size_t i = 0; i < c.count; ++i) {
+            const std::uint64_t at = c.offset + i;
+            bool lost = at >= 5000;
+            for (const TByteRange& r : c.lost) lost = lost || (at >= r.Offset && at < r.Offset + r.Length);
+            ASSERT_EQ(static_cast<std::uint8_t>(got[i]), lost ? 0 : At(at)) << c.offset << " + " << i;
+        }
+    }
+    // Another window over the file meets the same sectors again.
+    const std::unique_ptr<TFileWindow> sibling = w.Sibling();
+    sibling->Load(1400);
+    EXPECT_EQ(sibling->Cursor()[135], At(1535));
+    EXPECT_EQ(sibling->Cursor()[136], 0);
+    const std::vector<TUnreadableArea> expected = {{1536, 512, disk.Reason()}, {4608, 392, disk.Reason()}};
+    EXPECT_EQ(w.Unreadable().List(), expected);
+    EXPECT_EQ(&sibling->Unreadable(), &w.Unreadable());
+}
+#else
+TERVALINE_FAULT_INJECTION_TEST_F(FileWindow, ReadsAcrossBadSectorsGiveTheGoodBytesAndListTheLostOnce)
+#endif
 
 }  // namespace
 }  // namespace tervaline::engine
