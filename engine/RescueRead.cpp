@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -38,6 +39,19 @@ std::size_t TRescueRead::Read(std::uint64_t offset, std::uint8_t* dest, std::siz
     while (at < end) {
         span = std::min(span, end - at);
         std::uint8_t* out = dest + (at - offset);
+        // A sector known to be bad is not read again: a failing disk may
+        // take seconds over each read of one.
+        if (const std::vector<TByteRange> known = areas_.Within(at, span); !known.empty()) {
+            if (known.front().Offset > at) {
+                span = known.front().Offset - at;
+            } else {
+                const std::uint64_t skip = known.front().Length;
+                std::memset(out, 0, static_cast<std::size_t>(skip));
+                at += skip;
+                span = end - at;
+                continue;
+            }
+        }
         try {
             const std::size_t got = file_.ReadAt(at, out, static_cast<std::size_t>(span));
             failing_ = false;

@@ -2,9 +2,9 @@
 // tools do. A read that fails is tried again in smaller pieces, down to one
 // sector; the sectors that still fail are listed as unreadable with the
 // system's reason and stand as zeros in what was read, which the caller must
-// not take for data. A disk that fails every read (one that went away) ends
-// the scan once kGiveUpBytes in a row could not be read, anywhere in the
-// store, instead of trying every sector it has.
+// not take for data, and are not read again. A disk that fails every read
+// (one that went away) ends the scan once kGiveUpBytes in a row could not be
+// read, anywhere in the store, instead of trying every sector it has.
 #pragma once
 
 #include <cstddef>

@@ -26,12 +26,14 @@
 
 #include "engine/DbxScan.h"
 #include "engine/MessageFileName.h"
+#include "engine/RescueRead.h"
 #include "engine/SalvageRecording.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/SystemWords.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UnreadableDisk.h"
 #include "tools/StoreBuilder.h"
 
 namespace tervaline::engine {
@@ -882,6 +884,50 @@ TEST_F(BadInput, AScanDestroyedWhileRunningStopsBeforeItsPartsGo) {
     EXPECT_FALSE(AnyPartial(out));
     ExpectWrittenFilesWhole(out);
 }
+
+// A disk that goes away during the scan fails every read from then on: the
+// scan gives up after a number of reads that does not grow with the disk,
+// says why, and keeps what it wrote before.
+#ifdef TERVALINE_FAULT_INJECTION
+TEST_F(BadInput, ADiskThatGoesAwayEndsTheScanAfterBoundedReads) {
+    const std::string store = MakeStore(20, 1500);
+    const std::uint64_t gone = starts_[12] + 1000;
+    // The rest of a large disk, which the scan must not try sector by sector.
+    fs::resize_file(store, 1ull << 30);
+    const std::uint64_t sectors = TRescueRead::kGiveUpBytes / 512;
+    for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom, TScanMode::Deep}) {
+        const fs::path out = dir_.Path() / ("out-" + std::string(ScanModeName(mode)));
+        const testing::TUnreadableDisk disk(store, {testing::TUnreadableDisk::GoneFrom(gone)});
+        TScanSetup setup = Setup(store, out.string());
+        setup.Mode = mode;
+        const TScanRun run = RunScan(setup);
+        for (const std::string& w : {"Gave up reading \"" + store + "\"", disk.Reason(), std::string("may have gone away")}) {
+            EXPECT_TRUE(Contains(run.Outcome.FailureText, w)) << mode << ": " << run.Outcome.FailureText;
+        }
+        EXPECT_FALSE(run.Outcome.ReachedEnd) << mode;
+        // Each sector is read alone once the failures run on: a read more
+        // now and then, where a window begins.
+        EXPECT_GE(disk.FailedReads(), sectors) << mode;
+        EXPECT_LE(disk.FailedReads(), sectors + sectors / 8) << mode;
+        ASSERT_FALSE(run.Outcome.Unreadable.empty()) << mode;
+        EXPECT_EQ(run.Outcome.Unreadable[0].Offset, gone / 512 * 512) << mode;
+        EXPECT_LT(run.Outcome.UnreadableBytes, 2 * TRescueRead::kGiveUpBytes) << mode;
+        // Deep mode reads the whole disk before it writes anything; the
+        // others keep what lay before, and the front of the message the
+        // disk went away in.
+        if (mode != TScanMode::Deep) {
+            EXPECT_EQ(run.Found, std::vector<std::uint64_t>(starts_.begin(), starts_.begin() + 13)) << mode;
+            for (std::size_t i = 0; i < 13; ++i) {
+                const std::string text = ReadFileBytes(out / MessageFileName(starts_[i], 0));
+                EXPECT_EQ(text, i < 12 ? texts_[i] : texts_[i].substr(0, 512)) << mode << ", message " << i;
+            }
+        }
+        EXPECT_EQ(AllFiles(out).size(), run.Found.size()) << mode;
+    }
+}
+#else
+TERVALINE_FAULT_INJECTION_TEST_F(BadInput, ADiskThatGoesAwayEndsTheScanAfterBoundedReads)
+#endif
 
 }  // namespace
 }  // namespace tervaline::engine

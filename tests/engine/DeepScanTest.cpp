@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,6 +25,7 @@
 #include "platform/FileSystem.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UnreadableDisk.h"
 #include "tools/StoreBuilder.h"
 
 namespace tervaline::engine {
@@ -138,6 +141,9 @@ struct TDamaged {
     // store may lie in the image in several pieces.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> Pieces;
     TRanges Lost;  // in the store's own offsets
+    // Of them, those the disk cannot read, in whole sectors; Bytes still
+    // holds what they held.
+    TRanges Unreadable;
 };
 
 struct TSalvage {
@@ -154,7 +160,20 @@ protected:
         setup.Source = dir_ / "store.dbx";
         setup.Output = out.string();
         setup.Mode = mode;
+#ifdef TERVALINE_FAULT_INJECTION
+        std::vector<testing::TUnreadableDisk::TArea> bad;
+        std::vector<TUnreadableArea> listed;
+        for (auto [from, to] : damaged.Unreadable) {
+            bad.push_back({from, to - from});
+            listed.push_back({from, to - from, std::strerror(EIO)});
+        }
+        const testing::TUnreadableDisk disk(setup.Source, bad);
         const auto run = RunScan(setup);
+        // Each area once, whole, however often its sectors were met.
+        EXPECT_EQ(run.Outcome.Unreadable, listed) << mode;
+#else
+        const auto run = RunScan(setup);
+#endif
         EXPECT_EQ(run.Outcome.FailureText, "");
         EXPECT_TRUE(run.Outcome.ReachedEnd);
         TSalvage salvage;
@@ -247,6 +266,23 @@ TEST_F(DeepScan, GetsBackEveryWholeMessageOnEveryKindOfDamage) {
          }},
         {"three messages deleted, one of them in two runs", &withDeleted,
          [&] { return TDamaged{withDeleted.Bytes}; }},
+#ifdef TERVALINE_FAULT_INJECTION
+        // A chain is cut where its next block lies in them, and the blocks
+        // behind them are found as tails; the message in two runs loses
+        // its second.
+        {"three areas the disk cannot read, one over the second run of a message", &withDeleted,
+         [&] {
+             TDamaged d{withDeleted.Bytes};
+             const std::uint64_t secondRun = withDeleted.Messages[TGeneratedStore::kTwoRuns].Blocks.back() / 512 * 512;
+             const std::uint64_t end = withDeleted.Bytes.size();
+             for (std::uint64_t at : {end * 3 / 10 / 4096 * 4096, end * 7 / 10 / 4096 * 4096, secondRun}) {
+                 d.Lost.emplace_back(at, at + 4096);
+             }
+             std::sort(d.Lost.begin(), d.Lost.end());
+             d.Unreadable = d.Lost;
+             return d;
+         }},
+#endif
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
