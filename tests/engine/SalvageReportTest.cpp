@@ -22,6 +22,7 @@
 #include "engine/report/SalvageReport.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UnreadableDisk.h"
 #include "tools/StoreBuilder.h"
 
 namespace tervaline::engine {
@@ -320,6 +321,62 @@ TEST_F(SalvageReport, RecordsTheBytesWrittenNotWhatTheirNameLeadsToLater) {
     ASSERT_EQ(::stat(secret.c_str(), &after), 0);
     EXPECT_EQ(after.st_mtime, before.st_mtime);
 }
+
+// What the disk could not read is named twice: in the head, each area once
+// with the system's reason, and in the row of the message it cut, among the
+// bytes lost and apart, in both files and in every mode.
+#ifdef TERVALINE_FAULT_INJECTION
+TEST(SalvageReportFiles, UnreadableAreasAreInTheHeadAndInTheRowsOfTheMessagesTheyCut) {
+    TTempDir dir;
+    TStoreBuilder store(true);
+    const std::uint32_t whole = store.AddMessage(tools::MakeMailText(1, 700));
+    const std::uint32_t cut = store.AddMessage(tools::MakeMailText(2, 1400));
+    store.AddZeros(2000);
+    store.WriteTo(dir / "Inbox.dbx");
+    // The first sector that holds data of the cut message's second block
+    // and nothing of its header.
+    const std::uint32_t second = cut + 528;
+    const std::uint64_t sector = (second + 16 + 511) / 512 * 512;
+    const std::uint64_t lost = second + 528 - sector;
+    const testing::TUnreadableDisk disk(dir / "Inbox.dbx", {{sector, 512}});
+    const std::string ranges = "[{\"offset\": " + std::to_string(sector) + ", \"length\": " + std::to_string(lost) + "}]";
+    for (TScanMode mode : {TScanMode::Shallow, TScanMode::Bottom, TScanMode::Deep}) {
+        SCOPED_TRACE(ScanModeName(mode));
+        testing::TScanSetup setup;
+        setup.Source = dir / "Inbox.dbx";
+        setup.Output = dir / ScanModeName(mode);
+        setup.Mode = mode;
+        setup.Report = true;
+        const auto run = testing::RunScan(setup);
+        ASSERT_EQ(run.Outcome.ReportFailure, "");
+        const json report = json::parse(ReadFileBytes(dir / (std::string(ScanModeName(mode)) + "/report.json")));
+        EXPECT_EQ(report["head"]["unreadable"],
+                  json::parse("[{\"offset\": " + std::to_string(sector) + ", \"length\": 512, \"reason\": " +
+                              json(disk.Reason()).dump() + "}]"));
+        // The scan read on to the end of the store.
+        EXPECT_EQ(report["head"]["outcome"], "completed");
+        std::map<std::string, json> rows;
+        for (const json& row : report["messages"]) rows[row["file"]] = row;
+        const json& wholeRow = rows.at(MessageFileName(whole, 0));
+        EXPECT_EQ(wholeRow["lost"], json::array());
+        EXPECT_EQ(wholeRow["lost_unreadable"], json::array());
+        const json& cutRow = rows.at(MessageFileName(cut, 0));
+        EXPECT_EQ(cutRow["status"], "truncated");
+        EXPECT_EQ(cutRow["blocks"], 1);
+        EXPECT_EQ(cutRow["lost"], json::parse(ranges));
+        EXPECT_EQ(cutRow["lost_unreadable"], json::parse(ranges));
+        // The CSV's column comes last, where no reader of the earlier ones
+        // meets it.
+        const std::string csv = ReadFileBytes(dir / (std::string(ScanModeName(mode)) + "/report.csv"));
+        EXPECT_NE(csv.find(",duplicate_of,lost_unreadable\r\n"), std::string::npos);
+        const std::string cells = "," + std::to_string(sector) + "+" + std::to_string(lost);
+        EXPECT_NE(csv.find(cells + ","), std::string::npos) << csv;
+        EXPECT_NE(csv.find(cells + "\r\n"), std::string::npos) << csv;
+    }
+}
+#else
+TERVALINE_FAULT_INJECTION_TEST(SalvageReportFiles, UnreadableAreasAreInTheHeadAndInTheRowsOfTheMessagesTheyCut)
+#endif
 
 TEST(SalvageReportFiles, CsvCellsStayTextInASpreadsheet) {
     struct TCase {

@@ -66,5 +66,8 @@ private:
 
 // A test that needs the read fault, in a build without it: it is listed
 // and skipped with the reason.
+#define TERVALINE_NO_FAULT_INJECTION "this build injects no read faults (TERVALINE_FAULT_INJECTION is off)"
 #define TERVALINE_FAULT_INJECTION_TEST_F(fixture, name) \
-    TEST_F(fixture, name) { GTEST_SKIP() << "this build injects no read faults (TERVALINE_FAULT_INJECTION is off)"; }
+    TEST_F(fixture, name) { GTEST_SKIP() << TERVALINE_NO_FAULT_INJECTION; }
+#define TERVALINE_FAULT_INJECTION_TEST(suite, name) \
+    TEST(suite, name) { GTEST_SKIP() << TERVALINE_NO_FAULT_INJECTION; }
