@@ -96,6 +96,7 @@ TScanOutcome TDBXScanThread::Outcome() const {
     for (const TUnreadableArea& area : outcome.Unreadable) outcome.UnreadableBytes += area.Length;
     if (output_) {
         outcome.Found = output_->Written();
+        outcome.FoundInTrash = output_->WrittenToTrash();
         outcome.WrittenBeside = output_->WrittenBeside();
         outcome.Unwritten = output_->Unwritten();
         outcome.FirstUnwrittenReason = output_->FirstUnwrittenReason();

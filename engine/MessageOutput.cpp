@@ -228,6 +228,7 @@ void TMessageOutput::Write(TCarvedMessage& carved, TPlace place) {
         return;
     }
     ++written_;
+    if (place == TPlace::Trash) ++writtenToTrash_;
     if (beside) ++writtenBeside_;
     lastFound_ = TFoundMessage{start, size, place, path};
     try {

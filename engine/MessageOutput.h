@@ -99,6 +99,7 @@ public:
 
     const std::string& TrashDir() const { return places_.TrashDir; }
     std::uint64_t Written() const { return written_; }
+    std::uint64_t WrittenToTrash() const { return writtenToTrash_; }
     std::uint64_t WrittenBeside() const { return writtenBeside_; }
     std::uint64_t Unwritten() const { return unwritten_; }
     std::uint64_t LeftoversRemoved() const { return leftoversRemoved_; }
@@ -132,6 +133,7 @@ private:
     std::unique_ptr<TMailTest> mailTest_;
 
     std::uint64_t written_ = 0;
+    std::uint64_t writtenToTrash_ = 0;
     std::uint64_t writtenBeside_ = 0;
     std::uint64_t unwritten_ = 0;
     std::uint64_t leftoversRemoved_ = 0;

@@ -41,6 +41,15 @@ std::vector<std::string> DescribeNotes(const TScanOutcome& outcome) {
                         (outcome.LeftoversRemoved == 1 ? " temporary file" : " temporary files") +
                         " left by an earlier scan that was cut short");
     }
+    // Index records and fragments of a damaged store can outnumber its mail
+    // many times; they are kept, since a salvage does not guess, but a user
+    // should know what the trash holds before wading through it.
+    const std::uint64_t mail = outcome.Found - outcome.FoundInTrash;
+    if (outcome.FoundInTrash >= 100 && outcome.FoundInTrash > 10 * mail) {
+        notes.push_back(std::to_string(outcome.FoundInTrash) + " of the " + std::to_string(outcome.Found) +
+                        " files written went to the trash folder: blocks that hold no mail (index records, "
+                        "fragments), kept in case they hold something; the mail is in the output folder");
+    }
     if (outcome.ReachedEnd && outcome.Carved == 0 && !outcome.StoreSignature) {
         notes.push_back("no mail store signature was found at the start of the file: it may not be a mail store");
     }

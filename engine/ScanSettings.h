@@ -42,6 +42,7 @@ struct TScanOutcome {
     // Why the scan ended early; empty when it ran to its end or to a stop.
     std::string FailureText;
     std::uint64_t Found = 0;      // message files written, or found already there with the same bytes
+    std::uint64_t FoundInTrash = 0;  // of them, in the trash folder
     std::uint64_t Carved = 0;     // messages found: chains carved and handed on to be written
     std::uint64_t Unwritten = 0;  // chains carved but not written, for a reason of their own
     std::string FirstUnwrittenReason;
