@@ -150,6 +150,13 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
     Say(out, "%s%s%" PRIu64 " %s found, %" PRIu64 " written\n", Printable(label).c_str(), label.empty() ? "" : ": ",
         outcome.Carved, outcome.Carved == 1 ? "message" : "messages", outcome.Found);
     int status = kExitCompleted;
+    // What the disk could not read is lost to the salvage, though the scan
+    // read on past it.
+    for (const engine::TUnreadableArea& area : outcome.Unreadable) {
+        Say(err, "tervaline-scan: unreadable: %s +%" PRIu64 " bytes: %s\n", OffsetText(area.Offset, wideOffsets).c_str(),
+            area.Length, Printable(area.Reason).c_str());
+        status = kExitFailed;
+    }
     if (!outcome.FailureText.empty()) {
         Say(err, "tervaline-scan: the scan failed: %s\n", Printable(outcome.FailureText).c_str());
         status = kExitFailed;
