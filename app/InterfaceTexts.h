@@ -35,6 +35,11 @@ struct TInterfaceTexts {
     // %1 the count of temporary files removed.
     QString LeftoversRemoved =
         QStringLiteral("Temporary files left by an earlier scan that was cut short were removed: %1.");
+    // %1 the bytes of the store the disk could not read, %2 in how many
+    // places.
+    QString Unreadable = QStringLiteral(
+        "The disk could not read parts of the store, so the messages that lay there are lost or cut short. "
+        "Unreadable bytes: %1; places: %2.");
     QString NoSignature = QStringLiteral(
         "No mail store signature was found at the start of the file, and no message in it: it may not be a "
         "mail store.");

@@ -561,6 +561,7 @@ void TMainForm::LoadLanguage() {
     Texts.WrittenBeside = read("WrittenBeside", Texts.WrittenBeside);
     Texts.WrittenBesideOne = read("WrittenBesideOne", Texts.WrittenBesideOne);
     Texts.LeftoversRemoved = read("LeftoversRemoved", Texts.LeftoversRemoved);
+    Texts.Unreadable = read("Unreadable", Texts.Unreadable);
     Texts.NoSignature = read("NoSignature", Texts.NoSignature);
     Texts.BadBuffer = read("BadBuffer", Texts.BadBuffer);
     Texts.BadLanguage = read("BadLanguage", Texts.BadLanguage);
@@ -823,6 +824,9 @@ void TMainForm::ShowScanOutcome(const engine::TScanOutcome& outcome) {
     if (outcome.WrittenBeside == 1) notes << Texts.WrittenBesideOne;
     if (outcome.WrittenBeside > 1) notes << Texts.WrittenBeside.arg(outcome.WrittenBeside);
     if (outcome.LeftoversRemoved > 0) notes << Texts.LeftoversRemoved.arg(outcome.LeftoversRemoved);
+    if (outcome.UnreadableBytes > 0) {
+        notes << Texts.Unreadable.arg(outcome.UnreadableBytes).arg(static_cast<qulonglong>(outcome.Unreadable.size()));
+    }
     if (outcome.ReachedEnd && outcome.Carved == 0 && !outcome.StoreSignature) notes << Texts.NoSignature;
     if (!notes.isEmpty()) dialogs_->ShowInformation(this, kCaption, notes.join(kParagraph));
 }

@@ -217,6 +217,7 @@ TEST_F(LanguageFileTest, EveryTextTheWindowShowsHasAKey) {
         {"WrittenBesideOne", [](const TMainForm& f) { return f.Texts.WrittenBesideOne; }},
         {"LeftoversRemoved", [](const TMainForm& f) { return f.Texts.LeftoversRemoved; }},
         {"NoSignature", [](const TMainForm& f) { return f.Texts.NoSignature; }},
+        {"Unreadable", [](const TMainForm& f) { return f.Texts.Unreadable; }},
         {"BadBuffer", [](const TMainForm& f) { return f.Texts.BadBuffer; }},
         {"MailTrash", [](const TMainForm& f) { return f.Texts.MailTrash; }},
         {"Finished", [](const TMainForm& f) { return f.Texts.Finished; }},

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "WindowFixture.h"
@@ -27,6 +28,7 @@
 #include "engine/DbxScan.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UnreadableDisk.h"
 #include "tools/StoreBuilder.h"
 
 namespace tervaline::app {
@@ -541,8 +543,9 @@ TEST_F(MainFormTest, AScanThatCouldNotFinishIsReportedAfterTheCount) {
 }
 
 // A file of another scan under a message's name is kept, the message written
-// beside it, and the window says so, as it says what a scan cut short left
-// and that a file without the store's signature may be none.
+// beside it, and the window says so, as it says what a scan cut short left,
+// that a file without the store's signature may be none, and how much of
+// the store the disk could not read.
 TEST_F(MainFormTest, WhatTheUserShouldKnowOfAScanIsSaidAfterIt) {
     const std::string store = work / "Inbox.dbx";
     const std::vector<std::uint32_t> offsets = WriteStore(store, 2);
@@ -556,15 +559,30 @@ TEST_F(MainFormTest, WhatTheUserShouldKnowOfAScanIsSaidAfterIt) {
     struct TCase {
         std::string store;
         QString says;
+        // Areas of the store the disk cannot read: offset and length.
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> unreadable = {};
     };
-    const TCase cases[] = {
+    std::vector<TCase> cases = {
         {store, "2 messages met files of the same name with other bytes in the output folder. The files there "
                 "were kept and the messages written beside them, as NAME~1.eml (~2, ...).\r\n\r\nTemporary files "
                 "left by an earlier scan that was cut short were removed: 1."},
         {work / "notes.txt", "No mail store signature was found at the start of the file, and no message in it: it "
                              "may not be a mail store."},
     };
+#ifdef TERVALINE_FAULT_INJECTION
+    const std::string failing = work / "Failing.dbx";
+    WriteStore(failing, 3);
+    cases.push_back({failing,
+                     "The disk could not read parts of the store, so the messages that lay there are lost or cut "
+                     "short. Unreadable bytes: 1536; places: 2.",
+                     {{0x3000, 1024}, {0x4000, 512}}});
+#endif
     for (const TCase& c : cases) {
+#ifdef TERVALINE_FAULT_INJECTION
+        std::vector<testing::TUnreadableDisk::TArea> bad;
+        for (auto [offset, length] : c.unreadable) bad.push_back({offset, length});
+        const testing::TUnreadableDisk disk(c.store, bad);
+#endif
         dialogs.Shown.clear();
         auto form = MakeForm();
         form->edtFile->SetFileName(c.store);
