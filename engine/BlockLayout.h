@@ -16,6 +16,9 @@ inline constexpr std::uint32_t kBlockHeaderSize = 16;
 inline constexpr std::uint32_t kBlockDataSize = 512;
 inline constexpr std::uint32_t kBlockSize = kBlockHeaderSize + kBlockDataSize;  // 528
 
+// Where the size word (always 512 in a message block) stands in a header.
+inline constexpr std::uint32_t kSizeWordOffset = 4;
+
 // The 16-byte header in front of each block's data.
 struct TBlockHeader {
     std::uint32_t Self;  // file offset at which this header stands

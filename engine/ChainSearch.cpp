@@ -41,7 +41,13 @@ TChainScanner::TChainScanner(TFileWindow& window, const TScanRules& rules, TProg
                              const TScanStop& stop, TSpillPlace spill)
     : window_(window), rules_(rules), progress_(progress), stop_(stop), spill_(std::move(spill)) {}
 
-std::uint64_t TChainScanner::SearchedTo() const { return std::min(window_.Position(), window_.FileSize()); }
+std::uint64_t TChainScanner::SearchedTo() const {
+    // A chain is found by its size word as well, four bytes into its
+    // header: one whose header starts up to four bytes before the cursor may
+    // not have been seen yet.
+    const std::uint64_t at = std::min(window_.Position(), window_.FileSize());
+    return at > kSizeWordOffset ? at - kSizeWordOffset : 0;
+}
 
 std::int64_t TChainScanner::SearchLimit() const {
     return static_cast<std::int64_t>(window_.FileSize()) - kBlockHeaderSize;

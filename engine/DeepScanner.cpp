@@ -32,7 +32,9 @@ bool TDeepScanner::CheckFileHeader() {
 }
 
 std::uint64_t TDeepScanner::SearchedTo() const {
-    if (!linker_) return index_.Reached();
+    // While the index is being built nothing has been carved: what the
+    // pass has read, summed over its segments, is no place in the store.
+    if (!linker_) return from_;
     return next_ < index_.Size() ? index_[next_].Position : window_.FileSize();
 }
 

@@ -757,6 +757,7 @@ struct THandRun {
     std::vector<std::uint64_t> found;
     std::string failure;
     int doneCount = 0;
+    std::uint64_t searchedTo = 0;
 };
 
 THandRun RunWithStop(const std::string& source, const std::string& output, TScanMode mode,
@@ -775,6 +776,7 @@ THandRun RunWithStop(const std::string& source, const std::string& output, TScan
     worker->OnDone = [&run](platform::TThread& sender) {
         ++run.doneCount;
         run.failure = TDBXScanThread::OutcomeOf(sender).FailureText;
+        run.searchedTo = TDBXScanThread::OutcomeOf(sender).SearchedTo;
     };
     TScanSettings settings;
     settings.Source = source;
@@ -828,6 +830,12 @@ TEST_F(BadInput, StopRequestInEveryPhaseEndsCleanly) {
                 << c.phase << ", mode " << mode;
             EXPECT_EQ(AllFiles(out).size(), expected) << c.phase;
             ExpectWrittenFilesWhole(out);
+            // The place the search stopped at is one in the store, behind
+            // every message written and before every one not.
+            EXPECT_LE(run.searchedTo, expected < starts_.size() ? starts_[expected] : ~0ull) << c.phase << ", mode " << mode;
+            if (expected > 0) {
+                EXPECT_GT(run.searchedTo, starts_[expected - 1]) << c.phase << ", mode " << mode;
+            }
         }
     }
 }
