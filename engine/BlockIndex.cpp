@@ -158,7 +158,6 @@ bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter&
     run(window, 0);
     for (std::thread& t : threads) t.join();
     report();
-    reached_ = from + done.load(std::memory_order_relaxed);
     for (const std::exception_ptr& failure : failures) {
         if (failure) std::rethrow_exception(failure);
     }

@@ -54,10 +54,6 @@ public:
     static constexpr std::uint64_t kMaxSegments = 8;
 
     std::size_t Size() const { return headers_.size(); }
-    // How far Build has read the file: where it began plus the bytes it
-    // has passed (in segments read side by side, a measure of progress,
-    // not a position every byte before which was read).
-    std::uint64_t Reached() const { return reached_; }
     TIndexedHeader& operator[](std::size_t i) { return headers_[i]; }
     const TIndexedHeader& operator[](std::size_t i) const { return headers_[i]; }
 
@@ -74,7 +70,6 @@ private:
     // A deque grows without copying what it holds, so a pass over a file
     // thick with headers never needs twice their room.
     std::deque<TIndexedHeader> headers_;
-    std::uint64_t reached_ = 0;
 };
 
 }  // namespace tervaline::engine
