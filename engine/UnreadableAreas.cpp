@@ -69,13 +69,6 @@ std::vector<TUnreadableArea> TUnreadableAreas::List() const {
     return list;
 }
 
-std::uint64_t TUnreadableAreas::Total() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::uint64_t total = 0;
-    for (const auto& entry : areas_) total += entry.second.Length;
-    return total;
-}
-
 std::vector<TByteRange> TUnreadableAreas::Within(std::uint64_t offset, std::uint64_t length) const {
     std::vector<TByteRange> parts;
     if (!any_.load(std::memory_order_acquire) || length == 0) return parts;

@@ -27,9 +27,8 @@ public:
     // that touches one of the same reason joins it. Thread-safe.
     void Add(std::uint64_t offset, std::uint64_t length, const std::string& reason);
 
-    // The areas, in offset order, and their bytes together.
+    // The areas, in offset order.
     std::vector<TUnreadableArea> List() const;
-    std::uint64_t Total() const;
     // The unreadable parts of Length bytes at Offset, in order; cheap while
     // none is listed.
     std::vector<TByteRange> Within(std::uint64_t offset, std::uint64_t length) const;
