@@ -24,7 +24,7 @@ void TRescueRead::Lose(std::uint64_t at, std::uint8_t* dest, std::size_t count, 
     failing_ = true;
     if (areas_.Failed(count) >= kGiveUpBytes) {
         throw platform::EFileError("Gave up reading \"" + file_.Path() + "\": " + std::to_string(kGiveUpBytes >> 20) +
-                                       " MiB in a row could not be read, the last from byte " +
+                                       " MiB in a row could not be read, from byte " +
                                        std::to_string(failingFrom_) + " on (" + reason +
                                        "); the disk may have gone away",
                                    error.Error(), reason);
