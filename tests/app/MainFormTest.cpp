@@ -598,7 +598,9 @@ TEST_F(MainFormTest, WhatTheUserShouldKnowOfAScanIsSaidAfterIt) {
 
 TEST_F(MainFormTest, AbortStopsAfterTheChainBeingCarved) {
     const std::string store = work / "Inbox.dbx";
-    WriteStore(store, 5);
+    // More than the writer's queue holds, so that the search is still
+    // under way when Abort is pressed.
+    WriteStore(store, 3500);
     auto form = MakeForm();
     TScanGate gate;
     ASSERT_TRUE(StartHeldAtFirstFind(*form, store, gate));
@@ -609,15 +611,20 @@ TEST_F(MainFormTest, AbortStopsAfterTheChainBeingCarved) {
     form->btnAbortClick();
     EXPECT_FALSE(form->btnStart->isEnabled()) << "the buttons wait for the worker's end";
     ASSERT_TRUE(WaitForScanEnd(*form));
-    EXPECT_EQ(form->lblStatus1->text(), "1 files found");
-    EXPECT_EQ(form->lblStatus2->text(), "(1 mail, 0 trash)");
-    // The bar stays where the scan stopped, and says so.
-    EXPECT_EQ(form->ProgressBar->value(), reached);
+    // What the search had found before the stop is written, and counted.
+    const std::size_t written = testing::ListMessageFiles(form->edtFolder->FileName()).size();
+    EXPECT_GT(written, 1u);
+    EXPECT_LT(written, 3500u);
+    EXPECT_EQ(form->lblStatus1->text(), QString("%1 files found").arg(written));
+    EXPECT_EQ(form->lblStatus2->text(), QString("(%1 mail, 0 trash)").arg(written));
+    // The bar stays where the search stopped, and says so.
+    const int stopped = form->ProgressBar->value();
+    EXPECT_GE(stopped, reached);
+    EXPECT_LT(stopped, form->ProgressBar->maximum());
     EXPECT_TRUE(form->ProgressBar->isTextVisible());
     EXPECT_TRUE(form->ProgressBar->text().startsWith(
-        QString("Stopped at %1% after 0:0").arg(100 * reached / form->ProgressBar->maximum())))
+        QString("Stopped at %1% after 0:0").arg(100 * stopped / form->ProgressBar->maximum())))
         << form->ProgressBar->text().toStdString();
-    EXPECT_EQ(testing::ListMessageFiles(form->edtFolder->FileName()).size(), 1u);
 
     // The next scan starts with a bar of its own.
     testing::HoldAtFirstFind(*form, gate);
@@ -650,8 +657,8 @@ TEST_F(MainFormTest, ClosingDuringAScanAsksFirst) {
         EXPECT_EQ(form->lblStatus1->text(), "4 files found");
     }
     dialogs.Shown.clear();
-    // Yes: the worker finishes its chain, nothing else is written, the
-    // status stays as it was and the worker is gone.
+    // Yes: the worker writes what it had found, the status stays as it was
+    // and the worker is gone.
     {
         std::filesystem::remove_all(work / "Inbox");
         auto form = MakeForm();
@@ -669,8 +676,10 @@ TEST_F(MainFormTest, ClosingDuringAScanAsksFirst) {
         EXPECT_EQ(form->lblStatus2->text(), status2);
         EXPECT_EQ(dialogs.Shown.size(), 1u) << "no outcome box after a confirmed close";
         const auto files = testing::ListMessageFiles(work / "Inbox");
-        ASSERT_EQ(files.size(), 1u);
-        EXPECT_EQ(testing::ReadFileBytes(std::filesystem::path(work / "Inbox") / files[0]), texts[0]);
+        ASSERT_FALSE(files.empty());
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            EXPECT_EQ(testing::ReadFileBytes(std::filesystem::path(work / "Inbox") / files[i]), texts[i]) << files[i];
+        }
     }
     dialogs.Shown.clear();
     // Unanswered while the scan ends by itself: the question goes, and the
@@ -711,7 +720,9 @@ TEST_F(MainFormTest, AWindowDestroyedMidScanWaitsForItsWorker) {
     form.reset();  // the leak checker sees a worker that was never released
     // Nothing posted by the worker may be left to reach the window.
     QCoreApplication::processEvents();
-    EXPECT_EQ(testing::ListMessageFiles(work / "Inbox").size(), 1u);
+    const std::size_t written = testing::ListMessageFiles(work / "Inbox").size();
+    EXPECT_GE(written, 1u);
+    EXPECT_LE(written, 3u);
 }
 
 TEST_F(MainFormTest, BrowsingForTheInputFileOffersTheFilter) {
