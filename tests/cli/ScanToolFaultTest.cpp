@@ -458,6 +458,15 @@ TEST_F(ScanToolFault, WhatIsPrintedStaysOnItsLinesAndSaysWhatWasFound) {
               "store\n");
     const TToolResult signedEmpty = RunTool(dir_, Quote(dir_ / "Inbox.dbx") + " " + Quote(dir_ / "again"));
     EXPECT_EQ(signedEmpty.err, "");
+
+    // A trash that holds many times what the output folder does is said to.
+    TStoreBuilder records(true);
+    records.AddMessage(tools::MakeMailText(1, 300));
+    for (int i = 0; i < 120; ++i) records.AddMessage(tools::MakeMailText(100 + i, 300, false));
+    records.WriteTo(dir_ / "records.dbx");
+    const TToolResult trash = RunTool(dir_, "--quiet " + Quote(dir_ / "records.dbx"));
+    EXPECT_EQ(trash.status, kExitCompleted) << trash.err;
+    EXPECT_TRUE(Contains(trash.err, "120 of the 121 files written went to the trash folder")) << trash.err;
 }
 #else
 TERVALINE_POSIX_ONLY_TEST_F(ScanToolFault, WhatIsPrintedStaysOnItsLinesAndSaysWhatWasFound,
