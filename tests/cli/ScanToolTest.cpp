@@ -142,8 +142,10 @@ TEST_F(ScanTool, FolderOfStoresIsScannedStoreByStore) {
     std::filesystem::create_directories(mail / "Folder.dbx");
     std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "Inbox.dbx");
     std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "SENT.DBX");
-    // Named like another but for case: a folder and an mbox file of its own.
-    std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "sent.dbx");
+    // Named like another but for case (where names may differ so): a folder
+    // and an mbox file of its own.
+    const bool cased = TERVALINE_POSIX;
+    if (cased) std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "sent.dbx");
     testing::WriteFileBytes((mail / "notes.txt").string(), "not a store");
     // Its output folder's name is taken by a file: nothing can be written.
     std::filesystem::copy_file(dir_ / "Inbox.dbx", mail / "Broken.dbx");
@@ -152,20 +154,22 @@ TEST_F(ScanTool, FolderOfStoresIsScannedStoreByStore) {
     auto r = RunTool(dir_, (mbox ? "--quiet --mbox " + Quote(dir_ / "boxes") : std::string("--quiet")) + " " +
                                Quote(mail.string()));
     EXPECT_EQ(r.status, 1) << r.err;  // one store fails; the others still run
-    EXPECT_EQ(r.out, "Broken.dbx: 0 messages found, 0 written\nInbox.dbx: 2 messages found, 2 written\n"
-                     "SENT.DBX: 2 messages found, 2 written\nsent.dbx: 2 messages found, 2 written\n");
-    EXPECT_TRUE(r.err.find("sent.dbx: into \"sent~1\", since another store's messages go to \"sent\"") !=
-                std::string::npos)
+    EXPECT_EQ(r.out, std::string("Broken.dbx: 0 messages found, 0 written\nInbox.dbx: 2 messages found, 2 written\n"
+                                 "SENT.DBX: 2 messages found, 2 written\n") +
+                         (cased ? "sent.dbx: 2 messages found, 2 written\n" : ""));
+    EXPECT_EQ(r.err.find("sent.dbx: into \"sent~1\", since another store's messages go to \"sent\"") !=
+                  std::string::npos,
+              cased)
         << r.err;
     EXPECT_EQ(testing::ListMessageFiles(mail / "Inbox").size(), 2u);
     EXPECT_EQ(testing::ListMessageFiles(mail / "SENT").size(), 2u);
-    EXPECT_EQ(testing::ListMessageFiles(mail / "sent~1").size(), 2u);
+    if (cased) EXPECT_EQ(testing::ListMessageFiles(mail / "sent~1").size(), 2u);
     if (mbox) {
         EXPECT_TRUE(std::filesystem::exists(mail / "SENT" / "report.csv"));
         // The store whose output cannot be made is refused before its scan.
-        EXPECT_EQ(ListFiles(dir_.Path() / "boxes"),
-                  (std::vector<std::string>{"Inbox.mbox", "SENT.mbox", "sent~1.mbox"}));
-        EXPECT_TRUE(std::filesystem::exists(mail / "sent~1" / "report.csv"));
+        std::vector<std::string> boxes = {"Inbox.mbox", "SENT.mbox"};
+        if (cased) boxes.push_back("sent~1.mbox");
+        EXPECT_EQ(ListFiles(dir_.Path() / "boxes"), boxes);
         std::string firstWithLf = first_;
         for (std::size_t at = 0; (at = firstWithLf.find("\r\n", at)) != std::string::npos;) firstWithLf.erase(at, 1);
         EXPECT_NE(ReadFileBytes(dir_.Path() / "boxes" / "SENT.mbox").find(firstWithLf), std::string::npos);
