@@ -114,11 +114,14 @@ void TSalvageRecorder::NoteReportFailure(const std::string& reason) noexcept {
 }
 
 void TSalvageRecorder::Record(TCarvedMessage& carved, const TFoundMessage& found) noexcept {
-    if (!report_ && !mbox_) return;
+    // The files themselves belong to the recorder's thread: only what was
+    // asked for at the start is looked at here.
+    if (!setup_.Report && setup_.Mbox.empty()) return;
     try {
         worker_->Submit(TItem{std::move(carved), found});
     } catch (...) {
-        NoteReportFailure(WhyText(std::current_exception()));
+        // No memory to queue it: its row is missing, which the head says.
+        unqueued_.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
@@ -225,9 +228,10 @@ TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const TStoreDige
     head.ReachedEnd = outcome.ReachedEnd;
     head.Failure = outcome.FailureText;
     head.Unreadable = outcome.Unreadable;
-    if (head.Failure.empty() && rowsMissing_ > 0) {
-        head.Failure = std::to_string(rowsMissing_) + " rows are missing from this report, the first because: " +
-                       rowFailure_;
+    const std::uint64_t unqueued = unqueued_.load(std::memory_order_relaxed);
+    if (head.Failure.empty() && rowsMissing_ + unqueued > 0) {
+        head.Failure = std::to_string(rowsMissing_ + unqueued) + " rows are missing from this report, the first " +
+                       "because: " + (rowsMissing_ > 0 ? rowFailure_ : std::string("no memory was left to queue it"));
     }
     head.Unwritten = outcome.Unwritten;
     head.UnwrittenReason = outcome.FirstUnwrittenReason;

@@ -9,6 +9,7 @@
 // the scan before it starts.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -65,9 +66,11 @@ private:
     THeaderDecoder decoder_;
     std::unique_ptr<TSalvageReport> report_;  // none once it failed
     std::string reportFailure_;
-    // Messages recorded without a row, and why the first got none.
+    // Messages recorded without a row, and why the first got none; and
+    // those that could not even be queued, counted on the writer's thread.
     std::uint64_t rowsMissing_ = 0;
     std::string rowFailure_;
+    std::atomic<std::uint64_t> unqueued_{0};
     std::unique_ptr<TMboxWriter> mbox_;  // none once it failed
     std::string mboxFailure_;
     std::uint64_t mboxMessages_ = 0;
