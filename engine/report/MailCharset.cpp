@@ -16,7 +16,10 @@ namespace {
 std::string_view CharsetName(std::string_view label) { return label.substr(0, label.find('*')); }
 
 bool Is(std::string_view name, std::string_view other) {
-    return name.size() == other.size() && ::strncasecmp(name.data(), other.data(), name.size()) == 0;
+    // An empty view may have no data at all, which the C library must not
+    // be handed.
+    if (name.size() != other.size()) return false;
+    return name.empty() || ::strncasecmp(name.data(), other.data(), name.size()) == 0;
 }
 
 bool IsAnyOf(std::string_view name, std::initializer_list<std::string_view> names) {

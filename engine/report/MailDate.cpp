@@ -13,7 +13,9 @@ bool IsAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool SameWord(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+    // An empty view may have no data at all, which the C library must not
+    // be handed.
+    return a.size() == b.size() && (a.empty() || ::strncasecmp(a.data(), b.data(), a.size()) == 0);
 }
 
 // Zone names, in minutes east of UTC. RFC 5322 names the American ones and
