@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/NewFile.h"
@@ -68,6 +69,17 @@ struct TCarvedMessage {
     }
 
     std::uint64_t Size() const { return Spilled ? Spilled->Size() : Text.size(); }
+    // The start of the text, where its header section stands: the text
+    // itself, or up to kHeaderSectionBytes of a spilled one read back into
+    // Buffer from its own open file. A header section longer than that is
+    // none: the rest of a long message is not needed to find its fields.
+    static constexpr std::size_t kHeaderSectionBytes = 256u << 10;
+    std::string_view HeaderStart(std::string& buffer) const {
+        if (!Spilled) return Text;
+        buffer.resize(kHeaderSectionBytes);
+        buffer.resize(Spilled->ReadAt(0, buffer.data(), buffer.size()));
+        return buffer;
+    }
     // A chain with neither text nor a reason (an empty first block) has
     // nothing to write and nothing to report.
     bool Empty() const { return Size() == 0 && Unwritten.empty(); }

@@ -25,10 +25,6 @@ bool IsLeftoverOfAScan(std::string_view target) {
     return IsMessageFileName(target) || target == kReportCsvName || target == kReportJsonName;
 }
 
-// A header section longer than this is no header section: the rest of a
-// long message is not needed to find its fields.
-constexpr std::size_t kHeaderSectionBytes = 256u << 10;
-
 }  // namespace
 
 TMessageOutput::TMessageOutput(TPlaces places, TClassify isMail, TFound found, TUnwritten unwritten,
@@ -241,12 +237,8 @@ void TMessageOutput::Write(TCarvedMessage& carved, TPlace place) {
 
 void TMessageOutput::Date(platform::TNewFile& file, const TCarvedMessage& carved) const {
     if (!DateOf) return;
-    std::string start;
-    if (carved.Spilled) {
-        start.resize(kHeaderSectionBytes);
-        start.resize(carved.Spilled->ReadAt(0, start.data(), start.size()));
-    }
-    const std::optional<std::int64_t> seconds = DateOf(carved.Spilled ? std::string_view(start) : carved.Text);
+    std::string buffer;
+    const std::optional<std::int64_t> seconds = DateOf(carved.HeaderStart(buffer));
     if (!seconds) return;
     try {
         file.SetModificationTime(*seconds);

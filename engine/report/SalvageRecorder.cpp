@@ -23,10 +23,6 @@ namespace {
 // recorder's pace against the writer's.
 constexpr std::size_t kMaxQueuedBytes = 4u << 20;
 
-// A header section longer than this is no header section: the rest of a
-// long message is not needed to find its fields.
-constexpr std::size_t kHeaderSectionBytes = 256u << 10;
-
 // The file in which earlier versions held room for the report.
 constexpr const char* kOldRoomFile = ".report-room";
 
@@ -133,12 +129,8 @@ void TSalvageRecorder::Handle(TItem& item) noexcept {
         // A message too long to hold was written as it was read: its bytes
         // are read back from the file the writer made, still open.
         const platform::TNewFile* spilled = carved.Spilled.get();
-        std::string start;
-        if (spilled != nullptr) {
-            start.resize(kHeaderSectionBytes);
-            start.resize(spilled->ReadAt(0, start.data(), start.size()));
-        }
-        const TRawHeaderFields raw = ReadHeaderSection(spilled ? std::string_view(start) : carved.Text);
+        std::string buffer;
+        const TRawHeaderFields raw = ReadHeaderSection(carved.HeaderStart(buffer));
         THeaderFields fields;
         if (report_) {
             fields = decoder_.Decode(raw);
