@@ -1,19 +1,13 @@
-// A folder of stores on the command line: a mail program keeps one store
-// per mail folder, all in one folder, and each is scanned in turn into a
-// folder of its own.
+// A folder of stores on the command line: each store is scanned in turn
+// into a folder of its own, by the rules of engine/StoreFolder.h.
 #pragma once
 
 #include <atomic>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "cli/ScanOptions.h"
 
 namespace tervaline::cli {
-
-// The *.dbx files directly in Folder (the extension in any case), by name.
-std::vector<std::string> StoresInFolder(const std::string& folder);
 
 // Scans as Options say: one store, or each store in the folder Options
 // names, into OUTPUT/NAME, with a summary line per store. Returns the

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 
-#include <array>
 #include <cmath>
 #include <utility>
 
@@ -12,30 +11,6 @@
 namespace tervaline::components {
 
 namespace {
-
-struct TCharsetName {
-    std::string_view Identifier;
-    std::uint8_t Value;
-};
-
-constexpr std::array<TCharsetName, 18> kCharsets{{
-    {"ANSI_CHARSET", 0},        {"DEFAULT_CHARSET", 1},      {"SYMBOL_CHARSET", 2},
-    {"MAC_CHARSET", 77},        {"SHIFTJIS_CHARSET", 128},   {"HANGEUL_CHARSET", 129},
-    {"JOHAB_CHARSET", 130},     {"GB2312_CHARSET", 134},     {"CHINESEBIG5_CHARSET", 136},
-    {"GREEK_CHARSET", 161},     {"TURKISH_CHARSET", 162},    {"HEBREW_CHARSET", 177},
-    {"ARABIC_CHARSET", 178},    {"BALTIC_CHARSET", 186},     {"RUSSIAN_CHARSET", 204},
-    {"THAI_CHARSET", 222},      {"EASTEUROPE_CHARSET", 238}, {"OEM_CHARSET", 255},
-}};
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Upper(a[i]) != Upper(b[i])) return false;
-    }
-    return true;
-}
 
 // Windows system colour indexes mapped to the palette role that plays the
 // same part in the toolkit's look.
@@ -75,20 +50,6 @@ TFontAttributes DefaultFontAttributes() {
     TFontAttributes result = FromQFont(QApplication::font(), clWindowText, charset);
     result.Style = 0;
     return result;
-}
-
-std::optional<std::uint8_t> CharsetFromIdentifier(std::string_view identifier) {
-    for (const auto& entry : kCharsets) {
-        if (SameIgnoringCase(entry.Identifier, identifier)) return entry.Value;
-    }
-    return std::nullopt;
-}
-
-std::string CharsetIdentifier(std::uint8_t charset) {
-    for (const auto& entry : kCharsets) {
-        if (entry.Value == charset) return std::string(entry.Identifier);
-    }
-    return {};
 }
 
 QFont ToQFont(const TFontAttributes& font, const QFont& base) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ProfileFileValues.h"
+
 namespace tervaline::components {
 
 // 0x00BBGGRR, or kSystemColorFlag plus a system colour index.
@@ -44,11 +46,8 @@ struct TFontAttributes {
 // system (SHIFTJIS_CHARSET under code page 932, else DEFAULT_CHARSET).
 TFontAttributes DefaultFontAttributes();
 
-// The character set named by a Windows identifier such as "SHIFTJIS_CHARSET",
-// matched without regard to letter case.
-std::optional<std::uint8_t> CharsetFromIdentifier(std::string_view identifier);
-// The identifier of a character set value, or empty for an unknown value.
-std::string CharsetIdentifier(std::uint8_t charset);
+using platform::CharsetFromIdentifier;
+using platform::CharsetIdentifier;
 
 // The toolkit picks glyphs by Unicode, so the character set has no
 // counterpart in QFont and is not carried over.

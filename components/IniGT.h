@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -14,14 +13,11 @@
 #include "platform/Component.h"
 #include "platform/PathSyntax.h"
 #include "platform/ProfileFile.h"
+#include "platform/ProfileFileValues.h"
 
 namespace tervaline::components {
 
-// A text that does not read as a number where a number is required.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using platform::EConvertError;
 
 enum TIniGTDefaultDir : std::uint8_t { ddApplication, ddWindows, ddNone };
 
@@ -39,9 +35,7 @@ std::string ResolveProfilePath(platform::TPathSyntax syntax, std::string_view na
                                TIniGTDefaultDir defaultDir, std::string_view programFolder,
                                std::string_view systemFolder);
 
-// The platform's string-to-integer conversion: optional sign, then decimal
-// digits or '$' and up to 8 hexadecimal digits; nothing else around them.
-std::optional<std::int32_t> StrToInt(std::string_view text);
+using platform::StrToInt;
 
 class TIniGT : public platform::TComponent {
 public:

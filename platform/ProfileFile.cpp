@@ -52,6 +52,10 @@ std::optional<std::string_view> SectionHeader(std::string_view line) {
 
 std::string FindProfileValue(std::string_view text, std::string_view section,
                              std::string_view key, std::string_view defaultValue) {
+    return FindProfileEntry(text, section, key).value_or(std::string(defaultValue));
+}
+
+std::optional<std::string> FindProfileEntry(std::string_view text, std::string_view section, std::string_view key) {
     bool inSection = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -72,25 +76,29 @@ std::string FindProfileValue(std::string_view text, std::string_view section,
         std::string_view value = TrimBlanks(line.substr(equals + 1));
         return std::string(value.substr(0, TProfileFile::kMaxValueLength));
     }
-    return std::string(defaultValue);
+    return std::nullopt;
 }
 
 TProfileFile::TProfileFile(std::string path) : path_(std::move(path)) {}
 
 std::string TProfileFile::ReadString(std::string_view section, std::string_view key,
                                      std::string_view defaultValue) const {
+    return Read(section, key).value_or(std::string(defaultValue));
+}
+
+std::optional<std::string> TProfileFile::Read(std::string_view section, std::string_view key) const {
     // A folder opens like a file on Linux but cannot be read.
-    if (!FileExists(path_)) return std::string(defaultValue);
+    if (!FileExists(path_)) return std::nullopt;
     std::string text;
     try {
         std::ifstream in(path_, std::ios::binary);
-        if (!in) return std::string(defaultValue);
+        if (!in) return std::nullopt;
         text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     } catch (const std::exception&) {
         // An unreadable file counts as a missing one: the reads give defaults.
-        return std::string(defaultValue);
+        return std::nullopt;
     }
-    return FindProfileValue(text, section, key, defaultValue);
+    return FindProfileEntry(text, section, key);
 }
 
 }  // namespace tervaline::platform

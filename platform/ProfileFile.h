@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,8 @@ public:
     // wins. Quotes are kept: removing them is the caller's business.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
+    // The same, with nothing for a missing file, section or key.
+    std::optional<std::string> Read(std::string_view section, std::string_view key) const;
 
 private:
     std::string path_;
@@ -35,5 +38,6 @@ private:
 // already hold the text.
 std::string FindProfileValue(std::string_view text, std::string_view section,
                              std::string_view key, std::string_view defaultValue);
+std::optional<std::string> FindProfileEntry(std::string_view text, std::string_view section, std::string_view key);
 
 }  // namespace tervaline::platform
