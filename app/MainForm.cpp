@@ -633,39 +633,34 @@ void TMainForm::btnStartClick() {
     if (edtTrash->text().isEmpty()) edtTrash->setText(DefaultTrash);
     const std::string out = OutputFolderFor(path, edtFolder->FileName());
     const std::int32_t bufferBytes = *kilobytes << 10;
-    ShowScanStarted(path, out);
+    ShowScanStarted(out);
 
-    auto worker = std::make_unique<TDBXScanThread>(dispatcher_, kSyntax);
-    worker->Parent = &components_;
     // Finds are raised on the worker's writer thread and progress on its
-    // search thread; posting both on the channel that also carries OnDone
+    // search thread; posting both on the channel that also carries Done
     // keeps each in order and both ahead of it.
-    worker->OnFound = [this](TDBXScanThread& sender, std::uint64_t address) {
-        const bool inTrash = sender.LastFound().Place == engine::TMessagePlace::Trash;
-        dispatcher_.Post([this, address, inTrash] { ScanFound(address, inTrash); });
+    engine::TScanEvents events;
+    events.Found = [this](const engine::TFoundMessage& found) {
+        const bool inTrash = found.Place == engine::TMessagePlace::Trash;
+        dispatcher_.Post([this, address = found.Address, inTrash] { ScanFound(address, inTrash); });
     };
-    worker->OnUnwritten = [this](TDBXScanThread& sender, std::uint64_t) {
-        dispatcher_.Post([this, unwritten = sender.LastUnwritten()] { ScanUnwritten(unwritten); });
+    events.Unwritten = [this](const engine::TUnwrittenMessage& unwritten) {
+        dispatcher_.Post([this, unwritten] { ScanUnwritten(unwritten); });
     };
-    worker->OnProgress = [this](TDBXScanThread&, std::uint64_t position) {
-        dispatcher_.Post([this, position] { ScanProgress(position); });
+    events.Progress = [this](const engine::TScanProgress& progress) {
+        dispatcher_.Post([this, progress] { ScanProgress(progress); });
     };
-    worker->OnDone = [this](platform::TThread& sender) { ScanDone(TDBXScanThread::OutcomeOf(sender)); };
+    events.Done = [this](const engine::TScanOutcome& outcome) { ScanDone(outcome); };
+    if (WrapScanEvents) WrapScanEvents(events);
     engine::TScanSettings settings;
     settings.Source = path;
     settings.Output = out;
     settings.Trash = QStringToAnsi(edtTrash->text());
     settings.Mode = SelectedScanMode();
     settings.BufferSize = bufferBytes;
-    settings.ProgressSteps = 35;
-    // The report is always written; the mbox file lies beside it, named
-    // after the store.
+    // The report is always written; the mbox file lies beside it.
     settings.Report = true;
-    if (actMbox->isChecked()) {
-        const std::string name = platform::RemoveFileExt(kSyntax, platform::ExtractFileName(kSyntax, path));
-        settings.Mbox = platform::JoinPath(kSyntax, out, name + ".mbox");
-    }
-    engine::ApplyScanSettings(*worker, settings);
+    if (actMbox->isChecked()) settings.Mbox = engine::DefaultMboxPath(kSyntax, out, path);
+    auto worker = std::make_unique<TDBXScanThread>(dispatcher_, std::move(settings), std::move(events), kSyntax);
     if (OnScanCreated) OnScanCreated(*worker);
     ScanThread = platform::TThread::StartFreeOnDone(std::move(worker));
 }
@@ -676,13 +671,12 @@ void TMainForm::RefuseBuffer() {
     cmbBuffer->lineEdit()->selectAll();
 }
 
-void TMainForm::ShowScanStarted(const std::string& path, const std::string& outputDir) {
+void TMainForm::ShowScanStarted(const std::string& outputDir) {
     SetLabelText(lblStatus1, Texts.NowScan + QStringLiteral("..."));
     SetLabelText(lblStatus2, QString());
     FitStatusLine();
     lblOpenFolder->hide();
-    progressScale_ = TProgressScale(FileSizeOf(path));
-    ProgressBar->setMaximum(progressScale_.Maximum());
+    ProgressBar->setMaximum(1000);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
     btnAbort->setEnabled(true);
@@ -746,17 +740,15 @@ void TMainForm::ScanFound(std::uint64_t address, bool inTrash) {
     FitStatusLine();
     ++FoundCount;
     if (inTrash) ++TrashCount;
-    // The search has passed every find, even between two progress reports.
-    ProgressBar->setValue(std::max(ProgressBar->value(), progressScale_.Position(address)));
 }
 
 void TMainForm::ScanUnwritten(const engine::TUnwrittenMessage& message) {
     if (Unwritten.size() < kListedUnwritten) Unwritten.push_back(message);
 }
 
-void TMainForm::ScanProgress(std::uint64_t position) {
+void TMainForm::ScanProgress(const engine::TScanProgress& progress) {
     if (Closing) return;
-    ProgressBar->setValue(progressScale_.Position(position));
+    ProgressBar->setValue(progress.Permille());
 }
 
 void TMainForm::ScanDone(const engine::TScanOutcome& outcome) {

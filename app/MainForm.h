@@ -20,9 +20,9 @@
 
 #include "app/InterfaceTexts.h"
 #include "app/LanguageFile.h"
-#include "app/ProgressScale.h"
 #include "app/QtDispatcher.h"
 #include "app/UserDialogs.h"
+#include "engine/DbxScan.h"
 #include "engine/FoundMessage.h"
 #include "engine/ScanSettings.h"
 #include "components/Font.h"
@@ -43,10 +43,6 @@ class TDropEdit;
 class TFolderDlg;
 class TIniGT;
 }  // namespace tervaline::components
-
-namespace tervaline::engine {
-class TDBXScanThread;
-}
 
 namespace tervaline::app {
 
@@ -133,7 +129,9 @@ public:
     TInterfaceTexts Texts;
     QString OpenDialogFilter = QStringLiteral("DBX File (*.dbx)|*.dbx|All Types (*.*)|*.*");
 
-    // Called with each new worker before it starts; lets tests pace a scan.
+    // For tests: called with each new scan's events before the scan is
+    // made, to pace it, and with the scan before it starts.
+    std::function<void(engine::TScanEvents&)> WrapScanEvents;
     std::function<void(engine::TDBXScanThread&)> OnScanCreated;
     // Hands a folder to the desktop's file manager; tests look instead.
     std::function<bool(const QUrl&)> OpenUrl;
@@ -152,7 +150,7 @@ public:
     void FormCloseQuery(bool& canClose);
     void ScanFound(std::uint64_t address, bool inTrash = false);
     void ScanUnwritten(const engine::TUnwrittenMessage& message);
-    void ScanProgress(std::uint64_t position);
+    void ScanProgress(const engine::TScanProgress& progress);
     void ScanDone(const engine::TScanOutcome& outcome);
     // The status line and the progress bar at the end of a scan, from the
     // counts, whether the window asked it to stop, and how long it took.
@@ -177,7 +175,7 @@ private:
     void SetLabelText(QLabel* label, const QString& text);
     void SetRightAlignedLabelText(QLabel* label, int rightEdge, const QString& text);
     void RefuseBuffer();
-    void ShowScanStarted(const std::string& path, const std::string& outputDir);
+    void ShowScanStarted(const std::string& outputDir);
     bool ConfirmStop();
     void ShowScanOutcome(const engine::TScanOutcome& outcome);
     void StopAndReleaseWorker();
@@ -192,7 +190,6 @@ private:
     // The Close button's own font, which the window's font passes by.
     QFont closeFont_;
     TLanguageEncoding languageEncoding_{TLanguageEncoding::Utf8};
-    TProgressScale progressScale_;
     QElapsedTimer scanTimer_;
     std::string outputDir_;
     bool stopRequested_ = false;

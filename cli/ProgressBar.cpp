@@ -1,6 +1,5 @@
 #include "cli/ProgressBar.h"
 
-#include <algorithm>
 #include <string>
 
 namespace tervaline::cli {
@@ -9,12 +8,11 @@ namespace {
 constexpr int kWidth = 40;
 }
 
-TProgressBar::TProgressBar(std::FILE* out, bool enabled, std::uint64_t total)
-    : out_(out), enabled_(enabled), total_(total) {}
+TProgressBar::TProgressBar(std::FILE* out, bool enabled) : out_(out), enabled_(enabled) {}
 
-void TProgressBar::Update(std::uint64_t position) {
+void TProgressBar::Update(const engine::TScanProgress& progress) {
     if (!enabled_) return;
-    const int permille = total_ == 0 ? 1000 : static_cast<int>(std::min<std::uint64_t>(position, total_) * 1000 / total_);
+    const int permille = progress.Permille();
     if (permille == lastPermille_ && shown_) return;
     lastPermille_ = permille;
     const int filled = permille * kWidth / 1000;

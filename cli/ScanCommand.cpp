@@ -11,6 +11,9 @@
 #include "cli/PrintableText.h"
 #include "cli/ProgressBar.h"
 #include "engine/DbxScan.h"
+#include "engine/MessageFileName.h"
+#include "engine/ScanNotes.h"
+#include "engine/ScanVerdict.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "platform/PathSyntax.h"
@@ -41,15 +44,8 @@ std::string Absolute(const std::string& path, bool isOutput) {
     }
 }
 
-// Offsets are printed as wide as the files are named.
-std::string OffsetText(std::uint64_t offset, bool wideStore) {
-    char text[24];
-    if (wideStore || offset >= (1ull << 32)) {
-        std::snprintf(text, sizeof text, "0x%016" PRIX64, offset);
-    } else {
-        std::snprintf(text, sizeof text, "0x%08" PRIX64, offset);
-    }
-    return text;
+std::string OffsetText(std::uint64_t offset, std::uint64_t storeSize) {
+    return "0x" + engine::OffsetDigits(offset, storeSize);
 }
 
 }  // namespace
@@ -82,7 +78,6 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
     settings.Trash = options.Trash;
     settings.Mode = options.Mode;
     settings.BufferSize = options.BufferKB << 10;
-    settings.ProgressSteps = options.Quiet ? 35 : 1000;
     settings.Report = options.Report;
     settings.HashStore = options.HashStore;
     settings.MboxAll = options.MboxAll;
@@ -95,41 +90,40 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
     settings.CodePage = options.CodePage;
 
     const std::uint64_t storeSize = platform::FileSizeOrZero(settings.Source);
-    const bool wideOffsets = storeSize >= (1ull << 32);
     platform::TQueueDispatcher dispatcher;
-    TProgressBar bar(err, !options.Quiet && ::isatty(::fileno(err)) != 0, storeSize);
+    TProgressBar bar(err, !options.Quiet && ::isatty(::fileno(err)) != 0);
     bool done = false;
     engine::TScanOutcome outcome;
 
-    auto worker = std::make_unique<TDBXScanThread>(dispatcher);
-    worker->OnFound = [&dispatcher, &bar, out, quiet = options.Quiet, wideOffsets](TDBXScanThread& sender,
-                                                                                  std::uint64_t) {
-        // Runs on the worker: copy what the line needs, print on this thread.
-        engine::TFoundMessage found = sender.LastFound();
-        if (quiet) return;
-        dispatcher.Post([&bar, out, found, wideOffsets] {
+    engine::TScanEvents events;
+    // Found, Unwritten and Progress come on the scan's threads: each is
+    // copied and printed on this one.
+    if (!options.Quiet) {
+        events.Found = [&dispatcher, &bar, out, storeSize](const engine::TFoundMessage& found) {
+            dispatcher.Post([&bar, out, found, storeSize] {
+                bar.Clear();
+                Say(out, "%s %10" PRIu64 " bytes  %-7s  %s\n", OffsetText(found.Address, storeSize).c_str(),
+                    found.Size, engine::MessagePlaceName(found.Place), Printable(found.Path).c_str());
+            });
+        };
+    }
+    events.Unwritten = [&dispatcher, &bar, err, storeSize](const engine::TUnwrittenMessage& unwritten) {
+        dispatcher.Post([&bar, err, unwritten, storeSize] {
             bar.Clear();
-            Say(out, "%s %10" PRIu64 " bytes  %-7s  %s\n", OffsetText(found.Address, wideOffsets).c_str(), found.Size,
-                engine::MessagePlaceName(found.Place), Printable(found.Path).c_str());
-        });
-    };
-    worker->OnUnwritten = [&dispatcher, &bar, err, wideOffsets](TDBXScanThread& sender, std::uint64_t) {
-        engine::TUnwrittenMessage unwritten = sender.LastUnwritten();
-        dispatcher.Post([&bar, err, unwritten, wideOffsets] {
-            bar.Clear();
-            Say(err, "tervaline-scan: %s not written: %s\n", OffsetText(unwritten.Address, wideOffsets).c_str(),
+            Say(err, "tervaline-scan: %s not written: %s\n", OffsetText(unwritten.Address, storeSize).c_str(),
                 Printable(unwritten.Reason).c_str());
         });
     };
-    worker->OnProgress = [&dispatcher, &bar](TDBXScanThread&, std::uint64_t position) {
-        dispatcher.Post([&bar, position] { bar.Update(position); });
+    events.Progress = [&dispatcher, &bar](const engine::TScanProgress& progress) {
+        dispatcher.Post([&bar, progress] { bar.Update(progress); });
     };
-    worker->OnDone = [&done, &outcome](platform::TThread& sender) {
-        outcome = TDBXScanThread::OutcomeOf(sender);
+    events.Done = [&done, &outcome](const engine::TScanOutcome& ended) {
+        outcome = ended;
         done = true;
     };
+    std::unique_ptr<TDBXScanThread> worker;
     try {
-        engine::ApplyScanSettings(*worker, settings);
+        worker = std::make_unique<TDBXScanThread>(dispatcher, std::move(settings), std::move(events));
     } catch (const platform::EFileError& e) {
         Say(err, "tervaline-scan: %s\n", Printable(e.what()).c_str());
         return kExitFailed;
@@ -149,35 +143,33 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
 
     Say(out, "%s%s%" PRIu64 " %s found, %" PRIu64 " written\n", Printable(label).c_str(), label.empty() ? "" : ": ",
         outcome.Carved, outcome.Carved == 1 ? "message" : "messages", outcome.Found);
-    int status = kExitCompleted;
     // What the disk could not read is lost to the salvage, though the scan
-    // read on past it.
+    // read on past it: each place is named before the notes sum them up.
     for (const engine::TUnreadableArea& area : outcome.Unreadable) {
-        Say(err, "tervaline-scan: unreadable: %s +%" PRIu64 " bytes: %s\n", OffsetText(area.Offset, wideOffsets).c_str(),
+        Say(err, "tervaline-scan: unreadable: %s +%" PRIu64 " bytes: %s\n", OffsetText(area.Offset, storeSize).c_str(),
             area.Length, Printable(area.Reason).c_str());
-        status = kExitFailed;
     }
-    if (!outcome.FailureText.empty()) {
-        Say(err, "tervaline-scan: the scan failed: %s\n", Printable(outcome.FailureText).c_str());
-        status = kExitFailed;
+    const engine::TScanVerdict verdict = engine::VerdictOf(outcome);
+    if (verdict == engine::TScanVerdict::NotStarted || verdict == engine::TScanVerdict::Failed) {
+        Say(err, "tervaline-scan: %s: %s\n",
+            verdict == engine::TScanVerdict::NotStarted ? "the scan did not start" : "the scan failed",
+            Printable(outcome.FailureText).c_str());
     }
-    if (outcome.Unwritten > 0) {
-        Say(err, "tervaline-scan: %s\n", Printable(engine::DescribeUnwritten(outcome)).c_str());
-        status = kExitFailed;
+    for (const engine::TScanNote& note : engine::ScanNotesOf(outcome)) {
+        if (note.Kind == engine::TScanNoteKind::Unreadable) continue;  // named place by place above
+        Say(err, "tervaline-scan: %s\n", Printable(engine::EnglishNoteText(note)).c_str());
     }
-    if (!outcome.ReportFailure.empty()) {
-        Say(err, "tervaline-scan: %s\n", Printable(outcome.ReportFailure).c_str());
-        status = kExitFailed;
-    }
-    for (const std::string& note : engine::DescribeNotes(outcome)) {
-        Say(err, "tervaline-scan: %s\n", Printable(note).c_str());
-    }
-    // A stop that came after the search had reached the end lost nothing.
-    if (stoppedBy != 0 && !outcome.ReachedEnd) {
+    if (verdict == engine::TScanVerdict::Stopped) {
         Say(err, "tervaline-scan: stopped at %s, before the end of the store\n",
-            OffsetText(outcome.SearchedTo, wideOffsets).c_str());
+            OffsetText(outcome.SearchedTo, storeSize).c_str());
+    }
+    int status = kExitCompleted;
+    if (verdict == engine::TScanVerdict::NotStarted || verdict == engine::TScanVerdict::Failed ||
+        engine::HasLosses(outcome)) {
+        status = kExitFailed;
+    } else if (verdict == engine::TScanVerdict::Stopped) {
         // Messages that could not be written outweigh the stop.
-        if (status == kExitCompleted) status = 128 + stoppedBy;
+        status = 128 + stoppedBy;
     }
     return status;
 }

@@ -8,14 +8,23 @@
 
 namespace tervaline::engine {
 
+// The checks, by what they hold; the number is what the message names.
+enum class TCheck {
+    // The read buffer holds the store's 8-byte signature.
+    BufferHoldsSignature = 174,
+    // A read or a peek asks for less than the whole read buffer.
+    ReadFitsBuffer = 396,
+};
+
 class EAssertionFailed : public std::logic_error {
 public:
-    explicit EAssertionFailed(int check)
-        : std::logic_error("Assertion failed in DbxScan, check " + std::to_string(check)), check_(check) {}
-    int Check() const { return check_; }
+    explicit EAssertionFailed(TCheck check)
+        : std::logic_error("Assertion failed in DbxScan, check " + std::to_string(static_cast<int>(check))),
+          check_(check) {}
+    TCheck Check() const { return check_; }
 
 private:
-    int check_;
+    TCheck check_;
 };
 
 }  // namespace tervaline::engine

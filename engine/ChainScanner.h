@@ -32,11 +32,10 @@ public:
 
     // Moves the cursor to the next candidate chain start and returns the
     // position that revealed it (never 0), or returns 0 at the end of the
-    // file or once a stop has been requested.
+    // file or once a stop has been requested. It skips in bulk what the one
+    // step at a time would pass over; the tests and the benchmark hold it
+    // to that search (TChainScannerPeer).
     std::uint64_t FindChain();
-    // The same search one position at a time; FindChain matches it in every
-    // result, window refill and progress report.
-    std::uint64_t FindChainReference();
 
     // Reassembles the chain whose first block header stands at the cursor,
     // reading each block by its offset, and leaves the cursor behind what
@@ -47,6 +46,8 @@ public:
     std::uint64_t SearchedTo() const override;
 
 private:
+    friend class TChainScannerPeer;
+
     bool Accepts(const TBlockHeader& h, std::uint64_t at) const;
     std::int64_t SearchLimit() const;
     bool SearchStep(std::int64_t limit, std::uint64_t& result);

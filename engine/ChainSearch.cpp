@@ -2,11 +2,11 @@
 // its own position (when the rules ask for that test) or a 512 size word,
 // at the positions the mode's step allows.
 //
-// FindChainReference takes one position per step. FindChain gives exactly
-// the same results, window refills and progress reports, but skips in bulk
-// over runs of positions at which nothing can happen: no candidate, no
-// progress report, no refill and no end of the search. Positions near the
-// window's end, reports and candidates all go through the single step.
+// SearchStep takes one position. FindChain gives exactly the results,
+// window refills and progress reports of one step after another, but skips
+// in bulk over runs of positions at which nothing can happen: no candidate,
+// no progress report, no refill and no end of the search. Positions near
+// the window's end, reports and candidates all go through the single step.
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
@@ -87,14 +87,6 @@ bool TChainScanner::SearchStep(std::int64_t limit, std::uint64_t& result) {
         return true;
     }
     return stop_.SearchStopped();
-}
-
-std::uint64_t TChainScanner::FindChainReference() {
-    const std::int64_t limit = SearchLimit();
-    std::uint64_t result = 0;
-    while (!SearchStep(limit, result)) {
-    }
-    return result;
 }
 
 std::uint32_t TChainScanner::QuietRunLength(std::int64_t limit) const {

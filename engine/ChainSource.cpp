@@ -20,7 +20,7 @@ std::unique_ptr<TChainSource> MakeChainSource(TFileWindow& window, const TScanRu
 }
 
 std::uint64_t ScanStart(TFileWindow& window) {
-    if (window.BufferSize() < 8) throw EAssertionFailed(174);
+    if (window.BufferSize() < 8) throw EAssertionFailed(TCheck::BufferHoldsSignature);
     window.Load(0);
     std::uint8_t signature[8];
     window.Peek(signature, sizeof signature);

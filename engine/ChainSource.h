@@ -22,7 +22,7 @@ public:
 
     // Tests the store signature, and answers whether it is there: the scan
     // begins behind the store header when it is, else at 0. The window must
-    // hold at least 8 bytes (check 174).
+    // hold at least 8 bytes (TCheck::BufferHoldsSignature).
     virtual bool CheckFileHeader() = 0;
     // Moves on to the next chain; false at the end of the file or once a
     // stop has been requested.
@@ -41,7 +41,7 @@ public:
 std::unique_ptr<TChainSource> MakeChainSource(TFileWindow& window, const TScanRules& rules, TProgressMeter& progress,
                                               const TScanStop& stop, const TSpillPlace& spill = {});
 
-// Check 174, then whether the file begins with the store signature; the
+// TCheck::BufferHoldsSignature, then whether the file begins with the store signature; the
 // window then stands at 0. Returns where the scan begins.
 std::uint64_t ScanStart(TFileWindow& window);
 

@@ -38,8 +38,17 @@ std::string GroupedDigits(std::uint64_t value) {
 
 }  // namespace
 
-TDBXScanThread::TDBXScanThread(platform::TDispatcher& dispatcher, TPathSyntax syntax)
-    : TThread(dispatcher), syntax_(syntax) {}
+TDBXScanThread::TDBXScanThread(platform::TDispatcher& dispatcher, TScanSettings settings, TScanEvents events,
+                               TPathSyntax syntax)
+    : TThread(dispatcher), syntax_(syntax), settings_(std::move(settings)), events_(std::move(events)) {
+    // The output folder is resolved against the store's.
+    std::string dir = settings_.Output.empty() ? DefaultOutputFolder(syntax_, settings_.Source) : settings_.Output;
+    if (!platform::HasDrivePart(syntax_, dir)) dir = platform::ExtractFilePath(syntax_, settings_.Source) + dir;
+    if (!dir.empty() && dir.back() == platform::PathDelimiter(syntax_)) dir.pop_back();
+    outputDir_ = dir;
+    trashDir_ = settings_.Trash.empty() ? std::string(kDefaultTrashName) : settings_.Trash;
+    if (trashDir_.back() == platform::PathDelimiter(syntax_)) trashDir_.pop_back();
+}
 
 TDBXScanThread::~TDBXScanThread() {
     // The body uses this object's members, which go before the base's
@@ -49,44 +58,21 @@ TDBXScanThread::~TDBXScanThread() {
 }
 
 void TDBXScanThread::RequestStop() {
+    stopRequested_.store(true, std::memory_order_relaxed);
     stop_.Request();
     TThread::RequestStop();
 }
 
-void TDBXScanThread::SetOutputDir(const std::string& value) {
-    std::string dir = value;
-    if (!platform::HasDrivePart(syntax_, dir)) {
-        dir = platform::ExtractFilePath(syntax_, SourceFile) + dir;
-    }
-    if (!dir.empty() && dir.back() == platform::PathDelimiter(syntax_)) dir.pop_back();
-    outputDir_ = dir;
-}
-
-void TDBXScanThread::SetTrashDir(const std::string& value) {
-    std::string dir = value.empty() ? std::string("trash") : value;
-    if (dir.back() == platform::PathDelimiter(syntax_)) dir.pop_back();
-    trashDir_ = dir;
-}
-
-void ApplyScanSettings(TDBXScanThread& scan, const TScanSettings& settings) {
-    // The output folder is resolved against the store's, so the store comes
-    // first.
-    scan.SourceFile = settings.Source;
-    scan.SetOutputDir(settings.Output.empty() ? DefaultOutputFolder(scan.Syntax(), settings.Source) : settings.Output);
-    scan.SetTrashDir(settings.Trash);
-    scan.SetScanMode(settings.Mode);
-    scan.BufferSize = settings.BufferSize;
-    scan.ProgressSteps = settings.ProgressSteps;
-    scan.Report = settings.Report;
-    scan.HashStore = settings.HashStore;
-    scan.Mbox = settings.Mbox;
-    scan.MboxAll = settings.MboxAll;
-    scan.CodePage = settings.CodePage;
+void TDBXScanThread::DoDone() {
+    if (events_.Done) events_.Done(Outcome());
+    TThread::DoDone();
 }
 
 TScanOutcome TDBXScanThread::Outcome() const {
     TScanOutcome outcome;
     outcome.FailureText = failureText_;
+    outcome.Started = started_;
+    outcome.StopRequested = stopRequested_.load(std::memory_order_relaxed);
     outcome.Carved = carved_;
     outcome.StoreSignature = storeSignature_;
     outcome.ReachedEnd = reachedEnd_;
@@ -104,16 +90,6 @@ TScanOutcome TDBXScanThread::Outcome() const {
     }
     return outcome;
 }
-
-TScanOutcome TDBXScanThread::OutcomeOf(const platform::TThread& sender) {
-    return static_cast<const TDBXScanThread&>(sender).Outcome();
-}
-
-const TFoundMessage& TDBXScanThread::LastFound() const { return output_->LastFound(); }
-
-const TUnwrittenMessage& TDBXScanThread::LastUnwritten() const { return output_->LastUnwritten(); }
-
-std::string TDBXScanThread::MessageFileName(std::uint64_t offset) { return engine::MessageFileName(offset, 0); }
 
 bool TDBXScanThread::IsMail(const std::string& text) { return output_->MailTest(text); }
 
@@ -135,7 +111,7 @@ void TDBXScanThread::CheckTrashName() const {
                    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
                });
     };
-    if ((scanMode_ == TScanMode::Deep && is(kDeletedFolderName)) || is(kReportCsvName) || is(kReportJsonName) ||
+    if ((settings_.Mode == TScanMode::Deep && is(kDeletedFolderName)) || is(kReportCsvName) || is(kReportJsonName) ||
         IsMessageFileName(trashDir_)) {
         throw std::invalid_argument("The trash folder cannot be named \"" + trashDir_ +
                                     "\": the scan writes something else under that name in the output folder");
@@ -148,61 +124,64 @@ void TDBXScanThread::ScanFile() {
     // Made once the store is open; it outlives the writing, so that the
     // report is written whatever ended the scan.
     std::unique_ptr<TSalvageRecording> recording;
-    TStoreDigestResult storeDigestResult{"", HashStore ? "The scan ended before the store was read" : "not asked for"};
+    TStoreDigestResult storeDigestResult{"", settings_.HashStore ? "The scan ended before the store was read"
+                                                                 : "not asked for"};
+    const std::string& source = settings_.Source;
+    const std::int32_t bufferSize = settings_.BufferSize;
     try {
         CheckTrashName();
-        const TScanRules rules = ScanRulesFor(scanMode_);
-        platform::TUnsharedReadFile file(SourceFile);
+        const TScanRules rules = ScanRulesFor(settings_.Mode);
+        platform::TUnsharedReadFile file(source);
         const std::uint64_t size = file.Size();
         if (rules.Below4GiBOnly && size > kMaxShallowStoreSize) {
-            throw platform::EFileError("\"" + SourceFile + "\" holds " + GroupedDigits(size) +
+            throw platform::EFileError("\"" + source + "\" holds " + GroupedDigits(size) +
                                        " bytes, too many for Shallow mode, which reads stores of at most " +
                                        GroupedDigits(kMaxShallowStoreSize) +
                                        " bytes; Bottom and Deep mode read stores and disk images of any size");
         }
-        if (BufferSize <= 0) throw std::invalid_argument("The read buffer size must be positive");
-        TFileWindow window(file, size, static_cast<std::uint32_t>(BufferSize), unreadable_);
-        if (ProgressSteps == 0) throw std::invalid_argument("The number of progress steps is 0");
-        TProgressMeter progress(size, ProgressSteps, [this](std::uint64_t position) {
-            if (OnProgress) OnProgress(*this, position);
+        if (bufferSize <= 0) throw std::invalid_argument("The read buffer size must be positive");
+        TFileWindow window(file, size, static_cast<std::uint32_t>(bufferSize), unreadable_);
+        TProgressMeter progress(size, progressSteps_, rules.Passes, [this](const TScanProgress& done) {
+            if (events_.Progress) events_.Progress(done);
         });
 
         // Salvaged mail is no easier to read than the store it came from;
         // the user who runs the scan can always read and write it.
         const unsigned fileMode = (file.Permissions() & 0666u) | 0600u;
         const unsigned folderMode = fileMode | ((fileMode & 0444u) >> 2);
-        TMessageOutput::TPlaces places{outputDir_, trashDir_, syntax_,  size,      SourceFile, file.Identity(),
+        TMessageOutput::TPlaces places{outputDir_, trashDir_, syntax_,  size,      source, file.Identity(),
                                        fileMode,   folderMode, kMaxQueuedMessageBytes};
         output_ = std::make_unique<TMessageOutput>(
             std::move(places), [this](const std::string& text) { return IsMail(text); },
             [this](const TFoundMessage& found) {
-                if (OnFound) OnFound(*this, found.Address);
+                if (events_.Found) events_.Found(found);
             },
             [this](const TUnwrittenMessage& unwritten) {
-                if (OnUnwritten) OnUnwritten(*this, unwritten.Address);
+                if (events_.Unwritten) events_.Unwritten(unwritten);
             },
-            Parent);
+            nullptr);
         output_->Open();
+        started_ = true;
 
         TSalvageRecording::TSetup recordingSetup;
         recordingSetup.OutputDir = outputDir_;
         recordingSetup.TrashDir = trashDir_;
         recordingSetup.Delimiter = platform::PathDelimiter(syntax_);
-        recordingSetup.Report = Report;
-        recordingSetup.Mbox = Mbox;
-        recordingSetup.MboxAll = MboxAll;
-        recordingSetup.CodePage = CodePage;
-        recordingSetup.Store = SourceFile;
+        recordingSetup.Report = settings_.Report;
+        recordingSetup.Mbox = settings_.Mbox;
+        recordingSetup.MboxAll = settings_.MboxAll;
+        recordingSetup.CodePage = settings_.CodePage;
+        recordingSetup.Store = source;
         recordingSetup.StoreSize = size;
         recordingSetup.StoreIdentity = file.Identity();
-        recordingSetup.Mode = scanMode_;
-        recordingSetup.ReadBuffer = BufferSize;
+        recordingSetup.Mode = settings_.Mode;
+        recordingSetup.ReadBuffer = bufferSize;
         recordingSetup.FileMode = fileMode;
         recordingSetup.FolderMode = folderMode;
         recording = StartSalvageRecording(recordingSetup);
         // Declared after the store, so that it stops reading before the
         // store is closed, whatever ends the scan.
-        const std::unique_ptr<TStoreHashing> storeDigest = StartStoreHashing(recordingSetup, HashStore, file, stop_);
+        const std::unique_ptr<TStoreHashing> storeDigest = StartStoreHashing(recordingSetup, settings_.HashStore, file, stop_);
         if (recording) {
             recordingLeftovers_ = recording->LeftoversRemoved();
             output_->DateOf = [&recording](std::string_view start) { return recording->DateOf(start); };
@@ -235,6 +214,7 @@ void TDBXScanThread::ScanFile() {
             searchedTo_ = chains->SearchedTo();
             writer.Finish();
             reachedEnd_ = chains->ReachedEnd();
+            if (reachedEnd_) progress.Finish();
         } catch (...) {
             searchedTo_ = chains->SearchedTo();
             throw;
@@ -243,7 +223,7 @@ void TDBXScanThread::ScanFile() {
         const std::uint64_t sizeNow = file.Size();
         if (sizeNow != size) {
             reachedEnd_ = false;
-            throw platform::EFileError("The store \"" + SourceFile + "\" changed size during the scan: it holds " +
+            throw platform::EFileError("The store \"" + source + "\" changed size during the scan: it holds " +
                                        GroupedDigits(sizeNow) + " bytes now, not " + GroupedDigits(size));
         }
     } catch (const std::bad_alloc&) {
@@ -257,7 +237,12 @@ void TDBXScanThread::ScanFile() {
         output_->AfterWrite = nullptr;
         output_->DateOf = nullptr;
     }
-    // The report is written whatever ended the scan, inside the output
+    // A file that is not a store and gave nothing leaves nothing behind, not
+    // even a report of nothing: its closing note says why. Dropping the
+    // recording removes its files, so that the output folder, if this scan
+    // made it, is left empty and goes too.
+    if (reachedEnd_ && carved_ == 0 && !storeSignature_ && failureText_.empty()) recording.reset();
+    // The report is written whatever else ended the scan, inside the output
     // folder while it is still this scan's.
     if (recording) reportFailure_ = recording->Finish(Outcome(), storeDigestResult);
     // What was written is made durable before the scan says it is done,

@@ -9,6 +9,7 @@
 #include "engine/CarvedText.h"
 #include "engine/ChainLinker.h"
 #include "engine/FileWindow.h"
+#include "engine/ProgressMeter.h"
 #include "engine/ScanStop.h"
 
 namespace tervaline::engine {
@@ -42,6 +43,8 @@ bool TDeepScanner::NextChain() {
     if (!linker_) {
         if (!index_.Build(window_, from_, progress_, stop_)) return false;
         linker_ = std::make_unique<TChainLinker>(index_);
+        // The carving reads the store once more, in the order of the index.
+        progress_.NextPass();
     }
     if (stop_.SearchStopped()) return false;
     while (next_ < index_.Size() && !linker_->StartsChain(next_)) ++next_;
@@ -50,6 +53,7 @@ bool TDeepScanner::NextChain() {
         return false;
     }
     current_ = next_++;
+    progress_.Reach(index_[current_].Position);
     return true;
 }
 

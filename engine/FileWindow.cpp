@@ -77,7 +77,7 @@ void TFileWindow::Back(std::uint64_t n) {
 }
 
 void TFileWindow::Peek(void* dest, std::uint32_t count) {
-    if (count >= bufferSize_) throw EAssertionFailed(396);
+    if (count >= bufferSize_) throw EAssertionFailed(TCheck::ReadFitsBuffer);
     if (pos_ + static_cast<std::uint64_t>(count) > len_) Load(Position());
     // Zeros past the end of the file keep every block test false there.
     const std::uint32_t copied = std::min(count, Remaining());
@@ -89,7 +89,7 @@ void TFileWindow::Peek(void* dest, std::uint32_t count) {
 std::size_t TFileWindow::ReadAt(std::uint64_t offset, void* dest, std::size_t count, std::size_t wanted) {
     // Reads go through a buffer as large as the window's, so they ask for
     // less than it, as a peek does.
-    if (count >= bufferSize_) throw EAssertionFailed(396);
+    if (count >= bufferSize_) throw EAssertionFailed(TCheck::ReadFitsBuffer);
     auto* out = static_cast<std::uint8_t*>(dest);
     if (offset >= base_ && offset - base_ + count <= len_) {
         std::memcpy(out, buf_.get() + (offset - base_), count);

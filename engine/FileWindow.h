@@ -69,7 +69,7 @@ public:
     void Back(std::uint64_t n);
     // Copies Count bytes from the cursor, first restarting the window at the
     // cursor when they are not all valid. Count must be less than the buffer
-    // (check 396). The cursor does not move.
+    // (TCheck::ReadFitsBuffer). The cursor does not move.
     void Peek(void* dest, std::uint32_t count);
 
     // The valid bytes from the cursor on, for searches that look at many
@@ -88,7 +88,7 @@ public:
     // of them lie in it, else from a read-ahead buffer of the same size that
     // is refilled at Offset when needed, with Wanted bytes (at least Count,
     // at most the buffer) when the caller knows how much it will read
-    // there. Count must be less than the buffer (check 396). The cursor
+    // there. Count must be less than the buffer (TCheck::ReadFitsBuffer). The cursor
     // does not move.
     std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count, std::size_t wanted = SIZE_MAX);
 

@@ -20,16 +20,18 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-std::string MessageFileName(std::uint64_t offset, std::uint64_t storeSize, unsigned copy) {
+std::string OffsetDigits(std::uint64_t offset, std::uint64_t storeSize) {
     constexpr std::uint64_t k4GiB = 1ull << 32;
-    char name[48];
-    const int digits = offset < k4GiB && storeSize < k4GiB ? 8 : 16;
-    if (copy == 0) {
-        std::snprintf(name, sizeof name, "%0*llX.eml", digits, static_cast<unsigned long long>(offset));
-    } else {
-        std::snprintf(name, sizeof name, "%0*llX~%u.eml", digits, static_cast<unsigned long long>(offset), copy);
-    }
-    return name;
+    char digits[24];
+    const int width = offset < k4GiB && storeSize < k4GiB ? 8 : 16;
+    std::snprintf(digits, sizeof digits, "%0*llX", width, static_cast<unsigned long long>(offset));
+    return digits;
+}
+
+std::string MessageFileName(std::uint64_t offset, std::uint64_t storeSize, unsigned copy) {
+    std::string name = OffsetDigits(offset, storeSize);
+    if (copy > 0) name += "~" + std::to_string(copy);
+    return name + ".eml";
 }
 
 bool IsMessageFileName(std::string_view name) {

@@ -11,6 +11,10 @@
 
 namespace tervaline::engine {
 
+// An offset in uppercase hexadecimal, as wide as the names of a store of
+// StoreSize bytes: the one way offsets are shown to the user.
+std::string OffsetDigits(std::uint64_t offset, std::uint64_t storeSize);
+
 // Copy 0 is the name itself; copy N > 0 the name with "~N" before ".eml".
 std::string MessageFileName(std::uint64_t offset, std::uint64_t storeSize, unsigned copy = 0);
 

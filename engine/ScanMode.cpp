@@ -9,15 +9,15 @@ TScanRules ScanRulesFor(TScanMode mode) {
         case TScanMode::Shallow:
             // Self offsets are 32-bit, so past 4 GiB no header can record
             // its own position: such files need a mode that does not ask.
-            return {4, true, true, TWordSearch::SelfOrSizeOnGrid, TChainFollow::Contiguous, true};
+            return {4, true, true, TWordSearch::SelfOrSizeOnGrid, TChainFollow::Contiguous, true, 1};
         case TScanMode::Grid:
-            return {4, false, false, TWordSearch::SizeOnGrid, TChainFollow::Contiguous, false};
+            return {4, false, false, TWordSearch::SizeOnGrid, TChainFollow::Contiguous, false, 1};
         case TScanMode::Deep:
-            return {1, false, false, TWordSearch::SizeAtAnyByte, TChainFollow::NextPointer, false};
+            return {1, false, false, TWordSearch::SizeAtAnyByte, TChainFollow::NextPointer, false, 2};
         case TScanMode::Bottom:
             break;
     }
-    return {1, false, false, TWordSearch::SizeAtAnyByte, TChainFollow::Contiguous, false};
+    return {1, false, false, TWordSearch::SizeAtAnyByte, TChainFollow::Contiguous, false, 1};
 }
 
 const char* ScanModeName(TScanMode mode) {
@@ -31,11 +31,5 @@ const char* ScanModeName(TScanMode mode) {
 }
 
 std::ostream& operator<<(std::ostream& out, TScanMode mode) { return out << ScanModeName(mode); }
-
-TScanMode ScanModeFromNumber(int value) {
-    if (value == 0) return TScanMode::Shallow;
-    if (value == 1) return TScanMode::Grid;
-    return TScanMode::Bottom;
-}
 
 }  // namespace tervaline::engine

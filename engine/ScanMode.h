@@ -1,6 +1,5 @@
 // Scan modes and the rules each one stands for. A mode is chosen once, at
-// the edge (a command-line word, a radio button, the number a caller passes
-// to SetScanMode); ScanRulesFor is the one place that turns it into what
+// the edge (a command-line word, a radio button); ScanRulesFor is the one place that turns it into what
 // the search and the carver do.
 #pragma once
 
@@ -39,6 +38,7 @@ struct TScanRules {
     TWordSearch Search;
     TChainFollow Follow;
     bool Below4GiBOnly;        // whether stores of 4 GiB and more are refused
+    unsigned Passes;           // times the store is read through, for the share of the scan done
 };
 
 TScanRules ScanRulesFor(TScanMode mode);
@@ -47,9 +47,5 @@ TScanRules ScanRulesFor(TScanMode mode);
 // "bottom", "grid" or "deep".
 const char* ScanModeName(TScanMode mode);
 std::ostream& operator<<(std::ostream& out, TScanMode mode);
-
-// The numbers callers of SetScanMode pass: 0 Shallow, 1 Grid, any other
-// value Bottom (the window passes 2).
-TScanMode ScanModeFromNumber(int value);
 
 }  // namespace tervaline::engine

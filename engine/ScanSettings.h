@@ -13,15 +13,17 @@
 
 namespace tervaline::engine {
 
+// The trash subfolder's name when none is given.
+inline constexpr const char* kDefaultTrashName = "trash";
+
 struct TScanSettings {
     std::string Source;
     // A folder without a drive part or leading separator is taken inside
     // the store's folder; empty means DefaultOutputFolder.
     std::string Output;
-    std::string Trash = "trash";  // a name inside Output; empty means "trash"
+    std::string Trash = kDefaultTrashName;  // a name inside Output; empty means kDefaultTrashName
     TScanMode Mode = TScanMode::Shallow;
     std::int32_t BufferSize = 10 * 1024;  // bytes
-    std::int32_t ProgressSteps = 35;
     // The salvage report (report.csv and report.json in Output); the front
     // ends ask for it, the engine's own users mostly do not.
     bool Report = false;
@@ -39,8 +41,14 @@ struct TScanSettings {
 };
 
 struct TScanOutcome {
-    // Why the scan ended early; empty when it ran to its end or to a stop.
+    // Why the scan ended early, or did not start; empty when it ran to its
+    // end or to a stop.
     std::string FailureText;
+    // The store was opened and the output folder made: false when the scan
+    // was refused before it read anything, and then nothing was written.
+    bool Started = false;
+    // A stop was asked for, whether or not it came before the end.
+    bool StopRequested = false;
     std::uint64_t Found = 0;      // message files written, or found already there with the same bytes
     std::uint64_t FoundInTrash = 0;  // of them, in the trash folder
     std::uint64_t Carved = 0;     // messages found: chains carved and handed on to be written
@@ -76,13 +84,9 @@ struct TScanOutcome {
 // for a disk when there is no current folder.
 std::string DefaultOutputFolder(platform::TPathSyntax syntax, const std::string& store);
 
-// The sentence that says how many messages could not be written and why
-// the first could not; empty when every message was written.
-std::string DescribeUnwritten(const TScanOutcome& outcome);
-
-// Sentences on what else the user should know of a scan that ran: files
-// kept beside which messages were written, temporary files removed, a file
-// without the store's signature that gave nothing. Empty when none applies.
-std::vector<std::string> DescribeNotes(const TScanOutcome& outcome);
+// Where the mbox of a store's messages goes when the user asks for one
+// without naming it: OutputDir/NAME.mbox, NAME the store's file name
+// without its extension.
+std::string DefaultMboxPath(platform::TPathSyntax syntax, const std::string& outputDir, const std::string& store);
 
 }  // namespace tervaline::engine

@@ -61,9 +61,9 @@ void ScanOnce(const std::string& store, engine::TScanMode mode, std::int32_t buf
     platform::TQueueDispatcher dispatcher;
     bool done = false;
     engine::TScanOutcome outcome;
-    auto worker = std::make_unique<engine::TDBXScanThread>(dispatcher);
-    worker->OnDone = [&](platform::TThread& sender) {
-        outcome = engine::TDBXScanThread::OutcomeOf(sender);
+    engine::TScanEvents events;
+    events.Done = [&](const engine::TScanOutcome& ended) {
+        outcome = ended;
         done = true;
     };
     engine::TScanSettings settings;
@@ -73,12 +73,16 @@ void ScanOnce(const std::string& store, engine::TScanMode mode, std::int32_t buf
     settings.BufferSize = bufferSize;
     // Whatever the chains hold, their header fields are decoded for it.
     settings.Report = true;
-    engine::ApplyScanSettings(*worker, settings);
-    platform::TThread::StartFreeOnDone(std::move(worker));
+    platform::TThread::StartFreeOnDone(
+        std::make_unique<engine::TDBXScanThread>(dispatcher, std::move(settings), std::move(events)));
     dispatcher.RunUntil([&done] { return done; });
     if (!outcome.FailureText.empty() || outcome.Unwritten != 0 || !outcome.ReachedEnd) std::abort();
     if (CountMessageFiles(out) != outcome.Found) std::abort();
-    if (!outcome.ReportFailure.empty() || !fs::exists(out / "report.json") || !fs::exists(out / "report.csv")) {
+    // A file that is neither a store nor gave any message leaves nothing,
+    // not even a report; any other has its report.
+    const bool leavesNothing = outcome.Carved == 0 && !outcome.StoreSignature;
+    if (!outcome.ReportFailure.empty() || fs::exists(out / "report.json") == leavesNothing ||
+        fs::exists(out / "report.csv") == leavesNothing || (leavesNothing && fs::exists(out))) {
         std::abort();
     }
     fs::remove_all(out);

@@ -131,16 +131,6 @@ void WriteWholeFile(const std::string& path, std::string_view bytes);
 // EFileError when the system reports that it could not.
 void FlushVolumeOf(const std::string& folder);
 
-// Test seam for write failures that a test cannot provoke for real. When a
-// fault is set, TNewFile::Write (and so WriteWholeFile) writes the first
-// bytes of a file in two halves and asks the fault before each write (with
-// the path the file is meant for and the bytes written so far); a non-zero
-// errno it returns fails the write as if the system had refused it, in the
-// C library's words for that errno on every system. An
-// empty function removes the fault. Thread-safe.
-using TWriteFault = std::function<int(const std::string& path, std::size_t written)>;
-void SetWriteFaultForTesting(TWriteFault fault);
-
 // The names of the regular files (links followed) directly in Folder, in
 // no particular order; none when it cannot be read.
 std::vector<std::string> FileNamesIn(const std::string& folder);

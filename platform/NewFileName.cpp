@@ -1,6 +1,7 @@
 // The temporary names of new files, the write loop with its test seam and
 // the copy to another volume, the same on every system.
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/NewFile.h"
 #include "platform/NewFileParts.h"
+#include "platform/WriteFault.h"
 
 namespace tervaline::platform {
 
@@ -18,6 +20,7 @@ constexpr std::string_view kSuffix = ".partial";
 constexpr std::size_t kRandomLetters = 8;
 constexpr char kLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 
+#ifdef TERVALINE_FAULT_INJECTION
 std::mutex gWriteFaultMutex;
 TWriteFault gWriteFault;
 
@@ -25,6 +28,7 @@ TWriteFault CurrentWriteFault() {
     std::lock_guard<std::mutex> lock(gWriteFaultMutex);
     return gWriteFault;
 }
+#endif
 
 std::string RandomLetters() {
     thread_local std::mt19937_64 rng(std::random_device{}());
@@ -35,10 +39,12 @@ std::string RandomLetters() {
 
 }  // namespace
 
+#ifdef TERVALINE_FAULT_INJECTION
 void SetWriteFaultForTesting(TWriteFault fault) {
     std::lock_guard<std::mutex> lock(gWriteFaultMutex);
     gWriteFault = std::move(fault);
 }
+#endif
 
 std::string TemporaryNameFor(const std::string& intended) {
     return intended + "." + RandomLetters() + std::string(kSuffix);
@@ -46,7 +52,11 @@ std::string TemporaryNameFor(const std::string& intended) {
 
 void WriteThroughFault(const std::string& intended, std::uint64_t& size, std::string_view bytes,
                        const TWriteSome& writeSome) {
+#ifdef TERVALINE_FAULT_INJECTION
     const TWriteFault fault = CurrentWriteFault();
+#else
+    const std::function<int(const std::string&, std::size_t)> fault;
+#endif
     std::size_t done = 0;
     while (done < bytes.size()) {
         std::size_t chunk = bytes.size() - done;

@@ -124,16 +124,14 @@ enum class TExtras { None, Report, ReportAndMbox };
 TMeasure Scan(const std::string& path, const std::string& out, TScanMode mode, std::int32_t buffer, bool mailTest,
               TExtras extras = TExtras::None) {
     tervaline::platform::TQueueDispatcher dispatcher;
-    auto worker = mailTest ? std::make_unique<TDBXScanThread>(dispatcher)
-                           : std::make_unique<TScanWithoutMailTest>(dispatcher);
     bool done = false;
     TMeasure m;
-    worker->OnFound = [&m](TDBXScanThread& scan, std::uint64_t) {
-        m.largestMessage = std::max(m.largestMessage, scan.LastFound().Size);
+    tervaline::engine::TScanEvents events;
+    events.Found = [&m](const tervaline::engine::TFoundMessage& found) {
+        m.largestMessage = std::max(m.largestMessage, found.Size);
     };
-    worker->OnDone = [&](tervaline::platform::TThread& sender) {
+    events.Done = [&](const tervaline::engine::TScanOutcome& outcome) {
         done = true;
-        const tervaline::engine::TScanOutcome outcome = TDBXScanThread::OutcomeOf(sender);
         m.found = static_cast<std::uint32_t>(outcome.Found);
         if (!outcome.FailureText.empty()) std::fprintf(stderr, "scan failed: %s\n", outcome.FailureText.c_str());
         if (!outcome.ReportFailure.empty()) std::fprintf(stderr, "report failed: %s\n", outcome.ReportFailure.c_str());
@@ -145,7 +143,8 @@ TMeasure Scan(const std::string& path, const std::string& out, TScanMode mode, s
     settings.BufferSize = buffer;
     settings.Report = extras != TExtras::None;
     if (extras == TExtras::ReportAndMbox) settings.Mbox = out + ".mbox";
-    tervaline::engine::ApplyScanSettings(*worker, settings);
+    auto worker = mailTest ? std::make_unique<TDBXScanThread>(dispatcher, settings, std::move(events))
+                           : std::make_unique<TScanWithoutMailTest>(dispatcher, settings, std::move(events));
     const auto t0 = Clock::now();
     tervaline::platform::TThread::StartFreeOnDone(std::move(worker));
     dispatcher.RunUntil([&done] { return done; });
@@ -161,7 +160,7 @@ TMeasure Search(const std::string& path, TScanMode mode, std::int32_t buffer, bo
     tervaline::tools::TScannerRig rig(path, mode, static_cast<std::uint32_t>(buffer));
     rig.Scanner.CheckFileHeader();
     TMeasure m;
-    while ((bulk ? rig.Scanner.FindChain() : rig.Scanner.FindChainReference()) != 0) {
+    while ((bulk ? rig.Scanner.FindChain() : tervaline::engine::TChainScannerPeer::FindChainReference(rig.Scanner)) != 0) {
         ++m.found;
         rig.Window.Skip(8);
     }
@@ -175,7 +174,7 @@ TMeasure Index(const std::string& path, std::int32_t buffer) {
     const auto t0 = Clock::now();
     tervaline::platform::TUnsharedReadFile file(path);
     tervaline::engine::TFileWindow window(file, file.Size(), static_cast<std::uint32_t>(buffer));
-    tervaline::engine::TProgressMeter progress(file.Size(), 35, {});
+    tervaline::engine::TProgressMeter progress(file.Size(), 35, 1, {});
     tervaline::engine::TScanStop stop;
     tervaline::engine::TBlockIndex index;
     index.Build(window, tervaline::engine::ScanStart(window), progress, stop);

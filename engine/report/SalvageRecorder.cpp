@@ -8,6 +8,7 @@
 
 #include "engine/MessageFileName.h"
 #include "engine/MessageWriter.h"
+#include "engine/ScanVerdict.h"
 #include "engine/report/Digests.h"
 #include "engine/report/HeaderSection.h"
 #include "engine/report/MboxWriter.h"
@@ -231,13 +232,10 @@ TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const TStoreDige
     head.MboxMessages = mboxMessages_;
     head.MboxCopiesLeftOut = mboxCopiesLeftOut_;
     head.MboxFailure = mboxFailure_;
-    if (!head.Failure.empty() || head.Unwritten > 0 || !head.MboxFailure.empty()) {
-        head.Outcome = "failed";
-    } else if (!head.ReachedEnd) {
-        head.Outcome = "stopped";
-    } else {
-        head.Outcome = "completed";
-    }
+    // Messages the scan lost make it a failure here, as they make the
+    // command line's exit status one.
+    const bool lost = !head.Failure.empty() || head.Unwritten > 0 || !head.MboxFailure.empty();
+    head.Outcome = lost ? "failed" : VerdictName(VerdictOf(outcome));
     return head;
 }
 

@@ -15,7 +15,6 @@
 #include "app/LanguageFile.h"
 #include "app/MainForm.h"
 #include "app/OpenDialogFilter.h"
-#include "app/ProgressScale.h"
 #include "app/UserDialogs.h"
 
 namespace tervaline::app {
@@ -35,30 +34,6 @@ TEST(OpenDialogFilterTest, WindowsPairsBecomeToolkitFilters) {
         {"Mail|*.dbx||", {"Mail (*.dbx)"}},
     };
     for (const auto& c : cases) EXPECT_EQ(ToQtNameFilters(c.Filter), c.Expected) << c.Filter;
-}
-
-TEST(ProgressScaleTest, PositionsOfLargeFilesFitTheBar) {
-    struct TCase {
-        std::uint64_t Maximum;
-        std::uint64_t Position;
-        int ExpectedMaximum;
-        int ExpectedPosition;
-    };
-    const TCase cases[] = {
-        {35'000, 1'000, 35'000, 1'000},
-        {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
-        {0xFFFFFFFFull, 0xFFFFFFFEull, 0x7FFFFFFF, 0x7FFFFFFF},
-        {0x80000000ull, 0x40000000ull, 0x40000000, 0x20000000},
-        {0x100000000ull * 3, 0x100000000ull * 3, 0x60000000, 0x60000000},
-        {1'000, 5'000, 1'000, 1'000},
-        {0, 0, 1, 0},
-    };
-    for (const auto& c : cases) {
-        const TProgressScale scale(c.Maximum);
-        EXPECT_EQ(scale.Maximum(), c.ExpectedMaximum) << c.Maximum;
-        EXPECT_EQ(scale.Position(c.Position), c.ExpectedPosition) << c.Maximum;
-        EXPECT_LE(scale.Position(c.Position), scale.Maximum());
-    }
 }
 
 TEST(BufferKilobytesTest, OnlyAWholeNumberFromOneTo5000) {

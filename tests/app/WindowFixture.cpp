@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "app/MainForm.h"
@@ -13,16 +14,19 @@
 namespace tervaline::testing {
 
 void HoldAtFirstFind(app::TMainForm& form, TScanGate& gate) {
-    form.OnScanCreated = [&gate](engine::TDBXScanThread& worker) {
-        auto toWindow = worker.OnFound;
-        worker.OnFound = [toWindow, &gate](engine::TDBXScanThread& sender, std::uint64_t address) {
-            toWindow(sender, address);
+    // The scan's events are made before the scan: they reach it through a
+    // pointer set once it exists, before it starts.
+    auto scan = std::make_shared<engine::TDBXScanThread*>(nullptr);
+    form.WrapScanEvents = [&gate, scan](engine::TScanEvents& events) {
+        events.Found = [toWindow = events.Found, &gate, scan](const engine::TFoundMessage& found) {
+            toWindow(found);
             if (gate.Arrived.fetch_add(1) > 0) return;
-            while (!gate.Open.load() && !sender.StopRequested()) {
+            while (!gate.Open.load() && !(*scan)->StopRequested()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         };
     };
+    form.OnScanCreated = [scan](engine::TDBXScanThread& worker) { *scan = &worker; };
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -130,21 +130,21 @@ TEST_F(ScanToolFault, UnusableStoresAndOutputsAreSaidAndEndWithStatusOne) {
     };
     const std::string none = "0 messages found, 0 written\n";
     const std::vector<TCase> cases = {
-        {"missing store", Quote(dir_ / "none.dbx"), {"the scan failed", "none.dbx", "No such file"}, none.c_str()},
+        {"missing store", Quote(dir_ / "none.dbx"), {"the scan did not start", "none.dbx", "No such file"}, none.c_str()},
         {"a folder without stores", Quote(dir_ / "folder.dbx"), {"holds no .dbx store"}, none.c_str()},
         // A pipe without a writer would hold the open for ever.
-        {"a pipe as the store", Quote(dir_ / "pipe.dbx"), {"the scan failed", "pipe.dbx\": it is a pipe"},
+        {"a pipe as the store", Quote(dir_ / "pipe.dbx"), {"the scan did not start", "pipe.dbx\": it is a pipe"},
          none.c_str()},
         {"an existing file as the output", Quote(Store()) + " " + Quote(dir_ / "taken"),
-         {"the scan failed", "Cannot create the folder", "File exists"}, none.c_str()},
+         {"the scan did not start", "Cannot create the folder", "File exists"}, none.c_str()},
         {"a link that leads nowhere as the output", Quote(Store()) + " " + Quote(dir_ / "dangling"),
-         {"the scan failed", "dangling\": it is a broken link to \"", "nowhere\", which does not exist"},
+         {"the scan did not start", "dangling\": it is a broken link to \"", "nowhere\", which does not exist"},
          none.c_str()},
         {"an output below a file", Quote(Store()) + " " + Quote(dir_ / "taken/out"),
-         {"the scan failed", "taken\": File exists"}, none.c_str()},
+         {"the scan did not start", "taken\": File exists"}, none.c_str()},
         {"the store in its output folder under a message's name",
          Quote(dir_ / "o/00002AD4.eml") + " " + Quote(dir_ / "o"),
-         {"the scan failed", "lies in a folder the scan writes"}, none.c_str()},
+         {"the scan did not start", "lies in a folder the scan writes"}, none.c_str()},
         // Beside the store is not where a relative OUTPUT would go.
         {"a relative output without a current folder", Quote(Store()) + " out",
          {"Cannot tell the current folder", "give it as an absolute path"}, "",
@@ -285,7 +285,7 @@ TEST_F(ScanToolFault, PermissionsThatKeepTheUserOutAreSaid) {
     // Found out before the scan, not once for every message.
     const TToolResult readOnly = RunTool(dir_, Quote(Store()) + " " + Quote(dir_ / "readonly/out"), *prefix);
     EXPECT_EQ(readOnly.status, kExitFailed) << readOnly.err;
-    EXPECT_TRUE(Contains(readOnly.err, "the scan failed: Cannot create the folder")) << readOnly.err;
+    EXPECT_TRUE(Contains(readOnly.err, "the scan did not start: Cannot create the folder")) << readOnly.err;
     EXPECT_TRUE(Contains(readOnly.err, "Permission denied")) << readOnly.err;
     EXPECT_TRUE(readOnly.out.ends_with("\n0 messages found, 0 written\n")) << readOnly.out;
 }
@@ -456,6 +456,8 @@ TEST_F(ScanToolFault, WhatIsPrintedStaysOnItsLinesAndSaysWhatWasFound) {
     EXPECT_EQ(notes.err,
               "tervaline-scan: no mail store signature was found at the start of the file: it may not be a mail "
               "store\n");
+    // ... and leaves nothing behind, not even a report of nothing.
+    EXPECT_FALSE(fs::exists(dir_.Path() / "notes")) << "an empty output folder was left";
     const TToolResult signedEmpty = RunTool(dir_, Quote(dir_ / "Inbox.dbx") + " " + Quote(dir_ / "again"));
     EXPECT_EQ(signedEmpty.err, "");
 

@@ -92,7 +92,7 @@ TEST_F(ScanTool, FailuresAreSaidAndEndWithStatusOne) {
     testing::WriteFileBytes(dir_ / "plain", "x");
     auto unwritable = RunTool(dir_, Quote(dir_ / "Inbox.dbx") + " " + Quote(dir_ / "plain/out"));
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.err.find("the scan failed: Cannot create the folder"), std::string::npos) << unwritable.err;
+    EXPECT_NE(unwritable.err.find("the scan did not start: Cannot create the folder"), std::string::npos) << unwritable.err;
 
     platform::TUnsharedReadFile held(dir_ / "Inbox.dbx");
     auto locked = RunTool(dir_, Quote(dir_ / "Inbox.dbx"));

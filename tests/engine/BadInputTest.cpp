@@ -30,6 +30,7 @@
 #include "engine/SalvageRecording.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
+#include "platform/WriteFault.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/SystemWords.h"
 #include "tests/support/TempDir.h"
@@ -99,7 +100,9 @@ public:
 
 class BadInput : public ::testing::Test {
 protected:
+#ifdef TERVALINE_FAULT_INJECTION
     void TearDown() override { platform::SetWriteFaultForTesting({}); }
+#endif
 
     // A signed store of Count mail messages of about Size bytes each.
     std::string MakeStore(int count, std::size_t size, std::uint32_t gap = 0) {
@@ -124,7 +127,7 @@ protected:
     // Each written message file holds its message whole.
     void ExpectWrittenFilesWhole(const fs::path& out) {
         for (std::size_t i = 0; i < starts_.size(); ++i) {
-            const fs::path file = out / TDBXScanThread::MessageFileName(starts_[i]);
+            const fs::path file = out / MessageFileName(starts_[i], 0);
             if (fs::exists(file)) {
                 EXPECT_EQ(ReadFileBytes(file), texts_[i]) << file;
             }
@@ -212,7 +215,7 @@ TEST_F(BadInput, WhatARunningScanHoldsIsRefusedAndTheFirstScanFinishes) {
         std::shared_future<void> released = release.get_future().share();
         bool once = false;
         TScanSetup first = Setup(store, dir_ / "first");
-        first.OnFoundHook = [&](TDBXScanThread&, std::uint64_t) {
+        first.OnFoundHook = [&](TDBXScanThread&, const TFoundMessage&) {
             if (once) return;
             once = true;
             firstFound.set_value();
@@ -578,11 +581,12 @@ TEST_F(BadInput, FullDiskKeepsEveryWrittenMessageWholeAndLeavesNoPartialFile) {
     }
 }
 
+#ifdef TERVALINE_FAULT_INJECTION
 TEST_F(BadInput, InjectedWriteFailuresHalfwayLeaveNoPartialFile) {
     const std::string store = MakeStore(4, 1500);
     const fs::path out = dir_.Path() / "out";
-    const std::string victim = TDBXScanThread::MessageFileName(starts_[1]);
-    const std::string alsoVictim = TDBXScanThread::MessageFileName(starts_[3]);
+    const std::string victim = MessageFileName(starts_[1], 0);
+    const std::string alsoVictim = MessageFileName(starts_[3], 0);
     std::atomic<int> calls{0};
     platform::SetWriteFaultForTesting([&](const std::string& path, std::size_t written) {
         ++calls;
@@ -599,8 +603,8 @@ TEST_F(BadInput, InjectedWriteFailuresHalfwayLeaveNoPartialFile) {
     EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "Cannot write")) << run.Outcome.FirstUnwrittenReason;
     EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, victim)) << run.Outcome.FirstUnwrittenReason;
     EXPECT_TRUE(Contains(run.Outcome.FirstUnwrittenReason, "No space left on device")) << run.Outcome.FirstUnwrittenReason;
-    EXPECT_EQ(AllFiles(out), (std::vector<std::string>{TDBXScanThread::MessageFileName(starts_[0]),
-                                                        TDBXScanThread::MessageFileName(starts_[2])}));
+    EXPECT_EQ(AllFiles(out), (std::vector<std::string>{MessageFileName(starts_[0], 0),
+                                                        MessageFileName(starts_[2], 0)}));
     ExpectWrittenFilesWhole(out);
 }
 
@@ -608,7 +612,7 @@ TEST_F(BadInput, ReplacingAnExistingMessageFailsWithoutHarmingIt) {
     const std::string store = MakeStore(1, 300);
     const fs::path out = dir_.Path() / "out";
     fs::create_directories(out);
-    const fs::path existing = out / TDBXScanThread::MessageFileName(starts_[0]);
+    const fs::path existing = out / MessageFileName(starts_[0], 0);
     testing::WriteFileBytes(existing, "salvaged by an earlier scan");
     platform::SetWriteFaultForTesting([](const std::string&, std::size_t written) { return written > 0 ? EIO : 0; });
     const TScanRun run = RunScan(Setup(store, out.string()));
@@ -617,6 +621,7 @@ TEST_F(BadInput, ReplacingAnExistingMessageFailsWithoutHarmingIt) {
     EXPECT_EQ(ReadFileBytes(existing), "salvaged by an earlier scan");
     EXPECT_FALSE(AnyPartial(out));
 }
+#endif
 
 // A message longer than the writer's queue holds (4 MiB) is streamed to its
 // file block by block, in every mode, and still tested and written whole:
@@ -690,7 +695,7 @@ TEST_F(BadInput, StoreThatChangesSizeDuringTheScanEndsIt) {
         setup.Mode = TScanMode::Bottom;
         setup.BufferSize = 4096;
         bool changed = false;
-        setup.OnProgressHook = [&](TDBXScanThread&, std::uint64_t) {
+        setup.OnProgressHook = [&](TDBXScanThread&, const TScanProgress&) {
             if (!std::exchange(changed, true)) c.change(store);
         };
         const auto t0 = std::chrono::steady_clock::now();
@@ -766,25 +771,27 @@ THandRun RunWithStop(const std::string& source, const std::string& output, TScan
                      const std::function<void(TDBXScanThread&)>& whileRunning) {
     platform::TQueueDispatcher dispatcher;
     THandRun run;
-    auto worker = std::make_unique<TDBXScanThread>(dispatcher);
-    worker->OnFound = [&](TDBXScanThread&, std::uint64_t address) {
-        dispatcher.Post([&run, address] { run.found.push_back(address); });
+    TDBXScanThread* scan = nullptr;
+    TScanEvents events;
+    events.Found = [&](const TFoundMessage& found) {
+        dispatcher.Post([&run, address = found.Address] { run.found.push_back(address); });
     };
-    worker->OnProgress = [&](TDBXScanThread& scan, std::uint64_t position) {
-        if (stopAtProgress && stopAtProgress(position)) scan.RequestStop();
+    events.Progress = [&](const TScanProgress& progress) {
+        if (stopAtProgress && stopAtProgress(progress.Done)) scan->RequestStop();
     };
-    worker->OnDone = [&run](platform::TThread& sender) {
+    events.Done = [&run](const TScanOutcome& outcome) {
         ++run.doneCount;
-        run.failure = TDBXScanThread::OutcomeOf(sender).FailureText;
-        run.searchedTo = TDBXScanThread::OutcomeOf(sender).SearchedTo;
+        run.failure = outcome.FailureText;
+        run.searchedTo = outcome.SearchedTo;
     };
     TScanSettings settings;
     settings.Source = source;
     settings.Output = output;
     settings.Mode = mode;
     settings.BufferSize = 4096;
-    settings.ProgressSteps = 100000;  // a report at almost every step
-    ApplyScanSettings(*worker, settings);
+    auto worker = std::make_unique<TDBXScanThread>(dispatcher, settings, std::move(events));
+    TDBXScanThreadPeer::SetProgressSteps(*worker, 100000);  // a report at almost every step
+    scan = worker.get();
     if (beforeStart) beforeStart(*worker);
     TDBXScanThread* running = platform::TThread::StartFreeOnDone(std::move(worker));
     if (whileRunning) whileRunning(*running);
@@ -803,7 +810,7 @@ TEST_F(BadInput, StopRequestInEveryPhaseEndsCleanly) {
         std::size_t shallowFound;  // messages written before the stop took effect
         std::size_t bottomFound;
         // Deep mode writes nothing before its index pass has read the file,
-        // and reports no progress while it carves.
+        // and its carving reports progress by the chain, after the index.
         std::optional<std::size_t> deepFound;
     };
     const std::vector<TCase> cases = {
@@ -874,8 +881,8 @@ TEST_F(BadInput, AScanDestroyedWhileRunningStopsBeforeItsPartsGo) {
     const fs::path out = dir_.Path() / "out";
     platform::TQueueDispatcher dispatcher;
     std::atomic<int> found{0};
-    auto worker = std::make_unique<TDBXScanThread>(dispatcher);
-    worker->OnFound = [&found](TDBXScanThread&, std::uint64_t) {
+    TScanEvents events;
+    events.Found = [&found](const TFoundMessage&) {
         ++found;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
@@ -883,7 +890,7 @@ TEST_F(BadInput, AScanDestroyedWhileRunningStopsBeforeItsPartsGo) {
     settings.Source = store;
     settings.Output = out.string();
     settings.BufferSize = 4096;
-    ApplyScanSettings(*worker, settings);
+    auto worker = std::make_unique<TDBXScanThread>(dispatcher, settings, std::move(events));
     worker->Start();
     for (int i = 0; i < 10000 && found == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_GT(found.load(), 0);

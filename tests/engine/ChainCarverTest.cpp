@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/DbxScan.h"
+#include "engine/MessageFileName.h"
 #include "tools/ScannerRig.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
@@ -113,8 +114,8 @@ TEST_F(ChainCarver, FullLastBlockWithoutANextEndsTheChainAndIsKept) {
     for (TScanMode mode : {kShallow, kBottom, TScanMode::Grid}) {
         auto run = Scan(store, mode);
         EXPECT_EQ(run.Found, (std::vector<std::uint64_t>{exact, longer, after})) << mode;
-        EXPECT_EQ(Out(TDBXScanThread::MessageFileName(exact)), Text(512));
-        EXPECT_EQ(Out(TDBXScanThread::MessageFileName(longer)), Text(1536, 'k'));
+        EXPECT_EQ(Out(MessageFileName(exact, 0)), Text(512));
+        EXPECT_EQ(Out(MessageFileName(longer, 0)), Text(1536, 'k'));
         std::filesystem::remove_all(dir_.Path() / "out");
     }
 }
@@ -131,7 +132,7 @@ TEST_F(ChainCarver, FullBlockMustBeFollowedDirectlyByTheNext) {
     // The first block is rejected; its successor alone is a find of its own
     // (as a single-block chain), and so is the valid block after it.
     EXPECT_EQ(run.Found, (std::vector<std::uint64_t>{0x2AD4 + 528, elsewhere}));
-    EXPECT_EQ(Out(TDBXScanThread::MessageFileName(0x2AD4 + 528)), Text(700).substr(512));
+    EXPECT_EQ(Out(MessageFileName(0x2AD4 + 528, 0)), Text(700).substr(512));
 }
 
 TEST_F(ChainCarver, MisplacedBlockIsFoundOnlyInBottomMode) {
@@ -235,7 +236,7 @@ TEST_F(ChainCarver, WindowBoundariesDoNotChangeWhatIsFound) {
         }
     }
     for (int i = 0; i < 12; ++i) {
-        EXPECT_EQ(Out(TDBXScanThread::MessageFileName(starts[i])), Text(37 + i * 211, static_cast<char>('a' + i)));
+        EXPECT_EQ(Out(MessageFileName(starts[i], 0)), Text(37 + i * 211, static_cast<char>('a' + i)));
     }
 }
 

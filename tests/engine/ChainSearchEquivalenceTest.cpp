@@ -9,6 +9,7 @@
 
 #include "engine/BlockLayout.h"
 #include "engine/DbxScan.h"
+#include "engine/MessageFileName.h"
 #include "engine/WordSearch.h"
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
@@ -57,15 +58,15 @@ std::vector<TEvent> Trace(const std::string& source, const TRunOptions& o) {
     int reports = 0;
     tools::TScannerRig* rig = nullptr;
     tools::TScannerRig made(source, o.Mode, static_cast<std::uint32_t>(o.BufferSize), o.ProgressSteps,
-                            [&](std::uint64_t position) {
+                            [&](const engine::TScanProgress& progress) {
                                 const TFileWindow& w = rig->Window;
-                                events.push_back({'p', position, w.Position(), w.Base(), w.Len()});
+                                events.push_back({'p', progress.Done, w.Position(), w.Base(), w.Len()});
                                 if (reports++ == o.StopAtReport) rig->Stop.Request();
                             });
     rig = &made;
     rig->Scanner.CheckFileHeader();
     for (;;) {
-        const std::uint64_t r = o.Bulk ? rig->Scanner.FindChain() : rig->Scanner.FindChainReference();
+        const std::uint64_t r = o.Bulk ? rig->Scanner.FindChain() : tervaline::engine::TChainScannerPeer::FindChainReference(rig->Scanner);
         events.push_back({'f', r, rig->Window.Position(), rig->Window.Base(), rig->Window.Len()});
         if (r == 0) break;
         rig->Scanner.CarveChain();
@@ -253,9 +254,9 @@ TEST_F(ChainSearchEquivalence, StopRequestedBeforeTheSearchEndsItAfterOneStep) {
             tools::TScannerRig rig(source, mode, 10 * 1024, 1);
             rig.Window.Load(20000);
             auto& out = seen[bulk];
-            out.push_back(bulk ? rig.Scanner.FindChain() : rig.Scanner.FindChainReference());
+            out.push_back(bulk ? rig.Scanner.FindChain() : tervaline::engine::TChainScannerPeer::FindChainReference(rig.Scanner));
             rig.Stop.Request();
-            out.push_back(bulk ? rig.Scanner.FindChain() : rig.Scanner.FindChainReference());
+            out.push_back(bulk ? rig.Scanner.FindChain() : tervaline::engine::TChainScannerPeer::FindChainReference(rig.Scanner));
             out.push_back(rig.Window.Position());
         }
         const std::uint64_t stoppedAt = mode == TScanMode::Bottom ? 20097 : 20100;
@@ -316,8 +317,8 @@ TEST(KnownFolders, FoldersRemovedDuringTheScanAreMadeAgain) {
     setup.Output = dir / "out";
     store.WriteTo(setup.Source);
     std::vector<std::string> written;
-    setup.OnFoundHook = [&](TDBXScanThread& scan, std::uint64_t) {
-        if (platform::FileExists(scan.LastFound().Path)) written.push_back(scan.LastFound().Path);
+    setup.OnFoundHook = [&](TDBXScanThread& scan, const TFoundMessage& found) {
+        if (platform::FileExists(found.Path)) written.push_back(found.Path);
         std::filesystem::remove_all(scan.OutputDir());
     };
     const auto run = testing::RunScan(setup);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/DbxScan.h"
+#include "engine/MessageFileName.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/UnreadableDisk.h"
@@ -34,7 +35,7 @@ constexpr std::uint32_t kBlock = 528;
 // File name -> bytes.
 using TFiles = std::map<std::string, std::string>;
 
-std::string Name(std::uint32_t offset) { return TDBXScanThread::MessageFileName(offset); }
+std::string Name(std::uint32_t offset) { return MessageFileName(offset, 0); }
 
 // Everything under Out, output and trash folder taken together, so that the
 // expectations hold whichever way the mail test decides a partial message.

@@ -417,7 +417,7 @@ TEST(BlockIndex, SegmentsOnThreadsFindWhatOnePassFinds) {
         const auto positions = [&](std::uint64_t segmentBytes, std::uint32_t buffer) {
             platform::TUnsharedReadFile file(dir / "store.dbx");
             TFileWindow window(file, file.Size(), buffer);
-            TProgressMeter progress(file.Size(), 35, {});
+            TProgressMeter progress(file.Size(), 35, 1, {});
             TScanStop stop;
             TBlockIndex index;
             EXPECT_TRUE(index.Build(window, 0, progress, stop, segmentBytes));

@@ -83,7 +83,7 @@ TEST_F(FileWindow, PeeksAndReadsMustAskForLessThanTheBuffer) {
             }
             FAIL() << "a read of the whole buffer passed";
         } catch (const EAssertionFailed& e) {
-            EXPECT_EQ(e.Check(), 396);
+            EXPECT_EQ(e.Check(), TCheck::ReadFitsBuffer);
             EXPECT_NE(std::string(e.what()).find("DbxScan"), std::string::npos);
         }
     }

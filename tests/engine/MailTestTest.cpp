@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/MailTest.h"
+#include "engine/MessageFileName.h"
 #include "platform/CodePage.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
@@ -108,7 +109,7 @@ TEST(MailTest, ScanSendsChainsToOutputOrTrashAsTheTestSays) {
     setup.Output = dir / "out";
     const auto run = testing::RunScan(setup);
     EXPECT_EQ(run.Found, (std::vector<std::uint64_t>{a, b, c}));
-    const auto name = [](std::uint32_t offset) { return TDBXScanThread::MessageFileName(offset); };
+    const auto name = [](std::uint32_t offset) { return MessageFileName(offset, 0); };
     EXPECT_EQ(testing::ListFiles(dir.Path() / "out"), std::vector<std::string>{name(a)});
     EXPECT_EQ(testing::ListFiles(dir.Path() / "out" / "trash"), (std::vector<std::string>{name(b), name(c)}));
     EXPECT_EQ(testing::ReadFileBytes(dir.Path() / "out" / "trash" / name(c)), brokenEscape);

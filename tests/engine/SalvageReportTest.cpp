@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "engine/MessageFileName.h"
-#include "engine/report/HeaderDecoder.h"
 #include "engine/report/Digests.h"
+#include "engine/report/HeaderDecoder.h"
 #include "engine/report/HeaderSection.h"
 #include "engine/report/MboxWriter.h"
 #include "engine/report/SalvageReport.h"
@@ -294,9 +294,10 @@ TEST_F(SalvageReport, RecordsTheBytesWrittenNotWhatTheirNameLeadsToLater) {
     setup.Output = dir_ / "out";
     setup.Report = true;
     setup.Mbox = dir_ / "all.mbox";
-    setup.OnFoundHook = [&](TDBXScanThread& scan, std::uint64_t at) {
+    setup.OnFoundHook = [&](TDBXScanThread&, const TFoundMessage& found) {
+        const std::uint64_t at = found.Address;
         if (at != starts_[0]) return;
-        const std::string path = scan.LastFound().Path;
+        const std::string path = found.Path;
         fs::remove(path);
         fs::create_symlink(secret, path);
     };

@@ -9,26 +9,29 @@ namespace tervaline::testing {
 TScanRun RunScan(const TScanSetup& setup) {
     platform::TQueueDispatcher dispatcher;
     TScanRun run;
-    auto worker = std::make_unique<engine::TDBXScanThread>(dispatcher);
-    worker->OnFound = [&](engine::TDBXScanThread& sender, std::uint64_t address) {
-        if (setup.OnFoundHook) setup.OnFoundHook(sender, address);
-        dispatcher.Post([&run, address] { run.Found.push_back(address); });
+    engine::TDBXScanThread* scan = nullptr;
+    engine::TScanEvents events;
+    events.Found = [&](const engine::TFoundMessage& found) {
+        if (setup.OnFoundHook) setup.OnFoundHook(*scan, found);
+        dispatcher.Post([&run, address = found.Address] { run.Found.push_back(address); });
     };
-    worker->OnUnwritten = [&](engine::TDBXScanThread& sender, std::uint64_t address) {
-        if (setup.OnUnwrittenHook) setup.OnUnwrittenHook(sender, address);
+    events.Unwritten = [&](const engine::TUnwrittenMessage& unwritten) {
+        if (setup.OnUnwrittenHook) setup.OnUnwrittenHook(*scan, unwritten);
     };
-    worker->OnProgress = [&](engine::TDBXScanThread& sender, std::uint64_t position) {
-        if (setup.OnProgressHook) setup.OnProgressHook(sender, position);
-        dispatcher.Post([&run, position] { run.Progress.push_back(position); });
+    events.Progress = [&](const engine::TScanProgress& progress) {
+        if (setup.OnProgressHook) setup.OnProgressHook(*scan, progress);
+        dispatcher.Post([&run, done = progress.Done] { run.Progress.push_back(done); });
     };
-    worker->OnDone = [&run](platform::TThread& sender) {
+    events.Done = [&run](const engine::TScanOutcome& outcome) {
         ++run.DoneCount;
-        run.Outcome = engine::TDBXScanThread::OutcomeOf(sender);
+        run.Outcome = outcome;
     };
-    engine::ApplyScanSettings(*worker, setup);
+    auto worker = std::make_unique<engine::TDBXScanThread>(dispatcher, setup, std::move(events));
+    if (setup.ProgressSteps != 0) engine::TDBXScanThreadPeer::SetProgressSteps(*worker, setup.ProgressSteps);
+    scan = worker.get();
     platform::TThread::StartFreeOnDone(std::move(worker));
     dispatcher.RunUntil([&run] { return run.DoneCount > 0; });
-    dispatcher.RunPending();  // nothing may follow OnDone; the check below sees it
+    dispatcher.RunPending();  // nothing may follow Done; the check below sees it
     return run;
 }
 

@@ -28,9 +28,10 @@ TEST(ScanSetUp, OutputFolderIsResolvedAgainstTheStoreAndLosesOneTrailingSeparato
     };
     platform::TQueueDispatcher dispatcher;
     for (const TOutputCase& c : cases) {
-        TDBXScanThread scan(dispatcher, c.syntax);
-        scan.SourceFile = c.source;
-        scan.SetOutputDir(c.value);
+        TScanSettings settings;
+        settings.Source = c.source;
+        settings.Output = c.value;
+        const TDBXScanThread scan(dispatcher, settings, {}, c.syntax);
         EXPECT_EQ(scan.OutputDir(), c.expected) << c.value;
     }
 }
@@ -52,10 +53,9 @@ TEST(ScanSetUp, DefaultOutputFolderIsNeitherTheStoreNorItsFolder) {
     platform::TQueueDispatcher dispatcher;
     for (const TOutputCase& c : cases) {
         EXPECT_EQ(DefaultOutputFolder(c.syntax, c.source), c.expected) << c.source;
-        TDBXScanThread scan(dispatcher, c.syntax);
         TScanSettings settings;
         settings.Source = c.source;
-        ApplyScanSettings(scan, settings);
+        const TDBXScanThread scan(dispatcher, settings, {}, c.syntax);
         EXPECT_EQ(scan.OutputDir(), c.expected) << c.source;
     }
 }
@@ -73,39 +73,59 @@ TEST(ScanSetUp, TrashNameDefaultsAndLosesOneTrailingSeparator) {
     };
     platform::TQueueDispatcher dispatcher;
     for (const Case& c : cases) {
-        TDBXScanThread scan(dispatcher, c.syntax);
-        scan.SetTrashDir(c.value);
+        TScanSettings settings;
+        settings.Source = "store.dbx";
+        settings.Trash = c.value;
+        const TDBXScanThread scan(dispatcher, settings, {}, c.syntax);
         EXPECT_EQ(scan.TrashDir(), c.expected) << c.value;
     }
 }
 
-// The numbers callers pass, and what each mode then does: the table of
-// modes the window and the command line choose from.
-TEST(ScanSetUp, ModeNumbersAndTheRulesTheyStandFor) {
+// What each mode does: the table of modes the window and the command line
+// choose from.
+TEST(ScanSetUp, TheRulesEachModeStandsFor) {
     struct Case {
-        int given;
         TScanMode mode;
         std::uint32_t step;
         bool selfTest;
         bool positionCheck;
         bool below4GiB;
+        unsigned passes;
     };
     const Case cases[] = {
-        {0, TScanMode::Shallow, 4, true, true, true},   {2, TScanMode::Bottom, 1, false, false, false},
-        {1, TScanMode::Grid, 4, false, false, false},   {-1, TScanMode::Bottom, 1, false, false, false},
-        {-5, TScanMode::Bottom, 1, false, false, false}, {100, TScanMode::Bottom, 1, false, false, false},
+        {TScanMode::Shallow, 4, true, true, true, 1},
+        {TScanMode::Grid, 4, false, false, false, 1},
+        {TScanMode::Bottom, 1, false, false, false, 1},
+        {TScanMode::Deep, 1, false, false, false, 2},
     };
-    platform::TQueueDispatcher dispatcher;
-    TDBXScanThread scan(dispatcher);
     for (const Case& c : cases) {
-        scan.SetScanMode(c.given);
-        EXPECT_EQ(scan.ScanMode(), c.mode) << c.given;
-        const TScanRules rules = ScanRulesFor(scan.ScanMode());
-        EXPECT_EQ(rules.Step, c.step) << c.given;
-        EXPECT_EQ(rules.SelfOffsetTest, c.selfTest) << c.given;
-        EXPECT_EQ(rules.PositionCheck, c.positionCheck) << c.given;
-        EXPECT_EQ(rules.Below4GiBOnly, c.below4GiB) << c.given;
+        const TScanRules rules = ScanRulesFor(c.mode);
+        EXPECT_EQ(rules.Step, c.step) << c.mode;
+        EXPECT_EQ(rules.SelfOffsetTest, c.selfTest) << c.mode;
+        EXPECT_EQ(rules.PositionCheck, c.positionCheck) << c.mode;
+        EXPECT_EQ(rules.Below4GiBOnly, c.below4GiB) << c.mode;
+        EXPECT_EQ(rules.Passes, c.passes) << c.mode;
     }
+}
+
+// The share done fits a bar of 1000 for stores and images of any size.
+TEST(ScanSetUp, ProgressIsAShareInThousandthsWhateverTheSize) {
+    struct Case {
+        std::uint64_t done;
+        std::uint64_t total;
+        int permille;
+    };
+    const Case cases[] = {
+        {0, 1, 0},
+        {1'000, 35'000, 28},
+        {35'000, 35'000, 1000},
+        {5'000, 1'000, 1000},
+        {0xFFFFFFFEull, 0xFFFFFFFFull, 999},
+        {0x100000000ull * 3, 0x100000000ull * 6, 500},
+        {(1ull << 62) - 1, 1ull << 62, 999},
+        {1ull << 61, 1ull << 62, 500},
+    };
+    for (const Case& c : cases) EXPECT_EQ((TScanProgress{c.done, c.total}.Permille()), c.permille) << c.done;
 }
 
 // Eight digits below 4 GiB; sixteen for every chain of a larger file, so
@@ -124,8 +144,11 @@ TEST(ScanSetUp, MessageFileNamesAreUppercaseHexDigitsAsWideAsTheStoreNeeds) {
         {0x140000003, 0x200000000, "0000000140000003.eml"},
         {0x100000000, 0, "0000000100000000.eml"},
     };
-    for (const Case& c : cases) EXPECT_EQ(MessageFileName(c.offset, c.storeSize), c.name) << c.offset;
-    EXPECT_EQ(TDBXScanThread::MessageFileName(0x2AD4), "00002AD4.eml");
+    for (const Case& c : cases) {
+        EXPECT_EQ(MessageFileName(c.offset, c.storeSize), c.name) << c.offset;
+        // Offsets are shown as the files are named.
+        EXPECT_EQ(OffsetDigits(c.offset, c.storeSize) + ".eml", c.name) << c.offset;
+    }
 }
 
 }  // namespace
