@@ -20,14 +20,11 @@ namespace tervaline::engine {
 
 namespace {
 
-constexpr std::uint32_t kDeletedWord1 = 0x1FC;
-constexpr std::uint32_t kDeletedWord2 = 0x210;
-
 // Both forms hold a word whose second byte is 0x02, which text and zeroed
 // stretches almost never do: the pass looks for those words and tests the
 // header each would belong to.
-constexpr std::uint32_t kLiveWordOffset = 4;     // the size word 00 02 00 00
-constexpr std::uint32_t kDeletedWordOffset = 8;  // the word 10 02 00 00
+constexpr std::uint32_t kLiveWordOffset = kSizeWordOffset;         // the size word 00 02 00 00
+constexpr std::uint32_t kDeletedWordOffset = kDeletedWord2Offset;  // the word 10 02 00 00
 
 }  // namespace
 

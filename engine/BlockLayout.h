@@ -19,6 +19,16 @@ inline constexpr std::uint32_t kBlockSize = kBlockHeaderSize + kBlockDataSize;  
 // Where the size word (always 512 in a message block) stands in a header.
 inline constexpr std::uint32_t kSizeWordOffset = 4;
 
+// A deleted block's header: Self, these two words, Next; its first data
+// word then holds the block before it (see BlockIndex.h). The second word
+// stands where a live header's length does.
+inline constexpr std::uint32_t kDeletedWord1 = 0x1FC;
+inline constexpr std::uint32_t kDeletedWord2 = 0x210;
+inline constexpr std::uint32_t kDeletedWord2Offset = 8;
+// What a deleted block's data gives up to the back pointer, and what the
+// salvaged text holds in its place.
+inline constexpr std::uint32_t kDeletedLostBytes = 4;
+
 // The 16-byte header in front of each block's data.
 struct TBlockHeader {
     std::uint32_t Self;  // file offset at which this header stands

@@ -16,9 +16,10 @@ namespace tervaline::engine {
 
 namespace {
 
-// The four data bytes a deleted block gives up to its back pointer.
-constexpr char kLostBytes[] = "----";
-constexpr std::size_t kLostCount = 4;
+// What stands in the text for the data bytes a deleted block gave up to
+// its back pointer.
+constexpr char kLostBytes[kDeletedLostBytes + 1] = "----";
+constexpr std::size_t kLostCount = kDeletedLostBytes;
 
 }  // namespace
 

@@ -16,6 +16,9 @@ namespace tervaline::engine {
 
 namespace {
 
+// The byte tests below spell these two words out.
+static_assert(kBlockDataSize == 0x200 && kDeletedWord2 == 0x210);
+
 inline bool IsSizeWordAt(const std::uint8_t* p) { return p[1] == 0x02 && p[0] == 0 && p[2] == 0 && p[3] == 0; }
 
 // The size word, or the word 0x210 a deleted block holds in its place.
