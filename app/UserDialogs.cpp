@@ -33,6 +33,8 @@ bool TQtUserDialogs::AskYesNo(QWidget* parent, const QString& caption, const QSt
     QMessageBox box(QMessageBox::Question, caption, ForDisplay(text), QMessageBox::Yes | QMessageBox::No, parent);
     box.button(QMessageBox::Yes)->setText(Texts.Yes);
     box.button(QMessageBox::No)->setText(Texts.No);
+    // Enter must not throw away what the user asked about.
+    box.setDefaultButton(QMessageBox::No);
     question_ = &box;
     const int answer = box.exec();
     question_ = nullptr;
@@ -56,8 +58,10 @@ std::optional<QString> TQtUserDialogs::ChooseFile(QWidget* parent, const QString
     dialog.setLabelText(QFileDialog::FileType, Texts.FileType);
     dialog.setLabelText(QFileDialog::Accept, Texts.Open);
     dialog.setLabelText(QFileDialog::Reject, Texts.Cancel);
-    if (!fileName.isEmpty()) {
-        const QFileInfo info(fileName);
+    const QFileInfo info(fileName);
+    if (info.isDir()) {
+        dialog.setDirectory(fileName);
+    } else if (!fileName.isEmpty()) {
         if (info.dir().exists()) dialog.setDirectory(info.dir());
         dialog.selectFile(info.fileName());
     }

@@ -37,14 +37,15 @@ public:
     // A message box with one OK button for what the user should know.
     virtual void ShowInformation(QWidget* parent, const QString& caption, const QString& text) = 0;
 
-    // A question with Yes and No; true only for Yes.
+    // A question with Yes and No, No the default; true only for Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
 
     // Closes the question AskYesNo is waiting on, if any, as if No had been
     // chosen: for a question that the course of events has answered.
     virtual void DismissQuestion() = 0;
 
-    // The open-file dialog, starting at FileName and offering NameFilters
+    // The open-file dialog, starting at FileName (a file, or a folder to
+    // look in) and offering NameFilters
     // (the toolkit's "Description (patterns)" form); the chosen existing
     // file, or nothing when the user cancelled.
     virtual std::optional<QString> ChooseFile(QWidget* parent, const QString& fileName,

@@ -83,8 +83,8 @@ struct TInterfaceTexts {
         "mail store.";
     // %1 the messages in the trash folder, %2 all written.
     std::string TrashHoldsMost =
-        "%1 of the %2 messages went to the trash folder: the store may be of another kind, or the mail in it "
-        "may lack the headers that tell mail apart. Look in the trash folder too.";
+        "%1 of the %2 files written went to the trash folder: blocks that hold no mail (index records, "
+        "fragments), kept in case they hold something. The mail is in the output folder.";
     // Followed by an empty line and the reason.
     std::string ReportFailed = "The report or the mbox file could not be written:";
     // Followed by an empty line and the refused text in quotes.

@@ -18,8 +18,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/DbxScan.h"
 #include "engine/ScanMode.h"
 #include "platform/Dispatcher.h"
+#include "platform/Thread.h"
 #include "ui/ControlStates.h"
 #include "ui/InterfaceTexts.h"
 #include "ui/ScanPhase.h"
@@ -44,6 +46,10 @@ enum class TCloseStep {
 class TMainWindowModel {
 public:
     using TClock = std::function<std::chrono::steady_clock::time_point()>;
+    // Makes the worker of one scan, not yet started; may raise
+    // platform::EFileError for settings it refuses.
+    using TScanFactory = std::function<std::unique_ptr<platform::TThread>(
+        platform::TDispatcher&, engine::TScanSettings, engine::TScanEvents)>;
 
     struct TEnvironment {
         // Where the language file is looked for: the program's own folder.
@@ -56,6 +62,9 @@ public:
         TCanDraw CanDraw;
         // Time for the status line; empty: the steady clock.
         TClock Clock;
+        // Empty: the engine's own scan (TDBXScanThread). Tests pace scans
+        // through one of their own.
+        TScanFactory MakeScan;
     };
 
     TMainWindowModel(platform::TDispatcher& dispatcher, TEnvironment environment);
@@ -120,9 +129,12 @@ public:
     TStatusView Status() const;
     // The folder the "Open output folder" link opens; shown when Controls().OpenFolder.
     const std::string& OpenFolderPath() const;
-    // Where the open-file and folder dialogs start.
-    std::string StorePickerFolder() const;
-    std::string OutputPickerFolder() const;
+    // Where the open-file dialog starts: the store named, else the folder
+    // of the last store scanned; may be empty.
+    std::string StorePickerStart() const;
+    // Where the folder dialog starts: the nearest existing folder of the
+    // output folder; may be empty.
+    std::string OutputPickerStart() const;
     // The boxes to show, oldest first; each is handed out once.
     std::vector<TUserMessage> TakeMessages();
     std::optional<TFocusTarget> TakeFocus();

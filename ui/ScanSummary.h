@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ inline constexpr std::size_t kListedUnwritten = 20;
 // One store's scan as it ended.
 struct TFinishedScan {
     std::string StoreName;  // the store's file name, to tell the stores of a folder apart
+    std::uint64_t StoreSize = 0;  // how wide offsets are written
     engine::TScanOutcome Outcome;
     // The first messages that could not be written, up to kListedUnwritten.
     std::vector<engine::TUnwrittenMessage> Unwritten;

@@ -23,8 +23,10 @@
 #include <string>
 #include <vector>
 
+#include "MainFormPeer.h"
 #include "WindowFixture.h"
 #include "app/MainForm.h"
+#include "ui/ScanSummary.h"
 #include "tests/support/TempDir.h"
 
 namespace tervaline::app {
@@ -121,7 +123,7 @@ void ExpectEveryCaptionFits(const TMainForm& form, const std::string& when) {
     for (const TCaptionFit& fit : MeasureCaptions(form)) {
         EXPECT_LE(fit.Needed, fit.Room) << when << ": " << fit.Control.toStdString();
     }
-    for (const QWidget* parent : {static_cast<const QWidget*>(&form), static_cast<const QWidget*>(form.rdgMode)}) {
+    for (const QWidget* parent : {static_cast<const QWidget*>(&form), static_cast<const QWidget*>(TMainFormPeer(const_cast<TMainForm&>(form)).rdgMode)}) {
         for (const QString& overlap : Overlaps(*parent)) ADD_FAILURE() << when << ": " << overlap.toStdString();
     }
 }
@@ -153,23 +155,29 @@ TEST(CaptionFitTest, EveryCaptionFitsInTheFontsAtHand) {
         c.Install(programDir.Path());
         TRecordingDialogs dialogs;
         TMainForm form(programDir.Path().string(), &dialogs);
+        TMainFormPeer f(form);
         form.show();
         ASSERT_TRUE(dialogs.Shown.empty()) << c.Name;
         ASSERT_EQ(QFontInfo(form.font()).family(), c.Family) << c.Name << ": the font this case is about";
         ExpectEveryCaptionFits(form, std::string(c.Name) + ", idle");
 
-        for (int i = 0; i < form.cmbBuffer->count(); ++i) {
-            form.cmbBuffer->setCurrentIndex(i);
-            ExpectEveryCaptionFits(form, std::string(c.Name) + ", buffer " + form.cmbBuffer->currentText().toStdString());
+        for (int i = 0; i < f.cmbBuffer->count(); ++i) {
+            f.cmbBuffer->setCurrentIndex(i);
+            ExpectEveryCaptionFits(form, std::string(c.Name) + ", buffer " + f.cmbBuffer->currentText().toStdString());
         }
 
-        form.ScanFound(0xFFFFFFFF);
-        ExpectEveryCaptionFits(form, std::string(c.Name) + ", a find");
+        // The longest a scan under way can say: a folder's store, many finds, long to go.
+        const ui::TInterfaceTexts& texts = f.Model().Texts();
+        f.ShowStatus(ui::RunningStatusView({99999, 123, std::chrono::hours(11), "Posteingang.dbx", 12, 14}, texts));
+        ExpectEveryCaptionFits(form, std::string(c.Name) + ", under way");
 
         // The longest end a scan can have: stopped, with large counts, after long.
-        form.FoundCount = 99999;
-        form.TrashCount = 49999;
-        form.ShowScanEnd(true, 99 * 3600 * 1000);
+        ui::TFinishedScan stopped;
+        stopped.Outcome.Started = stopped.Outcome.StopRequested = true;
+        stopped.Outcome.Found = 99999;
+        stopped.Outcome.FoundInTrash = 49999;
+        stopped.Permille = 999;
+        f.ShowStatus(ui::SummaryOf({stopped}, std::chrono::hours(99), texts).Status);
         ExpectEveryCaptionFits(form, std::string(c.Name) + ", the end");
     }
 }

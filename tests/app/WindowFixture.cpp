@@ -2,31 +2,46 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QPushButton>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 
-#include "app/MainForm.h"
 #include "engine/DbxScan.h"
 
 namespace tervaline::testing {
 
-void HoldAtFirstFind(app::TMainForm& form, TScanGate& gate) {
-    // The scan's events are made before the scan: they reach it through a
-    // pointer set once it exists, before it starts.
-    auto scan = std::make_shared<engine::TDBXScanThread*>(nullptr);
-    form.WrapScanEvents = [&gate, scan](engine::TScanEvents& events) {
-        events.Found = [toWindow = events.Found, &gate, scan](const engine::TFoundMessage& found) {
-            toWindow(found);
+ui::TMainWindowModel::TScanFactory HoldAtFirstFind(TScanGate& gate) {
+    return [&gate](platform::TDispatcher& dispatcher, engine::TScanSettings settings, engine::TScanEvents events) {
+        auto stopped = std::make_shared<std::atomic<platform::TThread*>>(nullptr);
+        auto toWindow = events.Found;
+        events.Found = [toWindow, &gate, stopped](const engine::TFoundMessage& message) {
+            toWindow(message);
             if (gate.Arrived.fetch_add(1) > 0) return;
-            while (!gate.Open.load() && !(*scan)->StopRequested()) {
+            while (!gate.Open.load() && !stopped->load()->StopRequested()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         };
+        auto scan = std::make_unique<engine::TDBXScanThread>(dispatcher, std::move(settings), std::move(events));
+        stopped->store(scan.get());
+        return std::unique_ptr<platform::TThread>(std::move(scan));
     };
-    form.OnScanCreated = [scan](engine::TDBXScanThread& worker) { *scan = &worker; };
+}
+
+TOwnSettingsFolder::TOwnSettingsFolder() {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    had_ = saved != nullptr;
+    if (had_) saved_ = saved;
+    setenv("XDG_CONFIG_HOME", folder_.Path().c_str(), 1);
+}
+
+TOwnSettingsFolder::~TOwnSettingsFolder() {
+    if (had_) {
+        setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -38,10 +53,6 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
-}
-
-bool WaitForScanEnd(app::TMainForm& form) {
-    return WaitUntil([&] { return form.ScanThread == nullptr && form.btnStart->isEnabled(); });
 }
 
 }  // namespace tervaline::testing

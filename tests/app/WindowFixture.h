@@ -1,5 +1,6 @@
 // What the window tests share: dialogs that answer without a user, a gate
-// that holds a scan at its first find, and waiting on the event loop.
+// that holds a scan at its first find, a settings folder of their own, and
+// waiting on the event loop.
 #pragma once
 
 #include <QString>
@@ -12,10 +13,8 @@
 #include <vector>
 
 #include "app/UserDialogs.h"
-
-namespace tervaline::app {
-class TMainForm;
-}
+#include "tests/support/TempDir.h"
+#include "ui/MainWindowModel.h"
 
 namespace tervaline::testing {
 
@@ -62,18 +61,28 @@ public:
     QStringList OfferedFilters;
 };
 
-// Holds the worker inside its first find notification, after the file is
-// written, until opened or until a stop is requested.
+// Holds each scan the factory makes inside its first find notification,
+// after the file is written, until opened or until a stop is requested.
 struct TScanGate {
     std::atomic<bool> Open{false};
     std::atomic<int> Arrived{0};
 };
-void HoldAtFirstFind(app::TMainForm& form, TScanGate& gate);
+ui::TMainWindowModel::TScanFactory HoldAtFirstFind(TScanGate& gate);
+
+// Points the user's settings folder at a folder of its own for its lifetime,
+// so that no test reads or writes the choices of whoever runs it.
+class TOwnSettingsFolder {
+public:
+    TOwnSettingsFolder();
+    ~TOwnSettingsFolder();
+
+private:
+    TTempDir folder_;
+    std::string saved_;
+    bool had_;
+};
 
 // Processes events until Done holds; false after TimeoutMs.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000);
-
-// Waits until the window is idle again after a scan.
-bool WaitForScanEnd(app::TMainForm& form);
 
 }  // namespace tervaline::testing
