@@ -30,8 +30,12 @@ std::string OffsetDigits(std::uint64_t offset, std::uint64_t storeSize) {
 
 std::string MessageFileName(std::uint64_t offset, std::uint64_t storeSize, unsigned copy) {
     std::string name = OffsetDigits(offset, storeSize);
-    if (copy > 0) name += "~" + std::to_string(copy);
-    return name + ".eml";
+    if (copy > 0) {
+        name += '~';
+        name += std::to_string(copy);
+    }
+    name += ".eml";
+    return name;
 }
 
 bool IsMessageFileName(std::string_view name) {
