@@ -253,7 +253,14 @@ std::wstring TMainWindow::TextOf(TControlId id) const {
 
 void TMainWindow::SetText(TControlId id, const std::wstring& text) {
     // Only a change is written: writing a box moves its caret to the start.
-    if (TextOf(id) != text) ::SetWindowTextW(Control(id), text.c_str());
+    if (TextOf(id) == text) return;
+    ::SetWindowTextW(Control(id), text.c_str());
+    // A box the focus has just come to, whose text followed another box's,
+    // shows it selected, to be typed over as Tab left it.
+    const HWND focus = ::GetFocus();
+    if (focus != nullptr && (focus == Control(id) || ::GetParent(focus) == Control(id))) {
+        ::SendMessageW(focus, EM_SETSEL, 0, -1);
+    }
 }
 
 // --- Showing what the model says ---
