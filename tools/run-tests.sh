@@ -7,10 +7,11 @@
 #   tools/run-tests.sh --fuzz       every fuzz target for about a minute
 #                                   each (libFuzzer, ASan + UBSan), in
 #                                   build-fuzz/; FUZZ_SECONDS overrides
-#   tools/run-tests.sh --windows    the programs below the window cross-built
-#                                   for Windows with MinGW-w64, their tests
-#                                   run under Wine, and the zip of
-#                                   tervaline-scan.exe, in build-windows/
+#   tools/run-tests.sh --windows    the programs cross-built for Windows with
+#                                   MinGW-w64, their tests run under Wine (the
+#                                   window's on a virtual display), and the zip
+#                                   of tervaline.exe and tervaline-scan.exe,
+#                                   in build-windows/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,7 +28,9 @@ case "$mode" in
 esac
 
 if [ "$mode" = --windows ]; then
-  TERVALINE_EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix wine64 googletest tmux ${TERVALINE_EXTRA_PACKAGES:-}" \
+  # The window's tests run on a virtual display (xvfb, xauth), with Wine's
+  # own fonts for its window frames (fonts-wine).
+  TERVALINE_EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix wine64 googletest tmux xvfb xauth fonts-wine ${TERVALINE_EXTRA_PACKAGES:-}" \
     bash tools/install-deps.sh
   dir=build-windows
   toolchain="$(pwd)/cmake/mingw-w64-x86_64.cmake"
@@ -43,11 +46,16 @@ if [ "$mode" = --windows ]; then
     -DGTest_DIR="$gtest/install/lib/cmake/GTest" >/dev/null
   cmake --build "$dir" -j"$(nproc)"
   cmake --build "$dir" --target package >/dev/null
-  # A Wine prefix of the build's own, made once; no window is needed.
+  # A Wine prefix of the build's own, made once, readied for the window.
   export WINEPREFIX="$(pwd)/$dir/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -d "$WINEPREFIX" ]; then /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1; fi
+  bash winapp/wine-setup.sh
   status=0
-  ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" || status=$?
+  # The window's tests, and its salvage compared with the Linux build's,
+  # need a display: a virtual one for them all.
+  xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -dpi 96" \
+    bash -c 's=0; ctest --test-dir "$1" --output-on-failure -j"$(nproc)" || s=1
+             bash tests/winapp/compare-with-linux.sh "$1" || s=1; exit $s' _ "$dir" || status=$?
   bash tools/compare-windows-salvage.sh "$dir" || status=$?
   /usr/lib/wine/wineserver64 -k 2>/dev/null || true
   exit $status
