@@ -28,9 +28,8 @@ case "$mode" in
 esac
 
 if [ "$mode" = --windows ]; then
-  # The window's tests run on a virtual display (xvfb, xauth), with Wine's
-  # own fonts for its window frames (fonts-wine).
-  TERVALINE_EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix wine64 googletest tmux xvfb xauth fonts-wine ${TERVALINE_EXTRA_PACKAGES:-}" \
+  # The window's tests run on a virtual display.
+  TERVALINE_EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix wine64 googletest tmux xvfb xauth ${TERVALINE_EXTRA_PACKAGES:-}" \
     bash tools/install-deps.sh
   dir=build-windows
   toolchain="$(pwd)/cmake/mingw-w64-x86_64.cmake"

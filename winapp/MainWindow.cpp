@@ -133,7 +133,7 @@ void TMainWindow::CreateControls() {
     // control its access key leads to.
     constexpr DWORD kBox = WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL;
     constexpr DWORD kButton = WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
-    constexpr DWORD kCaption = WS_GROUP | SS_LEFT;
+    constexpr DWORD kCaption = WS_GROUP | SS_LEFTNOWORDWRAP;
     MakeControl(WC_STATICW, kStoreLabel, kCaption);
     MakeControl(WC_EDITW, kStoreBox, kBox, WS_EX_CLIENTEDGE);
     MakeControl(WC_BUTTONW, kBrowseStore, kButton);

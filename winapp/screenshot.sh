@@ -8,8 +8,9 @@
 #
 #   winapp/screenshot.sh [BUILD-WINDOWS]      (default: build-windows)
 # Needs the cross-built tervaline.exe (tools/run-tests.sh --windows) and the
-# Debian packages wine64, fonts-wine, fonts-ipafont-gothic, xvfb, xauth,
-# xdotool, x11-apps (xwd) and netpbm.
+# Debian packages wine64, fonts-ipafont-gothic, xvfb, xauth, xdotool,
+# x11-apps (xwd) and netpbm. A virtual display has no window manager: the
+# pictures show the window's inside, without a frame.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,10 +29,13 @@ trap 'rm -rf "$work"' EXIT
 
 # Runs on the virtual display: start the program, wait for its window,
 # type the store's path and Enter, wait for the scan to end, grab the
-# window with the frame Wine draws, then close the program.
+# window, then close the program.
 cat >"$work/inner.sh" <<'INNER'
 set -euo pipefail
 program=$1; store=$2; out=$3
+# Wine's desktop process keeps the display it was started on.
+/usr/lib/wine/wineserver64 -k 2>/dev/null || true
+/usr/lib/wine/wineserver64 -w
 /usr/lib/wine/wine64 "$program" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; /usr/lib/wine/wineserver64 -k 2>/dev/null || true' EXIT

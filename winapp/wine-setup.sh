@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Readies the Wine prefix in WINEPREFIX for the Windows window on a virtual
 # display: makes the prefix if it is missing and puts winapp/wine-setup.reg
-# in its registry (Wine's own window frames, Japanese fonts for the faces
-# the window asks for). Needs the Debian packages wine64, fonts-wine and
-# fonts-ipafont-gothic.
+# in its registry: Japanese fonts for the faces the window asks for. Needs
+# the Debian packages wine64 and fonts-ipafont-gothic.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
