@@ -102,6 +102,7 @@ private:
     TWindow window_;
     // Children of window_, which destroys them with itself.
     std::array<HWND, kControlIdEnd - kStoreLabel> controls_{};
+    // Owned by window_, which destroys it with itself too.
     HWND toolTips_ = nullptr;
     TIcon bigIcon_;
     TIcon smallIcon_;
