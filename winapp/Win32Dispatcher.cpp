@@ -1,7 +1,9 @@
 #include "winapp/Win32Dispatcher.h"
 
+#include <exception>
 #include <utility>
 
+#include "platform/win/WideText.h"
 #include "winapp/WindowsError.h"
 
 namespace tervaline::winapp {
@@ -73,8 +75,14 @@ LRESULT CALLBACK TWin32Dispatcher::WindowProc(HWND window, UINT message, WPARAM 
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     } else if (message == kRunCalls) {
-        if (auto* self = reinterpret_cast<TWin32Dispatcher*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) {
-            self->RunPending();
+        auto* self = reinterpret_cast<TWin32Dispatcher*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        try {
+            if (self != nullptr) self->RunPending();
+        } catch (const std::exception& e) {
+            // No exception may cross the system's frames: the user is told,
+            // and the calls behind it still run.
+            ::PostMessageW(window, kRunCalls, 0, 0);
+            ::MessageBoxW(nullptr, platform::WideText(e.what()).c_str(), L"Tervaline", MB_OK | MB_ICONERROR);
         }
         return 0;
     }
