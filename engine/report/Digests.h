@@ -9,6 +9,10 @@
 #include <string>
 #include <string_view>
 
+namespace tervaline::platform {
+class THash;
+}
+
 namespace tervaline::engine {
 
 struct TMessageDigests {
@@ -36,8 +40,7 @@ public:
     std::string HexDigest();
 
 private:
-    struct TContext;
-    std::unique_ptr<TContext> context_;
+    std::unique_ptr<platform::THash> hash_;
 };
 
 }  // namespace tervaline::engine

@@ -1,7 +1,8 @@
 // The salvage report and the mbox file: header fields decoded from every
-// kind of encoding a damaged store holds, mboxrd quoting, and a whole Deep
-// scan whose report, checksums, file times and mbox are checked against
-// the files themselves with tools of their own (coreutils, Python).
+// kind of encoding a damaged store holds, mboxrd quoting, checksums against
+// their published values, and a whole Deep scan whose report, checksums,
+// file times and mbox are checked against the files themselves with tools
+// of their own (coreutils, Python).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -97,6 +98,45 @@ TEST(Mbox, QuotesEveryLineThatWouldStartOrUnquoteAMessage) {
     }
     EXPECT_EQ(TMboxWriter::FromLine("a@b", 1055916130), "From a@b Wed Jun 18 06:02:10 2003\n");
     EXPECT_EQ(TMboxWriter::FromLine("", 0), "From MAILER-DAEMON Thu Jan  1 00:00:00 1970\n");
+}
+
+// The system's hashes, whole, in pieces and streamed, against the values
+// RFC 1321 and FIPS 180-2 publish.
+TEST(Digests, MatchThePublishedValuesWholeAndInPieces) {
+    struct TCase {
+        std::string text;
+        const char* md5;
+        const char* sha256;
+    };
+    const std::vector<TCase> cases = {
+        {"", "d41d8cd98f00b204e9800998ecf8427e", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "900150983cd24fb0d6963f7d28e17f72",
+         "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "8215ef0796a20bcaaae116d3876c664a",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'), "7707d6ae4e027c70eea2a935c2296f21",
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const TCase& c : cases) {
+        const std::string what = c.text.substr(0, 20) + " (" + std::to_string(c.text.size()) + " bytes)";
+        const TMessageDigests whole = DigestsOf(c.text);
+        EXPECT_EQ(whole.Md5, c.md5) << what;
+        EXPECT_EQ(whole.Sha256, c.sha256) << what;
+        // Read back in pieces of an odd size, as from a spilled file.
+        const TMessageDigests read = DigestsOf([&c](std::uint64_t at, char* dest, std::size_t count) {
+            const std::string_view rest = std::string_view(c.text).substr(static_cast<std::size_t>(at));
+            const std::string_view piece = rest.substr(0, std::min<std::size_t>(count, 65537));
+            std::copy(piece.begin(), piece.end(), dest);
+            return piece.size();
+        });
+        EXPECT_EQ(read.Md5, c.md5) << what;
+        EXPECT_EQ(read.Sha256, c.sha256) << what;
+        TSha256 streamed;
+        for (std::size_t at = 0, n = 1; at < c.text.size(); at += n, n = n * 3 % 1000 + 1) {
+            streamed.Update(c.text.data() + at, std::min(n, c.text.size() - at));
+        }
+        EXPECT_EQ(streamed.HexDigest(), c.sha256) << what;
+    }
 }
 
 // A Deep scan of a store with messages in several charsets, a deleted
