@@ -1,10 +1,9 @@
 #include "engine/report/HeaderDecoder.h"
 
-#include <iconv.h>
-
 #include "engine/report/HeaderText.h"
 #include "engine/report/MailAddress.h"
 #include "engine/report/MailDate.h"
+#include "platform/CharsetConversion.h"
 
 namespace tervaline::engine {
 
@@ -12,10 +11,7 @@ std::string CodePageCharset(const std::string& name) {
     if (name.empty()) return {};
     const bool number = name.find_first_not_of("0123456789") == std::string::npos;
     std::string charset = number ? "CP" + name : name;
-    const iconv_t cd = ::iconv_open("UTF-8", charset.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
-    ::iconv_close(cd);
-    return charset;
+    return platform::IsKnownCharset(charset) ? charset : std::string();
 }
 
 THeaderDecoder::THeaderDecoder(const std::string& charset) : charset_(charset) {}

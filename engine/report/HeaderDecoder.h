@@ -1,7 +1,7 @@
 // THeaderDecoder: the report's header fields decoded to UTF-8, and the date
 // of a message as a moment in UTC. RFC 2047 encoded words are decoded in
-// any charset the system's iconv knows, Japanese ones as Windows wrote
-// them; raw 8-bit bytes are read as UTF-8 when they are UTF-8, else in one
+// any charset the system converts, Japanese ones as Windows wrote them;
+// raw 8-bit bytes are read as UTF-8 when they are UTF-8, else in one
 // chosen code page.
 #pragma once
 
@@ -26,14 +26,14 @@ struct THeaderFields {
     std::string MessageId;
 };
 
-// The iconv name of the code page a user names: a number N stands for
+// The charset name of the code page a user names: a number N stands for
 // "CPN" (932 for CP932), any other name is taken as it is. Empty when the
-// system's iconv cannot read it into UTF-8.
+// system cannot read it into UTF-8 (platform/CharsetConversion.h).
 std::string CodePageCharset(const std::string& name);
 
 class THeaderDecoder {
 public:
-    // Charset: an iconv name (CodePageCharset gives one) in which raw 8-bit
+    // Charset: a charset name (CodePageCharset gives one) in which raw 8-bit
     // header bytes that are not UTF-8 are read.
     explicit THeaderDecoder(const std::string& charset);
 

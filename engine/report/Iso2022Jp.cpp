@@ -1,6 +1,6 @@
 #include "engine/report/Iso2022Jp.h"
 
-#include "engine/report/IconvText.h"
+#include "platform/CharsetConversion.h"
 
 namespace tervaline::engine {
 
@@ -74,16 +74,16 @@ public:
     void Katakana(unsigned char c) { pending_ += static_cast<char>(c + 0x80); }
     void Invalid() {
         Flush();
-        out_ += kReplacementCharacter;
+        out_ += platform::kReplacementCharacter;
     }
     void Flush() {
         if (pending_.empty()) return;
-        if (!AppendIconvText("CP932", pending_, out_)) {
+        if (!platform::AppendConvertedText("CP932", pending_, out_)) {
             for (const char c : pending_) {
                 if (static_cast<unsigned char>(c) < 0x80) {
                     out_ += c;
                 } else {
-                    out_ += kReplacementCharacter;
+                    out_ += platform::kReplacementCharacter;
                 }
             }
         }

@@ -1,12 +1,11 @@
 #include "engine/report/MailCharset.h"
 
-#include <iconv.h>
 #include <strings.h>
 
 #include <initializer_list>
 
-#include "engine/report/IconvText.h"
 #include "engine/report/Iso2022Jp.h"
+#include "platform/CharsetConversion.h"
 
 namespace tervaline::engine {
 
@@ -29,26 +28,19 @@ bool IsAnyOf(std::string_view name, std::initializer_list<std::string_view> name
     return false;
 }
 
-bool IconvKnows(const char* charset) {
-    const iconv_t cd = ::iconv_open("UTF-8", charset);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    ::iconv_close(cd);
-    return true;
-}
-
 // Japanese mail is mostly written on Windows, whose code pages are
 // supersets of the standards their labels name: the NEC and IBM
 // characters in them (①, ㈱, 髙) are not in the standard tables.
 const char* EucJpCharset() {
-    static const char* const charset = IconvKnows("EUC-JP-MS") ? "EUC-JP-MS" : "EUC-JP";
+    static const char* const charset = platform::IsKnownCharset("EUC-JP-MS") ? "EUC-JP-MS" : "EUC-JP";
     return charset;
 }
 
-enum class EReader { Iconv, Iso2022Jp };
+enum class EReader { System, Iso2022Jp };
 
 struct TCharset {
-    EReader reader = EReader::Iconv;
-    std::string_view iconvName;
+    EReader reader = EReader::System;
+    std::string_view name;  // the system's
 };
 
 TCharset Resolve(std::string_view label) {
@@ -58,18 +50,18 @@ TCharset Resolve(std::string_view label) {
     }
     if (IsAnyOf(name, {"shift_jis", "shift-jis", "sjis", "x-sjis", "ms_kanji", "csshiftjis", "windows-31j",
                        "cp932", "ms932", "x-ms-cp932"})) {
-        return {EReader::Iconv, "CP932"};
+        return {EReader::System, "CP932"};
     }
     if (IsAnyOf(name, {"euc-jp", "eucjp", "x-euc-jp", "ujis", "cseucpkdfmtjapanese"})) {
-        return {EReader::Iconv, EucJpCharset()};
+        return {EReader::System, EucJpCharset()};
     }
     // Windows programs label Windows-1252 text Latin-1 or even ASCII; the
     // C1 controls Latin-1 would give for its 0x80-0x9F (curly quotes, €)
     // are never what was meant.
     if (IsAnyOf(name, {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "l1", "us-ascii", "ascii"})) {
-        return {EReader::Iconv, "CP1252"};
+        return {EReader::System, "CP1252"};
     }
-    return {EReader::Iconv, name};
+    return {EReader::System, name};
 }
 
 void AppendAsciiOnly(std::string_view bytes, std::string& out) {
@@ -77,7 +69,7 @@ void AppendAsciiOnly(std::string_view bytes, std::string& out) {
         if (static_cast<unsigned char>(c) < 0x80) {
             out += c;
         } else {
-            out += kReplacementCharacter;
+            out += platform::kReplacementCharacter;
         }
     }
 }
@@ -90,13 +82,13 @@ void AppendCharsetText(std::string_view label, std::string_view bytes, std::stri
         AppendIso2022JpText(bytes, out);
         return;
     }
-    if (charset.iconvName.empty() || !AppendIconvText(charset.iconvName, bytes, out)) AppendAsciiOnly(bytes, out);
+    if (!platform::AppendConvertedText(charset.name, bytes, out)) AppendAsciiOnly(bytes, out);
 }
 
 bool SameCharset(std::string_view a, std::string_view b) {
     const TCharset first = Resolve(a);
     const TCharset second = Resolve(b);
-    return first.reader == second.reader && Is(first.iconvName, second.iconvName);
+    return first.reader == second.reader && Is(first.name, second.name);
 }
 
 bool IsUtf8(std::string_view bytes) {

@@ -32,7 +32,7 @@ public:
     using TSetup = TSalvageRecording::TSetup;
 
     // Notes the time the scan starts and begins the files Setup asks for.
-    // Charset: the iconv name of Setup's code page, in which raw 8-bit
+    // Charset: the charset name of Setup's code page, in which raw 8-bit
     // header bytes are read. Raises EFileError when a file cannot be begun
     // or would replace the store or what the scan writes.
     TSalvageRecorder(TSetup setup, const std::string& charset);

@@ -70,6 +70,19 @@ TEST(HeaderFields, DecodedToUtf8FromEveryEncodingAStoreHolds) {
         {"Latin-1 and ASCII labels read as Windows-1252, as Windows programs meant them",
          "Subject: =?iso-8859-1?Q?=93Gr=FC=DFe=94_=80?=\r\nTo: =?us-ascii?Q?=80?= <a@b>\r\n", "932",
          {{"subject", "“Grüße” €"}, {"to", "€ <a@b>"}}},
+        // Where Windows' code pages and the C library's converters read a
+        // charset apart, the report reads it as the latter on both systems.
+        {"a hole of Windows-1252, a tone mark joined to its letter and the last letter kept, UTF-8 past U+10FFFF",
+         "Subject: =?windows-1252?Q?a=81b?=\r\nTo: =?windows-1258?Q?Vi=EA=F2t?= <a@b>\r\n"
+         "Cc: =?UTF-8?Q?a=F4=90=80=80b?= <a@b>\r\n",
+         "932", {{"subject", "a\uFFFDb"}, {"to", "Vi\u1EC7t <a@b>"}, {"cc", "a\uFFFD\uFFFD\uFFFD\uFFFDb <a@b>"}}},
+        {"Chinese, Korean, Ukrainian and Greek labels, GB2312 without what GBK added to it",
+         "Subject: =?gb2312?B?1tDOxKKh?=\r\nTo: =?big5?B?pKSk5Q==?= <a@b>\r\nCc: =?euc-kr?B?x9GxuQ==?= <a@b>\r\n"
+         "From: =?koi8-u?Q?=AE?= =?iso-8859-7?Q?=A4?= <a@b>\r\n",
+         "932",
+         {{"subject", "中文\uFFFD\uFFFD"}, {"to", "中文 <a@b>"}, {"cc", "한국 <a@b>"}, {"from", "╝€ <a@b>"}}},
+        {"raw bytes in a DOS code page named by its number", "Subject: \x8F\xE0\xA8\xA2\xA5\xE2\r\n", "866",
+         {{"subject", "Привет"}}},
         // The Japanese test text holds NEC row 13 (①, ㈱) and an IBM row 92
         // kanji (髙), which Windows writes and the standard tables lack.
         // Their CP932 bytes are Python's 'cp932' codec's. The ISO-2022-JP

@@ -1,4 +1,5 @@
-#include "engine/report/IconvText.h"
+// The charsets of a POSIX system: the C library's iconv.
+#include "platform/CharsetConversion.h"
 
 #include <iconv.h>
 
@@ -6,7 +7,9 @@
 #include <functional>
 #include <map>
 
-namespace tervaline::engine {
+#include "platform/Utf8Text.h"
+
+namespace tervaline::platform {
 
 namespace {
 
@@ -48,18 +51,56 @@ private:
     std::map<std::string, iconv_t, std::less<>> open_;
 };
 
+// Whether iconv's converter of Charset holds a letter back for a mark that
+// may follow it: those of Windows' Hebrew and Vietnamese code pages, of
+// TCVN, Big5-HKSCS and JIS X 0213.
+bool HoldsLettersBack(std::string_view charset) {
+    std::string folded;
+    for (const char c : charset) {
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) folded += c;
+        if (c >= 'A' && c <= 'Z') folded += static_cast<char>(c - 'A' + 'a');
+    }
+    for (const std::string_view family : {"1255", "1258", "mshebr", "tcvn", "hkscs", "jisx0213"}) {
+        if (folded.find(family) != std::string::npos) return true;
+    }
+    return false;
+}
+
+iconv_t Converter(std::string_view charset) {
+    thread_local TConverters converters;
+    return converters.Get(charset);
+}
+
 }  // namespace
 
-bool AppendIconvText(std::string_view charset, std::string_view bytes, std::string& out) {
-    thread_local TConverters converters;
-    const iconv_t cd = converters.Get(charset);
+bool IsKnownCharset(std::string_view charset) { return !charset.empty() && Converter(charset) != kNoConverter; }
+
+bool AppendConvertedText(std::string_view charset, std::string_view bytes, std::string& out) {
+    if (IsUtf8Name(charset)) {
+        AppendUtf8Text(bytes, out);
+        return true;
+    }
+    // An empty name is the locale's charset to iconv, which no text names.
+    if (charset.empty()) return false;
+    const iconv_t cd = Converter(charset);
     if (cd == kNoConverter) return false;
+    char buffer[1024];
+    // Converters that join a letter to the mark after it hold the last
+    // letter back until told that no mark follows: at the end, and before
+    // a bad byte where the converter is one of those (telling one that
+    // keeps a shift state would forget the state).
+    const bool holdsBack = HoldsLettersBack(charset);
+    const auto flush = [&] {
+        char* to = buffer;
+        std::size_t toLeft = sizeof buffer;
+        ::iconv(cd, nullptr, nullptr, &to, &toLeft);
+        out.append(buffer, static_cast<std::size_t>(to - buffer));
+    };
     // A converter left in a shift state by its last text starts this one
     // from the initial state.
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
-    char buffer[1024];
     while (inLeft > 0) {
         char* to = buffer;
         std::size_t toLeft = sizeof buffer;
@@ -67,12 +108,14 @@ bool AppendIconvText(std::string_view charset, std::string_view bytes, std::stri
         const int error = errno;
         out.append(buffer, static_cast<std::size_t>(to - buffer));
         if (done != static_cast<std::size_t>(-1) || error == E2BIG) continue;
+        if (holdsBack) flush();
         out += kReplacementCharacter;
-        if (error != EILSEQ) break;  // a sequence cut short by the end of the text
+        if (error != EILSEQ) return true;  // a sequence cut short by the end of the text
         ++in;
         --inLeft;
     }
+    flush();
     return true;
 }
 
-}  // namespace tervaline::engine
+}  // namespace tervaline::platform
