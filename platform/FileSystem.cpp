@@ -87,6 +87,8 @@ std::uint32_t LogicalSectorSize([[maybe_unused]] int fd) {
 
 std::string SystemErrorText(int error) { return std::strerror(error); }
 
+int DiskFullError() { return ENOSPC; }
+
 TUnsharedReadFile::TUnsharedReadFile(const std::string& path) : path_(path) {
     // Without blocking, so that a pipe cannot hold the scan before its type
     // is seen.

@@ -145,4 +145,9 @@ std::string ProgramFolder();
 // Text for a system error number, e.g. "No such file or directory".
 std::string SystemErrorText(int error);
 
+// The system's error number for a disk with no room left (ENOSPC; on
+// Windows ERROR_DISK_FULL), for a failure the program finds before the
+// system does.
+int DiskFullError();
+
 }  // namespace tervaline::platform

@@ -1,9 +1,9 @@
 #include "engine/report/HeaderSection.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <vector>
+
+#include "engine/report/AsciiCase.h"
 
 namespace tervaline::engine {
 
@@ -31,10 +31,7 @@ std::string* Slot(TRawHeaderFields& fields, std::string_view name) {
         {"subject", &TRawHeaderFields::Subject}, {"message-id", &TRawHeaderFields::MessageId},
     };
     for (const TNamed& n : kNamed) {
-        if (name.size() == std::char_traits<char>::length(n.name) &&
-            ::strncasecmp(name.data(), n.name, name.size()) == 0) {
-            return &(fields.*n.slot);
-        }
+        if (SameAsciiWord(name, n.name)) return &(fields.*n.slot);
     }
     return nullptr;
 }

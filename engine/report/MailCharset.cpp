@@ -1,9 +1,8 @@
 #include "engine/report/MailCharset.h"
 
-#include <strings.h>
-
 #include <initializer_list>
 
+#include "engine/report/AsciiCase.h"
 #include "engine/report/Iso2022Jp.h"
 #include "platform/CharsetConversion.h"
 
@@ -14,12 +13,7 @@ namespace {
 // The label without its RFC 2231 language.
 std::string_view CharsetName(std::string_view label) { return label.substr(0, label.find('*')); }
 
-bool Is(std::string_view name, std::string_view other) {
-    // An empty view may have no data at all, which the C library must not
-    // be handed.
-    if (name.size() != other.size()) return false;
-    return name.empty() || ::strncasecmp(name.data(), other.data(), name.size()) == 0;
-}
+bool Is(std::string_view name, std::string_view other) { return SameAsciiWord(name, other); }
 
 bool IsAnyOf(std::string_view name, std::initializer_list<std::string_view> names) {
     for (const std::string_view other : names) {

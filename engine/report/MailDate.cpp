@@ -1,9 +1,9 @@
 #include "engine/report/MailDate.h"
 
-#include <strings.h>
-
 #include <array>
 #include <cstdio>
+
+#include "engine/report/AsciiCase.h"
 
 namespace tervaline::engine {
 
@@ -12,11 +12,7 @@ namespace {
 bool IsAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool SameWord(std::string_view a, std::string_view b) {
-    // An empty view may have no data at all, which the C library must not
-    // be handed.
-    return a.size() == b.size() && (a.empty() || ::strncasecmp(a.data(), b.data(), a.size()) == 0);
-}
+bool SameWord(std::string_view a, std::string_view b) { return SameAsciiWord(a, b); }
 
 // Zone names, in minutes east of UTC. RFC 5322 names the American ones and
 // UT/GMT; the rest are those mail programs write from their system's zone
@@ -348,19 +344,47 @@ std::optional<std::int64_t> MailDateSeconds(std::string_view date) {
            static_cast<std::int64_t>(zone) * 60;
 }
 
-std::string IsoUtcText(std::int64_t seconds) {
+namespace {
+
+// Seconds since 1970 as days and the seconds into the last of them.
+struct TMoment {
+    std::int64_t days;
+    int second;  // of the day
+};
+
+TMoment MomentOf(std::int64_t seconds) {
     std::int64_t days = seconds / 86400;
     std::int64_t rest = seconds % 86400;
     if (rest < 0) {
         rest += 86400;
         --days;
     }
-    const TCivil civil = CivilFromDays(days);
+    return {days, static_cast<int>(rest)};
+}
+
+}  // namespace
+
+std::string IsoUtcText(std::int64_t seconds) {
+    const TMoment moment = MomentOf(seconds);
+    const TCivil civil = CivilFromDays(moment.days);
     char text[64];
     const int n = std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02d:%02d:%02dZ",
-                                static_cast<long long>(civil.year), civil.month, civil.day,
-                                static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
-                                static_cast<int>(rest % 60));
+                                static_cast<long long>(civil.year), civil.month, civil.day, moment.second / 3600,
+                                moment.second / 60 % 60, moment.second % 60);
+    return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::string AsctimeUtcText(std::int64_t seconds) {
+    static constexpr const char* kDays[] = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};  // from 1970-01-01
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const TMoment moment = MomentOf(seconds);
+    const TCivil civil = CivilFromDays(moment.days);
+    const std::int64_t weekday = ((moment.days % 7) + 7) % 7;
+    char text[64];
+    const int n = std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %lld", kDays[weekday],
+                                kMonths[civil.month - 1], civil.day, moment.second / 3600, moment.second / 60 % 60,
+                                moment.second % 60, static_cast<long long>(civil.year));
     return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 

@@ -16,4 +16,9 @@ std::optional<std::int64_t> MailDateSeconds(std::string_view date);
 // ISO 8601 in UTC, "2003-06-18T06:02:10Z", of seconds since 1970.
 std::string IsoUtcText(std::int64_t seconds);
 
+// The same as the C library's asctime writes it in UTC, "Wed Jun 18
+// 06:02:10 2003" (the day of the month padded with a blank), as the From
+// line of an mbox file carries it.
+std::string AsctimeUtcText(std::int64_t seconds);
+
 }  // namespace tervaline::engine

@@ -1,8 +1,8 @@
 #include "engine/report/MboxWriter.h"
 
 #include <algorithm>
-#include <ctime>
 
+#include "engine/report/MailDate.h"
 #include "platform/CommittedFile.h"
 
 namespace tervaline::engine {
@@ -94,13 +94,9 @@ TMboxWriter::TMboxWriter(const std::string& path, unsigned mode, std::optional<p
 TMboxWriter::~TMboxWriter() = default;
 
 std::string TMboxWriter::FromLine(const std::string& sender, std::int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm utc{};
-    char date[64] = "Thu Jan  1 00:00:00 1970";
     // The date as the C library's asctime writes it, which every reader of
     // mbox files expects.
-    if (::gmtime_r(&t, &utc) != nullptr) std::strftime(date, sizeof date, "%a %b %e %H:%M:%S %Y", &utc);
-    return "From " + (sender.empty() ? std::string("MAILER-DAEMON") : sender) + " " + date + "\n";
+    return "From " + (sender.empty() ? std::string("MAILER-DAEMON") : sender) + " " + AsctimeUtcText(seconds) + "\n";
 }
 
 namespace {

@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cassert>
-#include <cerrno>
 #include <string_view>
 
 #include "platform/CommittedFile.h"
@@ -107,7 +106,7 @@ TSalvageReport::TSalvageReport(const std::string& folder, char delimiter, unsign
     csv_->Write("\xEF\xBB\xBF" + CsvHeader());
     json_->Write("{\n\"messages\": [");
     if (!csv_->KeepRoomFor(kTailRoom) || !json_->KeepRoomFor(kTailRoom)) {
-        platform::RaiseFileError("Cannot write the report into", folder, ENOSPC);
+        platform::RaiseFileError("Cannot write the report into", folder, platform::DiskFullError());
     }
 }
 

@@ -61,6 +61,8 @@ std::uint32_t DeviceSectorSize(HANDLE device) {
 
 }  // namespace
 
+int DiskFullError() { return ERROR_DISK_FULL; }
+
 std::string SystemErrorText(int error) {
     wchar_t* text = nullptr;
     const DWORD length = ::FormatMessageW(
