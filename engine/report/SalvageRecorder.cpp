@@ -1,5 +1,6 @@
 #include "engine/report/SalvageRecorder.h"
 
+#include <algorithm>
 #include <cassert>
 #include <ctime>
 #include <exception>
@@ -154,7 +155,9 @@ void TSalvageRecorder::Handle(TItem& item) noexcept {
         // Every place a message goes lies inside the output folder.
         assert(found.Path.compare(0, prefix.size(), prefix) == 0);
         TReportRow row;
+        // Named alike on every system, so that reports of one store compare.
         row.File = found.Path.substr(prefix.size());
+        std::replace(row.File.begin(), row.File.end(), setup_.Delimiter, '/');
         row.Place = MessagePlaceName(found.Place);
         row.Status = StatusOf(carved);
         row.Offset = carved.Start;

@@ -26,7 +26,7 @@ class TCommittedFile;
 namespace tervaline::engine {
 
 struct TReportRow {
-    std::string File;    // relative to the output folder
+    std::string File;    // relative to the output folder, folders ended by / on every system
     std::string Place;   // "output", "trash" or "deleted"
     std::string Status;  // "complete", "fragment", "truncated" or "deleted"
     std::uint64_t Offset = 0;  // of the chain's first block header
