@@ -27,9 +27,10 @@ constexpr TModeName kModes[] = {
     {"deep", engine::TScanMode::Deep},
 };
 
-// Why a build without the report's libraries refuses what only they serve.
+// Why a build made without the report (TERVALINE_REPORT off) refuses what
+// only the report serves.
 constexpr const char* kNoRecording =
-    "this build of tervaline-scan writes no report and no mbox file: the libraries they need are not part of it";
+    "this build of tervaline-scan writes no report and no mbox file: it was made without them";
 
 // A validator whose Check returns the reason a value is refused, empty
 // when it is taken.

@@ -1,7 +1,7 @@
-// The recording of a build without the report's libraries (the MIME and
-// the crypto library, which the Windows cross-build has not): message files
-// keep the time they were written, and a report or an mbox file asked for
-// is refused before the scan begins rather than silently left out.
+// The recording of a build made without the report (TERVALINE_REPORT off):
+// message files keep the time they were written, and a report or an mbox
+// file asked for is refused before the scan begins rather than silently
+// left out.
 #include <stdexcept>
 
 #include "engine/SalvageRecording.h"

@@ -1,6 +1,6 @@
 // What a scan keeps beside its message files: each file dated by its Date
-// field, the salvage report, and the mbox file. A build without the
-// report's libraries keeps none of them, and says so when one is asked for.
+// field, the salvage report, and the mbox file. A build made without the
+// report keeps none of them, and says so when one is asked for.
 #pragma once
 
 #include <cstdint>

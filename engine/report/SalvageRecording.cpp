@@ -1,5 +1,5 @@
-// The recording of a build with the report's libraries: the salvage
-// recorder and the store's digest.
+// The recording of a build with the report: the salvage recorder and the
+// store's digest.
 #include "engine/SalvageRecording.h"
 
 #include <stdexcept>
