@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Salvages the bundled sample store with the Windows tervaline-scan.exe under
 # Wine and with the Linux build, in every mode, and fails unless both wrote
-# the same message files with the same bytes; the Windows run also goes
-# through a store folder and an output folder with Japanese names. Then, on
-# a large store, a second scan of a store that a first one holds must be
-# refused, and Ctrl-C pressed in a terminal must stop the scan with the
-# count printed and status 130.
-#   tools/compare-windows-salvage.sh [BUILD-WINDOWS]
-# The Linux program is build-test's, or built on its own in build-compare/.
+# the same message files with the same bytes, dated alike, the same report
+# (report.csv byte for byte; report.json but for the paths and the times of
+# the run) and the same mbox file (but for the time of the run in the From
+# lines of messages without a date); the Windows run also goes through a
+# store folder and an output folder with Japanese names. Then, on a large
+# store, a second scan of a store that a first one holds must be refused,
+# and Ctrl-C pressed in a terminal must stop the scan with the count printed
+# and status 130.
+#   tools/compare-windows-salvage.sh [BUILD-WINDOWS [BUILD-LINUX]]
+# The Linux program is BUILD-LINUX's, else build-test's, or built on its own
+# in build-compare/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 windows_build="${1:-build-windows}"
 exe="$(pwd)/$windows_build/cli/tervaline-scan.exe"
-linux=build-test/cli/tervaline-scan
+linux="${2:-build-test}/cli/tervaline-scan"
 if [ ! -x "$linux" ]; then
   linux=build-compare/cli/tervaline-scan
   cmake -S . -B build-compare -DCMAKE_BUILD_TYPE=Release -DTERVALINE_GUI=OFF -DTERVALINE_TESTS=OFF \
@@ -34,24 +38,81 @@ cp samples/damaged.dbx "$store_dir/damaged.dbx"
 # Wine sees the machine's root as drive Z:.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
+# Whether two salvages of one store, each an output folder and an mbox
+# file, wrote the same report and mbox file, the Windows one's message
+# files dated as the Linux one's; says what differs.
+same_report() {
+  python3 - "$@" <<'PY'
+import datetime, difflib, json, os, re, sys
+
+def asctime(moment):
+    return moment.strftime("%a %b ") + "%2d" % moment.day + moment.strftime(" %H:%M:%S %Y")
+
+def load(folder, mbox):
+    report = json.load(open(os.path.join(folder, "report.json"), encoding="utf-8"))
+    head = report["head"]
+    started = datetime.datetime.strptime(head.pop("started"), "%Y-%m-%dT%H:%M:%SZ")
+    del head["ended"], head["store"]["path"], head["mbox"]["path"]
+    # Messages without a date are dated by the start of the run.
+    box = re.sub(rb"(?m)^(From \S+ )" + re.escape(asctime(started).encode()) + rb"$", rb"\1(started)",
+                 open(mbox, "rb").read())
+    dates = {}
+    for row in report["messages"]:
+        mtime = os.stat(os.path.join(folder, row["file"])).st_mtime
+        dates[row["file"]] = (row["date_utc"], datetime.datetime.fromtimestamp(mtime, datetime.timezone.utc))
+    return report, open(os.path.join(folder, "report.csv"), "rb").read(), box, dates
+
+linux = load(sys.argv[1], sys.argv[2])
+windows = load(sys.argv[3], sys.argv[4])
+same = True
+for what, a, b in zip(("report.json", "report.csv", "the mbox file"), linux, windows):
+    if a != b:
+        print("compare: %s differs from the Linux build's:" % what, file=sys.stderr)
+        text = lambda x: (json.dumps(x, indent=1, ensure_ascii=False) if isinstance(x, dict)
+                          else x.decode("utf-8", "replace")).splitlines()
+        sys.stderr.writelines(line + "\n" for line in list(difflib.unified_diff(text(a), text(b), lineterm=""))[:40])
+        same = False
+# A message file with a Date is dated by it; one without keeps the time it
+# was written.
+for side in (linux, windows):
+    for file, (date, mtime) in side[3].items():
+        utc = datetime.timezone.utc
+        if date and mtime != datetime.datetime.strptime(date, "%Y-%m-%dT%H:%M:%SZ").replace(tzinfo=utc):
+            print("compare: %s is dated %s, its Date says %s" % (file, mtime, date), file=sys.stderr)
+            same = False
+sys.exit(0 if same else 1)
+PY
+}
+
 failed=0
 for mode in shallow bottom deep; do
-  "$linux" --quiet --no-report --mode "$mode" "$work/damaged.dbx" "$work/linux-$mode" >/dev/null
-  "$wine" "$exe" --quiet --mode "$mode" "$(winpath "$work/damaged.dbx")" "$(winpath "$work/windows-$mode")" \
-    >"$work/windows-$mode.txt" 2>&1 || { cat "$work/windows-$mode.txt"; failed=1; }
-  "$wine" "$exe" --quiet --mode "$mode" "$(winpath "$store_dir/damaged.dbx")" \
-    "$(winpath "$store_dir/出力-$mode")" >"$work/japanese-$mode.txt" 2>&1 || {
+  "$linux" --quiet --hash-store --mode "$mode" --mbox "$work/linux-$mode.mbox" "$work/damaged.dbx" \
+    "$work/linux-$mode" >/dev/null
+  "$wine" "$exe" --quiet --hash-store --mode "$mode" --mbox "$(winpath "$work/windows-$mode.mbox")" \
+    "$(winpath "$work/damaged.dbx")" "$(winpath "$work/windows-$mode")" >"$work/windows-$mode.txt" 2>&1 || {
+    cat "$work/windows-$mode.txt"
+    failed=1
+  }
+  "$wine" "$exe" --quiet --hash-store --mode "$mode" --mbox "$(winpath "$store_dir/出力-$mode.mbox")" \
+    "$(winpath "$store_dir/damaged.dbx")" "$(winpath "$store_dir/出力-$mode")" >"$work/japanese-$mode.txt" 2>&1 || {
     cat "$work/japanese-$mode.txt"
     failed=1
   }
-  files=$(cd "$work/linux-$mode" && find . -type f | wc -l)
-  if diff -r "$work/linux-$mode" "$work/windows-$mode" >/dev/null &&
-     diff -r "$work/linux-$mode" "$store_dir/出力-$mode" >/dev/null; then
-    echo "compare: $mode: $files files byte-identical to the Linux build's, also under Japanese folder names"
+  files=$(cd "$work/linux-$mode" && find . -type f -name '*.eml' | wc -l)
+  reports=(-x report.csv -x report.json)
+  if diff -r "${reports[@]}" "$work/linux-$mode" "$work/windows-$mode" >/dev/null &&
+     diff -r "${reports[@]}" "$work/linux-$mode" "$store_dir/出力-$mode" >/dev/null; then
+    echo "compare: $mode: $files message files byte-identical to the Linux build's, also under Japanese folder names"
   else
     echo "compare: $mode: the Windows build's files differ from the Linux build's" >&2
-    diff -r "$work/linux-$mode" "$work/windows-$mode" >&2 || true
-    diff -r "$work/linux-$mode" "$store_dir/出力-$mode" >&2 || true
+    diff -r "${reports[@]}" "$work/linux-$mode" "$work/windows-$mode" >&2 || true
+    diff -r "${reports[@]}" "$work/linux-$mode" "$store_dir/出力-$mode" >&2 || true
+    failed=1
+  fi
+  if same_report "$work/linux-$mode" "$work/linux-$mode.mbox" "$work/windows-$mode" "$work/windows-$mode.mbox" &&
+     same_report "$work/linux-$mode" "$work/linux-$mode.mbox" "$store_dir/出力-$mode" "$store_dir/出力-$mode.mbox"; then
+    echo "compare: $mode: report, mbox file and the message files' dates as the Linux build's"
+  else
     failed=1
   fi
 done
