@@ -36,7 +36,7 @@ struct TScanSettings {
     std::string Mbox;
     bool MboxAll = false;
     // The code page raw 8-bit header bytes are read in, for the report: a
-    // number (932) or a name the system's iconv knows.
+    // number (932) or a charset name the system knows.
     std::string CodePage = "932";
 };
 

@@ -22,7 +22,15 @@ protected:
         for (const char* name : {"Sent.dbx", "sent.DBX", "Inbox.dbx", "notes.txt"}) {
             testing::WriteFileBytes(work.Path() / "stores" / name, "store");
         }
+        // A file system that ignores case (Windows's) holds one of the two.
+        std::size_t entries = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(work.Path() / "stores")) {
+            ++entries;
+        }
+        casesApart = entries == 4;
     }
+
+    bool casesApart = false;
 
     TStartInput Input(const std::string& store, const std::string& buffer = "10") const {
         TStartInput input;
@@ -103,7 +111,8 @@ TEST_F(StartRequestTest, AStoreOrAFolderOfStoresBecomesTheSettingsOfEachScan) {
           {work / "stores/Sent.dbx", work / "stores/Sent", work / "stores/Sent/Sent.mbox"},
           {work / "stores/sent.DBX", work / "stores/sent~1", work / "stores/sent~1/sent.mbox"}}},
     };
-    for (const auto& c : cases) {
+    for (auto c : cases) {
+        if (!casesApart && std::string(c.Name) == "folder") c.Scans.pop_back();
         const TStartDecision decision = DecideStart(c.Input, texts);
         const auto* plan = std::get_if<TScanPlan>(&decision);
         ASSERT_NE(plan, nullptr) << c.Name;
