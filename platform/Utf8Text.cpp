@@ -50,6 +50,16 @@ bool IsUtf8Name(std::string_view charset) {
     return folded == "utf8";
 }
 
+bool IsWellFormedUtf8(std::string_view bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        bool cut = false;
+        const std::size_t length = CharacterLength(bytes.substr(at), cut);
+        if (length == 0) return false;
+        at += length;
+    }
+    return true;
+}
+
 void AppendUtf8Text(std::string_view bytes, std::string& out) {
     std::size_t at = 0;
     while (at < bytes.size()) {

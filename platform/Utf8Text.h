@@ -12,6 +12,10 @@ namespace tervaline::platform {
 // Whether Charset names UTF-8 ("UTF-8", "utf8", in any case).
 bool IsUtf8Name(std::string_view charset);
 
+// Whether Bytes is well-formed UTF-8 throughout: no overlong forms, no
+// surrogates, nothing past U+10FFFF, no character cut short.
+bool IsWellFormedUtf8(std::string_view bytes);
+
 // Appends Bytes to Out, each byte that is no part of a well-formed UTF-8
 // character given as U+FFFD; a character the end of Bytes cuts short gives
 // one.

@@ -10,6 +10,7 @@
 #include "platform/CodePageText.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProfileFileValues.h"
+#include "platform/Utf8Text.h"
 
 namespace tervaline::ui {
 
@@ -94,38 +95,7 @@ std::string FindLanguageFile(const std::string& programFolder) {
     return {};
 }
 
-bool IsValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    while (i < n) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        std::uint32_t code = 0;
-        std::uint32_t lowest = 0;
-        if ((b & 0xE0) == 0xC0) {
-            length = 2, code = b & 0x1F, lowest = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3, code = b & 0x0F, lowest = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            length = 4, code = b & 0x07, lowest = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > n) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto c = static_cast<unsigned char>(bytes[i + k]);
-            if ((c & 0xC0) != 0x80) return false;
-            code = (code << 6) | (c & 0x3F);
-        }
-        if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        i += length;
-    }
-    return true;
-}
+bool IsValidUtf8(std::string_view bytes) { return platform::IsWellFormedUtf8(bytes); }
 
 TLanguageEncoding EncodingOf(std::string_view bytes) {
     return IsValidUtf8(bytes) ? TLanguageEncoding::Utf8 : TLanguageEncoding::CodePage932;

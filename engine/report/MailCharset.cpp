@@ -5,6 +5,7 @@
 #include "engine/report/AsciiCase.h"
 #include "engine/report/Iso2022Jp.h"
 #include "platform/CharsetConversion.h"
+#include "platform/Utf8Text.h"
 
 namespace tervaline::engine {
 
@@ -85,41 +86,6 @@ bool SameCharset(std::string_view a, std::string_view b) {
     return first.reader == second.reader && Is(first.name, second.name);
 }
 
-bool IsUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        // The range of the second byte shuts out overlong forms, the
-        // surrogates and code points past U+10FFFF.
-        unsigned char low = 0x80, high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0) low = 0xA0;
-            if (c == 0xED) high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0) low = 0x90;
-            if (c == 0xF4) high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + length > bytes.size()) return false;
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        if (second < low || second > high) return false;
-        for (std::size_t k = 2; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if (next < 0x80 || next > 0xBF) return false;
-        }
-        i += length;
-    }
-    return true;
-}
+bool IsUtf8(std::string_view bytes) { return platform::IsWellFormedUtf8(bytes); }
 
 }  // namespace tervaline::engine
