@@ -161,7 +161,6 @@ void TDBXScanThread::ScanFile() {
             },
             nullptr);
         output_->Open();
-        started_ = true;
 
         TSalvageRecording::TSetup recordingSetup;
         recordingSetup.OutputDir = outputDir_;
@@ -182,6 +181,9 @@ void TDBXScanThread::ScanFile() {
         // Declared after the store, so that it stops reading before the
         // store is closed, whatever ends the scan.
         const std::unique_ptr<TStoreHashing> storeDigest = StartStoreHashing(recordingSetup, settings_.HashStore, file, stop_);
+        // Everything that could refuse the scan before it reads the store
+        // has had its say.
+        started_ = true;
         if (recording) {
             recordingLeftovers_ = recording->LeftoversRemoved();
             output_->DateOf = [&recording](std::string_view start) { return recording->DateOf(start); };
