@@ -36,6 +36,7 @@
 #include "platform/PathSyntax.h"
 #include "ui/BufferSize.h"
 #include "ui/RememberedChoices.h"
+#include "ui/WindowLayout.h"
 
 namespace tervaline::app {
 
@@ -52,26 +53,14 @@ const QStringList kJapaneseFallbackFaces = {QStringLiteral("IPAPGothic"), QStrin
 
 constexpr components::TColor clBtnFace = components::kSystemColorFlag + 15;
 
-// The mode frame's width in the layout; it grows, never shrinks, when its
-// items need more room.
-constexpr int kModeFrameWidth = 202;
-// Margin inside the mode frame, and room between two of its items, so that
-// one item's mark never touches the text before it.
-constexpr int kModeInset = 4;
-constexpr int kModeItemGap = 6;
-// The items stand in one row below the frame's title. Those that need more
-// room than one row gives stand in two lower ones, and the frame reaches
-// down to just above the status line.
-struct TModeRows {
-    int FrameHeight;
-    int Top;
-    int Height;
-};
-constexpr TModeRows kModeRows[] = {{41, 16, 20}, {49, 17, 15}};
-// Least room kept between two controls side by side.
-constexpr int kControlGap = 4;
-// The gap the status line keeps between its two parts.
-constexpr int kStatusGap = 10;
+using ui::kControlGap;
+using ui::kModeFrameWidth;
+using ui::kModeInset;
+using ui::kModeItemGap;
+using ui::kModeRows;
+using ui::TModeRows;
+using ui::kStatusGap;
+
 // The layout is laid out in pixels for a 96 dpi screen, so font sizes in
 // points are turned into pixels at that resolution, whatever the screen.
 int PixelsOfPoints(int points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }

@@ -10,36 +10,25 @@
 #include <numeric>
 #include <vector>
 
+#include "ui/WindowLayout.h"
 #include "winapp/CaptionFit.h"
 
 namespace tervaline::winapp {
 
 namespace {
 
-// Least room kept between two controls side by side.
-constexpr int kControlGap = 4;
-// The gap the status line keeps between its two parts.
-constexpr int kStatusGap = 10;
-// The mode frame's width in the layout; it grows, never shrinks, when its
-// items need more room.
+using ui::kControlGap;
+using ui::kModeFrameWidth;
+using ui::kModeInset;
+using ui::kModeItemGap;
+using ui::kModeRows;
+using ui::TModeRows;
+using ui::kStatusGap;
+// Where the mode frame stands.
 constexpr int kModeFrameLeft = 15;
 constexpr int kModeFrameTop = 134;
-constexpr int kModeFrameWidth = 202;
-// Margin inside the mode frame, and room between two of its items, so that
-// one item's mark never touches the text before it.
-constexpr int kModeInset = 4;
-constexpr int kModeItemGap = 6;
 // Room a button's bevel and margins take from its caption, either side.
 constexpr int kButtonMargin = 5;
-// The items stand in one row below the frame's title. Those that need more
-// room than one row gives stand in two lower ones, and the frame reaches
-// down to just above the status line.
-struct TModeRows {
-    int FrameHeight;
-    int Top;
-    int Height;
-};
-constexpr TModeRows kModeRows[] = {{41, 16, 20}, {49, 17, 15}};
 // The right edges the trash separator and the buffer caption are aligned to.
 constexpr int kDelimiterRight = 291;
 constexpr int kBufferLabelRight = 296;
