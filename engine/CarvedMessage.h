@@ -4,10 +4,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/FoundBy.h"
+#include "engine/records/MessageRecord.h"
 #include "platform/NewFile.h"
 
 namespace tervaline::engine {
@@ -43,6 +46,10 @@ struct TCarvedMessage {
     // Does not begin like a message: the tail of one whose first blocks
     // are gone, or not a message at all. Only Deep mode tells.
     bool Fragment = false;
+    // How the scan came by it, and what the store's own record of it says
+    // when one was found whose first block is this chain's.
+    TFoundBy FoundBy = TFoundBy::ChainOnly;
+    std::optional<TMessageRecord> Record;
 
     // What the salvage report documents of the chain: how many blocks it
     // took, the bytes of the store read for it (each block's header and the

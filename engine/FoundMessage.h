@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "engine/FoundBy.h"
 #include "engine/MessagePlace.h"
+#include "engine/records/MessageRecord.h"
 
 namespace tervaline::engine {
 
@@ -15,6 +18,8 @@ struct TFoundMessage {
     std::uint64_t Size = 0;     // bytes written
     TMessagePlace Place = TMessagePlace::Output;
     std::string Path;
+    TFoundBy FoundBy = TFoundBy::ChainOnly;
+    std::optional<TMessageRecord> Record;  // the store's own record of it, when found
 };
 
 struct TUnwrittenMessage {

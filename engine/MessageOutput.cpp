@@ -226,7 +226,7 @@ void TMessageOutput::Write(TCarvedMessage& carved, TPlace place) {
     ++written_;
     if (place == TPlace::Trash) ++writtenToTrash_;
     if (beside) ++writtenBeside_;
-    lastFound_ = TFoundMessage{start, size, place, path};
+    lastFound_ = TFoundMessage{start, size, place, path, carved.FoundBy, carved.Record};
     try {
         if (found_) found_(lastFound_);
     } catch (...) {
@@ -238,7 +238,10 @@ void TMessageOutput::Write(TCarvedMessage& carved, TPlace place) {
 void TMessageOutput::Date(platform::TNewFile& file, const TCarvedMessage& carved) const {
     if (!DateOf) return;
     std::string buffer;
-    const std::optional<std::int64_t> seconds = DateOf(carved.HeaderStart(buffer));
+    std::optional<std::int64_t> seconds = DateOf(carved.HeaderStart(buffer));
+    // Without a Date field the store's own record still knows when the
+    // message came.
+    if (!seconds && carved.Record) seconds = RecordDate(*carved.Record);
     if (!seconds) return;
     try {
         file.SetModificationTime(*seconds);
