@@ -15,6 +15,7 @@
 #include "engine/ProgressMeter.h"
 #include "engine/ScanStop.h"
 #include "engine/WordSearch.h"
+#include "engine/records/ItemRecord.h"
 
 namespace tervaline::engine {
 
@@ -51,7 +52,7 @@ namespace {
 // order, adding the bytes it has passed to Done and calling Passed after
 // each window. Returns false when a stop ended it first.
 bool IndexSegment(TFileWindow& window, std::uint64_t from, std::uint64_t to, std::deque<TIndexedHeader>& found,
-                  std::atomic<std::uint64_t>& done, const TScanStop& stop, const std::function<void()>& passed) {
+                  std::vector<std::uint64_t>& marks, std::atomic<std::uint64_t>& done, const TScanStop& stop, const std::function<void()>& passed) {
     window.Load(from);
     for (;;) {
         const std::uint64_t base = window.Position();
@@ -75,6 +76,13 @@ bool IndexSegment(TFileWindow& window, std::uint64_t from, std::uint64_t to, std
                 test(at, kDeletedWordOffset, TBlockForm::Deleted);
             }
             ++at;
+        }
+        // Records name offsets of 32 bits, and stand where they say only
+        // in a file that is the store itself.
+        for (std::size_t p = (4 - base % 4) % 4; p < last && p + TItemRecord::kHeadSize <= n && base + p <= UINT32_MAX;
+             p += 4) {
+            if (ReadLE32(bytes + p) != static_cast<std::uint32_t>(base + p)) continue;
+            if (TItemRecord::MayBegin(bytes + p)) marks.push_back(base + p);
         }
         // The next window begins where the first header not yet tested
         // would, so that each position is tested exactly once.
@@ -127,6 +135,7 @@ bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter&
     bounds.back() = end;
 
     std::vector<std::deque<TIndexedHeader>> found(parts);
+    std::vector<std::vector<std::uint64_t>> marks(parts);
     std::vector<std::exception_ptr> failures(parts);
     std::vector<char> finished(parts, 0);
     std::atomic<std::uint64_t> done{0};
@@ -135,7 +144,7 @@ bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter&
     const std::function<void()> report = [&] { progress.Reach(from + done.load(std::memory_order_relaxed)); };
     const auto run = [&](TFileWindow& w, std::size_t k) {
         try {
-            finished[k] = IndexSegment(w, bounds[k], bounds[k + 1], found[k], done, stop, k == 0 ? report : nullptr)
+            finished[k] = IndexSegment(w, bounds[k], bounds[k + 1], found[k], marks[k], done, stop, k == 0 ? report : nullptr)
                               ? 1
                               : 0;
         } catch (...) {
@@ -160,6 +169,7 @@ bool TBlockIndex::Build(TFileWindow& window, std::uint64_t from, TProgressMeter&
     }
     const std::vector<TUnreadableArea> unreadable = window.Unreadable().List();
     for (std::deque<TIndexedHeader>& segment : found) DropUnreadable(segment, unreadable);
+    for (const std::vector<std::uint64_t>& segment : marks) marks_.insert(marks_.end(), segment.begin(), segment.end());
     // Moved segment by segment and freed as it goes, so the index never
     // needs twice its room.
     for (std::deque<TIndexedHeader>& segment : found) {

@@ -7,12 +7,17 @@
 // Deleted form: Self, 0x1FC, 0x210, Next; the first data word then holds the
 //               offset of the previous block, so four data bytes are lost.
 // In both, Next is 0 or lies outside the block itself.
+//
+// The same pass notes where an item record of the store may stand: a word
+// at a position divisible by four that names that position, followed by
+// a length and a field count a record could have.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <vector>
 
 namespace tervaline::engine {
 
@@ -66,7 +71,11 @@ public:
     static std::optional<TIndexedHeader> Recognise(const std::uint8_t* bytes, std::uint64_t position,
                                                    TBlockForm form);
 
+    // The positions where an item record may stand, in order.
+    const std::vector<std::uint64_t>& RecordMarks() const { return marks_; }
+
 private:
+    std::vector<std::uint64_t> marks_;
     // A deque grows without copying what it holds, so a pass over a file
     // thick with headers never needs twice their room.
     std::deque<TIndexedHeader> headers_;

@@ -12,6 +12,7 @@
 
 namespace tervaline::engine {
 
+class TBlockIndex;
 class TFileWindow;
 class TProgressMeter;
 class TScanStop;
@@ -34,6 +35,9 @@ public:
     virtual bool ReachedEnd() const = 0;
     // How far into the file the search has come: where a stop leaves it.
     virtual std::uint64_t SearchedTo() const = 0;
+    // The index of every block header and record mark, for a source that
+    // builds one; none before the first NextChain has built it.
+    virtual const TBlockIndex* Index() const { return nullptr; }
 };
 
 // Every argument must outlive the source. Texts too long to hold go where

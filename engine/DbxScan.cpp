@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/BlockIndex.h"
 #include "engine/ChainSource.h"
 #include "engine/FileWindow.h"
 #include "engine/MessageFileName.h"
@@ -14,6 +15,7 @@
 #include "engine/MessageWriter.h"
 #include "engine/ProgressMeter.h"
 #include "engine/SalvageRecording.h"
+#include "engine/records/StoreRecords.h"
 #include "platform/FileSystem.h"
 
 namespace tervaline::engine {
@@ -50,6 +52,27 @@ TDBXScanThread::TDBXScanThread(platform::TDispatcher& dispatcher, TScanSettings 
     if (trashDir_.back() == platform::PathDelimiter(syntax_)) trashDir_.pop_back();
 }
 
+namespace {
+
+// Reads the store's structures through Window, in pieces the window takes,
+// taking no byte the disk could not read.
+TByteReader WindowReader(TFileWindow& window) {
+    return [&window](std::uint64_t at, std::uint8_t* dest, std::size_t count) -> std::size_t {
+        const std::size_t piece = window.BufferSize() - 1;
+        std::size_t got = 0;
+        while (got < count) {
+            const std::size_t want = std::min(piece, count - got);
+            const std::size_t n = window.ReadAt(at + got, dest + got, want);
+            if (n == 0 || !window.UnreadableIn(at + got, n).empty()) break;
+            got += n;
+            if (n < want) break;
+        }
+        return got;
+    };
+}
+
+}  // namespace
+
 TDBXScanThread::~TDBXScanThread() {
     // The body uses this object's members, which go before the base's
     // destructor could stop it: a scan destroyed while running ends first.
@@ -79,6 +102,16 @@ TScanOutcome TDBXScanThread::Outcome() const {
     outcome.ReportFailure = reportFailure_;
     outcome.SearchedTo = searchedTo_;
     outcome.Unreadable = unreadable_->List();
+    if (records_) {
+        outcome.Records.Read = true;
+        outcome.Records.Listed = records_->Listed();
+        outcome.Records.Recovered = recoveredListed_.load();
+        outcome.Records.Unlisted = unlisted_.load();
+        outcome.Records.UnlistedDeleted = unlistedDeleted_.load();
+        outcome.Records.HeaderCount = records_->HeaderCount();
+        outcome.NotRecovered = records_->Unclaimed();
+        outcome.RecordBreaks = records_->Breaks();
+    }
     for (const TUnreadableArea& area : outcome.Unreadable) outcome.UnreadableBytes += area.Length;
     if (output_) {
         outcome.Found = output_->Written();
@@ -89,6 +122,27 @@ TScanOutcome TDBXScanThread::Outcome() const {
         outcome.LeftoversRemoved = output_->LeftoversRemoved() + recordingLeftovers_;
     }
     return outcome;
+}
+
+void TDBXScanThread::JoinRecord(TCarvedMessage& carved) {
+    carved.Record = records_->Claim(carved.Start, carved.Deleted);
+    if (carved.Deleted) {
+        carved.FoundBy = TFoundBy::Deleted;
+    } else if (carved.Record) {
+        carved.FoundBy =
+            carved.Record->Origin == TRecordOrigin::Tree ? TFoundBy::RecordFromTree : TFoundBy::RecordFromMark;
+    }
+}
+
+void TDBXScanThread::CountFound(const TFoundMessage& found) {
+    if (!records_) return;
+    if (found.FoundBy == TFoundBy::RecordFromTree || found.FoundBy == TFoundBy::RecordFromMark) {
+        recoveredListed_.fetch_add(1, std::memory_order_relaxed);
+    } else if (found.Place != TMessagePlace::Trash) {
+        // What went to the trash is no message anyone could miss.
+        unlisted_.fetch_add(1, std::memory_order_relaxed);
+        if (found.FoundBy == TFoundBy::Deleted) unlistedDeleted_.fetch_add(1, std::memory_order_relaxed);
+    }
 }
 
 bool TDBXScanThread::IsMail(const std::string& text) { return output_->MailTest(text); }
@@ -154,6 +208,7 @@ void TDBXScanThread::ScanFile() {
         output_ = std::make_unique<TMessageOutput>(
             std::move(places), [this](const std::string& text) { return IsMail(text); },
             [this](const TFoundMessage& found) {
+                CountFound(found);
                 if (events_.Found) events_.Found(found);
             },
             [this](const TUnwrittenMessage& unwritten) {
@@ -195,6 +250,15 @@ void TDBXScanThread::ScanFile() {
         const std::unique_ptr<TChainSource> chains =
             MakeChainSource(window, rules, progress, stop_, output_->SpillPlace());
         storeSignature_ = chains->CheckFileHeader();
+        // The store's own records are read through a window of their own,
+        // so that the search's read-ahead stays where the search is.
+        const std::unique_ptr<TFileWindow> recordWindow = window.Sibling();
+        const TByteReader readRecords = WindowReader(*recordWindow);
+        if (storeSignature_ && (settings_.Report || settings_.Mode == TScanMode::Deep)) {
+            records_ = std::make_unique<TStoreRecords>();
+            records_->ReadTree(readRecords, size);
+        }
+        bool marksRead = false;
         try {
             // Declared after the window and the store, so that on every path
             // out what was carved is written, and its OnFound delivered,
@@ -205,8 +269,18 @@ void TDBXScanThread::ScanFile() {
             bool found = false;
             do {
                 found = chains->NextChain();
+                if (records_ && !marksRead && chains->Index()) {
+                    // Deep mode's index has found the records' marks too.
+                    marksRead = true;
+                    const TBlockIndex& index = *chains->Index();
+                    records_->AddMarked(readRecords, size, index.RecordMarks(), [&index](std::uint32_t at) {
+                        const auto block = index.FindAt(at);
+                        return block && index[*block].Self == at;
+                    });
+                }
                 if (found) {
                     TCarvedMessage carved = chains->CarveChain();
+                    if (records_) JoinRecord(carved);
                     if (!carved.Empty()) {
                         ++carved_;
                         writer.Submit(std::move(carved));

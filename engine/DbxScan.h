@@ -36,6 +36,7 @@
 namespace tervaline::engine {
 
 class TMessageOutput;
+class TStoreRecords;
 
 // What a scan hands out while it runs and when it ends. Found, Unwritten
 // and Progress run on the scan's own threads and must be quick; a receiver
@@ -82,6 +83,8 @@ private:
     void ScanFile();
     void CheckTrashName() const;
     TScanOutcome Outcome() const;
+    void JoinRecord(TCarvedMessage& carved);
+    void CountFound(const TFoundMessage& found);
 
     const platform::TPathSyntax syntax_;
     const TScanSettings settings_;
@@ -103,6 +106,12 @@ private:
     std::string reportFailure_;
     std::uint64_t recordingLeftovers_ = 0;
     std::uint64_t searchedTo_ = 0;
+    // The store's own records, when read; the search's thread joins them
+    // to the chains, and the writer's counts what it wrote of each kind.
+    std::unique_ptr<TStoreRecords> records_;
+    std::atomic<std::uint64_t> recoveredListed_{0};
+    std::atomic<std::uint64_t> unlisted_{0};
+    std::atomic<std::uint64_t> unlistedDeleted_{0};
     // What the store's windows could not read; listed into while the scan
     // runs, on any of its threads.
     const std::shared_ptr<TUnreadableAreas> unreadable_ = std::make_shared<TUnreadableAreas>();

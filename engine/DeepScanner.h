@@ -30,6 +30,7 @@ public:
     TCarvedMessage CarveChain() override;
     bool ReachedEnd() const override { return reachedEnd_; }
     std::uint64_t SearchedTo() const override;
+    const TBlockIndex* Index() const override { return linker_ ? &index_ : nullptr; }
 
 private:
     // The end of the run of blocks of the chain that stand one behind the

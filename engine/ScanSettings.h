@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/RecordCounts.h"
 #include "engine/ScanMode.h"
 #include "engine/UnreadableAreas.h"
+#include "engine/records/MessageRecord.h"
+#include "engine/records/TreeWalk.h"
 #include "platform/PathSyntax.h"
 
 namespace tervaline::engine {
@@ -74,6 +77,12 @@ struct TScanOutcome {
     // read on past them.
     std::vector<TUnreadableArea> Unreadable;
     std::uint64_t UnreadableBytes = 0;
+    // What the store's own records say of the salvage's completeness (read
+    // in Deep mode and whenever a report is asked for), the records whose
+    // chain could not be read, and where the store's structures broke.
+    TRecordCounts Records;
+    std::vector<TMessageRecord> NotRecovered;
+    std::vector<TRecordBreak> RecordBreaks;
 };
 
 // The output folder a store's messages go to when none is given: the

@@ -27,6 +27,15 @@ public:
     // sorted by id and values inside its length.
     static std::optional<TItemRecord> Read(const std::uint8_t* bytes, std::size_t available, std::uint64_t at,
                                            std::string* why = nullptr);
+    // Whether the head at Bytes (kHeadSize of them) claims a length and a
+    // field count a record could have: cheap, for a search of the file.
+    static bool MayBegin(const std::uint8_t* bytes) {
+        const std::uint32_t body = static_cast<std::uint32_t>(bytes[4]) | static_cast<std::uint32_t>(bytes[5]) << 8 |
+                                   static_cast<std::uint32_t>(bytes[6]) << 16 |
+                                   static_cast<std::uint32_t>(bytes[7]) << 24;
+        const std::uint32_t count = bytes[0x0A];
+        return count != 0 && body >= 4 * count && body <= kMaxBodySize;
+    }
     // How many bytes the record at the start of Bytes claims, head included;
     // 0 when Available bytes do not even hold its head.
     static std::size_t ClaimedSize(const std::uint8_t* bytes, std::size_t available);
