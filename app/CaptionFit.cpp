@@ -11,8 +11,6 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 
-#include <algorithm>
-#include <numeric>
 
 namespace tervaline::app {
 
@@ -65,35 +63,6 @@ void FitLabel(QLabel& label, const QFont& base, int room) {
         return label.width() <= room;
     });
     label.adjustSize();
-}
-
-std::vector<int> ShareWidth(const std::vector<int>& wanted, int room) {
-    const int count = static_cast<int>(wanted.size());
-    std::vector<int> shares(wanted.size(), 0);
-    if (count == 0) return shares;
-    const int total = std::accumulate(wanted.begin(), wanted.end(), 0);
-    if (total <= room) {
-        const int column = room / count;
-        const bool columnsFit = std::all_of(wanted.begin(), wanted.end(), [&](int w) { return w <= column; });
-        const int extra = (room - total) / count;
-        for (int i = 0; i < count; ++i) shares[i] = columnsFit ? column : wanted[i] + extra;
-        return shares;
-    }
-    // The largest level L with the sum of min(wanted, L) within the room.
-    std::vector<int> sorted = wanted;
-    std::sort(sorted.begin(), sorted.end());
-    int left = room;
-    int level = 0;
-    for (int i = 0; i < count; ++i) {
-        const int rest = count - i;
-        if (sorted[i] * rest > left) {
-            level = std::max(0, left / rest);
-            break;
-        }
-        left -= sorted[i];
-    }
-    for (int i = 0; i < count; ++i) shares[i] = std::min(wanted[i], level);
-    return shares;
 }
 
 }  // namespace tervaline::app

@@ -35,10 +35,5 @@ void FitComboText(QComboBox& box, const QFont& base);
 // The label sized to its text, no wider than Room.
 void FitLabel(QLabel& label, const QFont& base, int room);
 
-// Room shared out among items that want the given widths, in order. When
-// everything fits, each item gets an equal column if all fit one, or else
-// its width and an equal part of what is left; when it does not, the
-// narrower items keep their widths and the wider share the rest equally.
-std::vector<int> ShareWidth(const std::vector<int>& wanted, int room);
 
 }  // namespace tervaline::app

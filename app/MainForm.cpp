@@ -548,7 +548,7 @@ void TMainForm::LayOutModeItems() {
     const TModeRows& layout = kModeRows[rows - 1];
     rdgMode->resize(width, layout.FrameHeight);
     const int gaps = kModeItemGap * (static_cast<int>(wanted.size()) - 1);
-    const std::vector<int> shares = ShareWidth(wanted, width - 2 * kModeInset - gaps);
+    const std::vector<int> shares = ui::ShareWidth(wanted, width - 2 * kModeInset - gaps);
     for (int i = 0; i < count; ++i) {
         const int column = i % columnsOf(rows);
         int left = kModeInset;

@@ -3,6 +3,8 @@
 // lays out its items.
 #pragma once
 
+#include <vector>
+
 namespace tervaline::ui {
 
 // Least room kept between two controls side by side.
@@ -25,5 +27,11 @@ struct TModeRows {
     int Height;
 };
 inline constexpr TModeRows kModeRows[] = {{41, 16, 20}, {49, 17, 15}};
+
+// Room shared out among items that want the given widths, in order. When
+// everything fits, each item gets an equal column if all fit one, or else
+// its width and an equal part of what is left; when it does not, the
+// narrower items keep their widths and the wider share the rest equally.
+std::vector<int> ShareWidth(const std::vector<int>& wanted, int room);
 
 }  // namespace tervaline::ui

@@ -13,10 +13,5 @@ namespace tervaline::winapp {
 // when none does.
 int FittedPixels(int base, int smallest, const std::function<bool(int pixels)>& fits);
 
-// Room shared out among items that want the given widths, in order. When
-// everything fits, each item gets an equal column if all fit one, or else
-// its width and an equal part of what is left; when it does not, the
-// narrower items keep their widths and the wider share the rest equally.
-std::vector<int> ShareWidth(const std::vector<int>& wanted, int room);
 
 }  // namespace tervaline::winapp

@@ -286,8 +286,7 @@ void TMainWindow::Refresh() {
     refreshing_ = false;
 
     // The stop question is withdrawn once the scan it asks about has ended.
-    if (boxes_.Open() && ((askingToClose_ && model_->StopQuestionMoot()) ||
-                          (askingToAbort_ && model_->Phase() != ui::TScanPhase::Scanning))) {
+    if (boxes_.Open() && askingToClose_ && model_->StopQuestionMoot()) {
         boxes_.Withdraw();
     }
     QueueMessages();
@@ -405,17 +404,8 @@ void TMainWindow::StartScan() {
     model_->Start();
 }
 
-void TMainWindow::AskToAbort() {
-    if (model_->Phase() != ui::TScanPhase::Scanning) return;
-    askingToAbort_ = true;
-    const bool stop = boxes_.Ask(window_.Get(), model_->StopQuestion());
-    askingToAbort_ = false;
-    if (stop) model_->Abort();
-    QueueMessages();
-}
-
 void TMainWindow::Close() {
-    if (askingToClose_ || askingToAbort_) return;
+    if (askingToClose_) return;
     if (model_->RequestClose() == ui::TCloseStep::AskToStop) {
         askingToClose_ = true;
         const bool stop = boxes_.Ask(window_.Get(), model_->StopQuestion());
@@ -502,7 +492,7 @@ void TMainWindow::OnCommand(int id, int code, HWND from) {
             if (code == BN_CLICKED) StartScan();
             return;
         case kAbortButton:
-            if (code == BN_CLICKED) AskToAbort();
+            if (code == BN_CLICKED) model_->Abort();
             return;
         case kBrowseStore:
             if (code == BN_CLICKED) BrowseStore();

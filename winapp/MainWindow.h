@@ -85,7 +85,6 @@ private:
     void OnCommand(int id, int code, HWND from);
     void CommitBoxes();
     void StartScan();
-    void AskToAbort();
     void Close();
     void BrowseStore();
     void BrowseOutput();
@@ -117,7 +116,6 @@ private:
     bool refreshPosted_ = false;
     bool refreshing_ = false;
     bool askingToClose_ = false;
-    bool askingToAbort_ = false;
     // The control that had the focus when the window was last deactivated.
     HWND lastFocus_ = nullptr;
 };

@@ -164,7 +164,7 @@ void TMainWindow::LayOutModeChoice() {
     const TModeRows& layout = kModeRows[rows - 1];
     Move(Control(kModeFrame), left, Scaled(kModeFrameTop), width, Scaled(layout.FrameHeight));
     const int gaps = Scaled(kModeItemGap) * (static_cast<int>(wanted.size()) - 1);
-    const std::vector<int> shares = ShareWidth(wanted, width - 2 * Scaled(kModeInset) - gaps);
+    const std::vector<int> shares = ui::ShareWidth(wanted, width - 2 * Scaled(kModeInset) - gaps);
     for (int i = 0; i < count; ++i) {
         const int column = i % columnsOf(rows);
         int itemLeft = left + Scaled(kModeInset);

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/CaptionFit.h"
 #include "app/OpenDialogFilter.h"
 #include "app/UserDialogs.h"
 
@@ -30,29 +29,6 @@ TEST(OpenDialogFilterTest, WindowsPairsBecomeToolkitFilters) {
         {"Mail|*.dbx||", {"Mail (*.dbx)"}},
     };
     for (const auto& c : cases) EXPECT_EQ(ToQtNameFilters(c.Filter), c.Expected) << c.Filter;
-}
-
-TEST(ShareWidthTest, EqualColumnsWhenAllFitElseTheWiderGiveWay) {
-    struct TCase {
-        std::vector<int> Wanted;
-        int Room;
-        std::vector<int> Expected;
-    };
-    const TCase cases[] = {
-        {{80, 90}, 194, {97, 97}},
-        {{60, 120}, 194, {67, 127}},
-        {{100, 120}, 200, {100, 100}},
-        {{50, 100, 120}, 200, {50, 75, 75}},
-        {{100}, 80, {80}},
-        {{}, 100, {}},
-    };
-    for (const auto& c : cases) {
-        const std::vector<int> shares = ShareWidth(c.Wanted, c.Room);
-        EXPECT_EQ(shares, c.Expected) << c.Room;
-        int total = 0;
-        for (int share : shares) total += share;
-        EXPECT_LE(total, c.Room);
-    }
 }
 
 TEST(UserDialogsTest, DialogsSpeakTheWindowsLanguageAndAQuestionCanBeWithdrawn) {

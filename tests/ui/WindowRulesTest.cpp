@@ -1,6 +1,6 @@
 // The small rules of the window model: what each phase allows, the output
 // folder that follows the store, the buffer, and the status line of a scan
-// under way.
+// under way, and how the mode row shares its room.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +16,7 @@
 #include "ui/OutputFolder.h"
 #include "ui/RememberedChoices.h"
 #include "ui/StatusView.h"
+#include "ui/WindowLayout.h"
 
 namespace tervaline::ui {
 namespace {
@@ -131,6 +132,29 @@ TEST(BufferSizeTest, OnlyAWholeNumberOfKilobytesFromOneTo5000) {
         if (size) {
             EXPECT_EQ(size->Bytes(), *c.Kilobytes * 1024);
         }
+    }
+}
+
+TEST(ShareWidthTest, EqualColumnsWhenAllFitElseTheWiderGiveWay) {
+    struct TCase {
+        std::vector<int> Wanted;
+        int Room;
+        std::vector<int> Expected;
+    };
+    const TCase cases[] = {
+        {{80, 90}, 194, {97, 97}},
+        {{60, 120}, 194, {67, 127}},
+        {{100, 120}, 200, {100, 100}},
+        {{50, 100, 120}, 200, {50, 75, 75}},
+        {{100}, 80, {80}},
+        {{}, 100, {}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<int> shares = ShareWidth(c.Wanted, c.Room);
+        EXPECT_EQ(shares, c.Expected) << c.Room;
+        int total = 0;
+        for (int share : shares) total += share;
+        EXPECT_LE(total, c.Room);
     }
 }
 
