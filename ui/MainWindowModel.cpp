@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/SalvageRecording.h"
 #include "platform/FileSystem.h"
 #include "platform/PathSyntax.h"
 #include "ui/LanguageFile.h"
@@ -365,7 +366,10 @@ TScanPhase TMainWindowModel::Phase() const { return state_->Phase; }
 
 TControlStates TMainWindowModel::Controls() const {
     const TState& s = *state_;
-    return ControlStatesOf(s.Phase, !s.OpenFolder.empty() && platform::DirectoryExists(s.OpenFolder));
+    TControlStates states = ControlStatesOf(s.Phase, !s.OpenFolder.empty() && platform::DirectoryExists(s.OpenFolder));
+    // A build that writes no report has nothing its choices could change.
+    states.ScanOptions = states.ScanOptions && engine::SalvageRecordingBuilt();
+    return states;
 }
 
 TStatusView TMainWindowModel::Status() const {

@@ -1,5 +1,6 @@
 #include "ui/StartRequest.h"
 
+#include "engine/SalvageRecording.h"
 #include "engine/StoreFolder.h"
 #include "platform/FileSystem.h"
 #include "ui/BufferSize.h"
@@ -24,11 +25,13 @@ engine::TScanSettings SettingsFor(const TStartInput& input, const std::string& s
     settings.Trash = trash;
     settings.Mode = input.Mode;
     settings.BufferSize = buffer.Bytes();
-    // The report is always written: it is what tells the user what was lost.
-    settings.Report = true;
-    settings.HashStore = input.HashStore;
-    if (input.WriteMbox) settings.Mbox = engine::DefaultMboxPath(syntax, output, store);
-    settings.MboxAll = input.WriteMbox && input.MboxAll;
+    // The report is written wherever the build can: it is what tells the
+    // user what was lost. A build without it offers none of its choices.
+    const bool recording = engine::SalvageRecordingBuilt();
+    settings.Report = recording;
+    settings.HashStore = recording && input.HashStore;
+    if (recording && input.WriteMbox) settings.Mbox = engine::DefaultMboxPath(syntax, output, store);
+    settings.MboxAll = recording && input.WriteMbox && input.MboxAll;
     return settings;
 }
 

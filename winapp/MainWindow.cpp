@@ -11,7 +11,6 @@
 #include "platform/win/WideText.h"
 #include "ui/BufferSize.h"
 #include "winapp/BarText.h"
-#include "winapp/BuiltScans.h"
 #include "winapp/DroppedFiles.h"
 #include "winapp/FilePickers.h"
 #include "winapp/WindowsError.h"
@@ -71,17 +70,8 @@ TControlId ModeButton(engine::TScanMode mode) {
 
 }  // namespace
 
-namespace {
-
-ui::TMainWindowModel::TEnvironment WithBuiltScans(ui::TMainWindowModel::TEnvironment environment) {
-    environment.MakeScan = ScansThisBuildRuns(std::move(environment.MakeScan));
-    return environment;
-}
-
-}  // namespace
-
 TMainWindow::TMainWindow(ui::TMainWindowModel::TEnvironment environment)
-    : model_(std::make_unique<ui::TMainWindowModel>(dispatcher_, WithBuiltScans(std::move(environment)))) {
+    : model_(std::make_unique<ui::TMainWindowModel>(dispatcher_, std::move(environment))) {
     RegisterWindowClass(&WindowProc);
     // The window procedure takes the handle into window_ as it is made.
     if (::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, WideText(ui::kWindowCaption).c_str(),
@@ -454,8 +444,7 @@ void TMainWindow::ShowContextMenu(LPARAM where) {
         at = {bounds.left, bounds.bottom};
     }
     const ui::TInterfaceTexts& texts = model_->Texts();
-    // A build that writes no report offers its choices greyed.
-    const bool open = model_->Controls().ScanOptions && ScanOptionsBuilt();
+    const bool open = model_->Controls().ScanOptions;
     const auto flags = [open](bool checked, bool usable) {
         return MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED) | (open && usable ? MF_ENABLED : MF_GRAYED);
     };

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "engine/SalvageRecording.h"
 #include "tests/support/TempDir.h"
 #include "ui/StartRequest.h"
 
@@ -128,7 +129,7 @@ TEST_F(StartRequestTest, AStoreOrAFolderOfStoresBecomesTheSettingsOfEachScan) {
             EXPECT_EQ(s.Mode, c.Input.Mode) << c.Name;
             EXPECT_EQ(s.BufferSize, c.Input.Buffer == " 64 " ? 64 * 1024 : 10 * 1024) << c.Name;
             EXPECT_EQ(s.HashStore, c.Input.HashStore) << c.Name;
-            EXPECT_TRUE(s.Report) << c.Name;
+            EXPECT_EQ(s.Report, engine::SalvageRecordingBuilt()) << c.Name;
         }
     }
 }

@@ -199,6 +199,58 @@ TEST_F(MainWindowTest, DroppedFilesFillTheBoxes) {
     }
 }
 
+TEST_F(MainWindowTest, ALongPathShowsInFullAsATipAndTheContextMenuTogglesTheChoices) {
+    TWindowSession session(Environment());
+    session.Run([&] {
+        // The tip of a box: what the tooltip control holds for it.
+        const auto tipOf = [&](TControlId box) {
+            const HWND tips = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+            std::wstring text(1024, L'\0');
+            TTTOOLINFOW tool{};
+            tool.cbSize = sizeof tool;
+            tool.hwnd = session.Window().Handle();
+            tool.uId = reinterpret_cast<UINT_PTR>(session.Control(box));
+            tool.lpszText = text.data();
+            ::SendMessageW(tips, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+            text.resize(std::wcslen(text.c_str()));
+            return text;
+        };
+        const std::wstring longStore = L"C:\\" + std::wstring(120, L'x') + L"\\Inbox.dbx";
+        for (const std::wstring& store : {std::wstring(L"C:\\a.dbx"), longStore}) {
+            session.Type(kStoreBox, store);
+            session.Key(VK_TAB);
+            EXPECT_EQ(tipOf(kStoreBox), store == longStore ? store : L"");
+        }
+
+        // The menu the keyboard opens, its items' states once it is up, and
+        // the first item chosen from it.
+        const auto openMenu = [&] {
+            ::PostMessageW(session.Window().Handle(), WM_CONTEXTMENU, 0, -1);
+            HWND menu = nullptr;
+            EXPECT_TRUE(session.WaitUntil([&] { return (menu = ::FindWindowW(L"#32768", nullptr)) != nullptr &&
+                                                       ::IsWindowVisible(menu); }, 10s));
+            return menu;
+        };
+        const auto states = [](HWND menu) {
+            const auto items = reinterpret_cast<HMENU>(::SendMessageW(menu, 0x01E1 /* MN_GETHMENU */, 0, 0));
+            std::vector<UINT> result;
+            for (const UINT id : {kWriteMboxChoice, kMboxAllChoice, kHashStoreChoice}) {
+                result.push_back(::GetMenuState(items, id, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED));
+            }
+            return result;
+        };
+        for (const bool mbox : {false, true}) {
+            const HWND menu = openMenu();
+            ASSERT_NE(menu, nullptr);
+            // All together is there only for an mbox to write.
+            EXPECT_EQ(states(menu), (std::vector<UINT>{mbox ? UINT{MF_CHECKED} : 0u, mbox ? 0u : UINT{MF_GRAYED}, 0u}));
+            ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+            EXPECT_TRUE(session.WaitUntil([&] { return session.Window().Model().WriteMbox() != mbox; }, 10s));
+        }
+    });
+}
+
 TEST_F(MainWindowTest, EnterScansAndTheLinkOpensTheOutputFolder) {
     const std::string store = SampleStore();
     for (const bool opens : {true, false}) {
