@@ -17,6 +17,7 @@
 #include "engine/SalvageRecording.h"
 #include "engine/records/StoreRecords.h"
 #include "platform/FileSystem.h"
+#include "platform/StoreSource.h"
 
 namespace tervaline::engine {
 
@@ -185,7 +186,8 @@ void TDBXScanThread::ScanFile() {
     try {
         CheckTrashName();
         const TScanRules rules = ScanRulesFor(settings_.Mode);
-        platform::TUnsharedReadFile file(source);
+        const std::unique_ptr<platform::TStoreSource> opened = platform::OpenStoreSource(source);
+        platform::TStoreSource& file = *opened;
         const std::uint64_t size = file.Size();
         if (rules.Below4GiBOnly && size > kMaxShallowStoreSize) {
             throw platform::EFileError("\"" + source + "\" holds " + GroupedDigits(size) +
@@ -228,6 +230,7 @@ void TDBXScanThread::ScanFile() {
         recordingSetup.Store = source;
         recordingSetup.StoreSize = size;
         recordingSetup.StoreIdentity = file.Identity();
+        if (file.Image() != nullptr) recordingSetup.Image = *file.Image();
         recordingSetup.Mode = settings_.Mode;
         recordingSetup.ReadBuffer = bufferSize;
         recordingSetup.FileMode = fileMode;

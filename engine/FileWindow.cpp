@@ -10,7 +10,7 @@
 
 namespace tervaline::engine {
 
-TFileWindow::TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSize, std::uint32_t bufferSize,
+TFileWindow::TFileWindow(platform::TStoreSource& file, std::uint64_t fileSize, std::uint32_t bufferSize,
                          std::shared_ptr<TUnreadableAreas> unreadable)
     : file_(file),
       fileSize_(fileSize),

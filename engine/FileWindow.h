@@ -23,7 +23,7 @@
 #include "engine/UnreadableAreas.h"
 
 namespace tervaline::platform {
-class TUnsharedReadFile;
+class TStoreSource;
 }
 
 namespace tervaline::engine {
@@ -33,7 +33,7 @@ public:
     // File must outlive the window. BufferSize must be positive. The cursor
     // starts at offset 0 with no valid bytes. The areas the window cannot
     // read go into Unreadable, or into a list of its own when none is given.
-    TFileWindow(platform::TUnsharedReadFile& file, std::uint64_t fileSize, std::uint32_t bufferSize,
+    TFileWindow(platform::TStoreSource& file, std::uint64_t fileSize, std::uint32_t bufferSize,
                 std::shared_ptr<TUnreadableAreas> unreadable = nullptr);
     ~TFileWindow();
     TFileWindow(const TFileWindow&) = delete;
@@ -104,7 +104,7 @@ private:
         assert(pos_ <= len_ && len_ <= bufferSize_);
     }
 
-    platform::TUnsharedReadFile& file_;
+    platform::TStoreSource& file_;
     const std::uint64_t fileSize_;
     const std::uint32_t bufferSize_;
     const std::shared_ptr<TUnreadableAreas> unreadable_;

@@ -20,7 +20,7 @@ std::unique_ptr<TSalvageRecording> StartSalvageRecording(const TSalvageRecording
 }
 
 std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup&, bool,
-                                                 platform::TUnsharedReadFile&, const TScanStop&) {
+                                                 platform::TStoreSource&, const TScanStop&) {
     return nullptr;
 }
 

@@ -9,7 +9,7 @@
 
 namespace tervaline::engine {
 
-TRescueRead::TRescueRead(platform::TUnsharedReadFile& file, std::uint64_t fileSize, TUnreadableAreas& areas)
+TRescueRead::TRescueRead(platform::TStoreSource& file, std::uint64_t fileSize, TUnreadableAreas& areas)
     : file_(file), fileSize_(fileSize), areas_(areas), sector_(file.SectorSize()) {}
 
 void TRescueRead::Lose(std::uint64_t at, std::uint8_t* dest, std::size_t count, const platform::EFileError& error) {

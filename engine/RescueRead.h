@@ -14,7 +14,7 @@
 
 namespace tervaline::platform {
 class EFileError;
-class TUnsharedReadFile;
+class TStoreSource;
 }  // namespace tervaline::platform
 
 namespace tervaline::engine {
@@ -25,7 +25,7 @@ public:
 
     // File and Areas must outlive the reader; the bytes of File end at
     // FileSize.
-    TRescueRead(platform::TUnsharedReadFile& file, std::uint64_t fileSize, TUnreadableAreas& areas);
+    TRescueRead(platform::TStoreSource& file, std::uint64_t fileSize, TUnreadableAreas& areas);
 
     // Fills Dest with Length bytes from Offset, fewer only where the file
     // ends first, and answers how many; the unreadable ones among them are
@@ -38,7 +38,7 @@ private:
     // up when the failures in a row have come to kGiveUpBytes.
     void Lose(std::uint64_t at, std::uint8_t* dest, std::size_t count, const platform::EFileError& error);
 
-    platform::TUnsharedReadFile& file_;
+    platform::TStoreSource& file_;
     const std::uint64_t fileSize_;
     TUnreadableAreas& areas_;
     const std::uint64_t sector_;

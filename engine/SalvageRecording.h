@@ -16,7 +16,7 @@
 #include "platform/FileSystem.h"
 
 namespace tervaline::platform {
-class TUnsharedReadFile;
+class TStoreSource;
 }
 
 namespace tervaline::engine {
@@ -47,6 +47,8 @@ public:
         std::uint64_t StoreSize = 0;
         // The store, which nothing written may replace.
         std::optional<platform::TFileIdentity> StoreIdentity;
+        // What the store says of itself where it is an evidence image.
+        std::optional<platform::TImageFacts> Image;
         TScanMode Mode = TScanMode::Shallow;
         std::int32_t ReadBuffer = 0;
         // Permission bits of the files and folders made, as for the messages.
@@ -107,6 +109,6 @@ std::unique_ptr<TSalvageRecording> StartSalvageRecording(const TSalvageRecording
 // HashStore for the store's digest; null otherwise. A stop request makes
 // it give up.
 std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup& setup, bool hashStore,
-                                                 platform::TUnsharedReadFile& file, const TScanStop& stop);
+                                                 platform::TStoreSource& file, const TScanStop& stop);
 
 }  // namespace tervaline::engine

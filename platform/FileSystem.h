@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ImageFacts.h"
 #include "platform/NativeHandle.h"
 
 namespace tervaline::platform {
@@ -46,6 +47,28 @@ struct TFileIdentity {
 // The identity of what Path leads to (links followed), if it exists.
 std::optional<TFileIdentity> IdentityOf(const std::string& path);
 
+// The bytes a scan reads: a file or disk as it stands, or the disk an
+// evidence image holds (OpenStoreSource chooses).
+class TStoreSource {
+public:
+    virtual ~TStoreSource() = default;
+    // Reads up to Count bytes at Offset; fewer only at the end. A failed
+    // read raises EFileError and is never taken for data. Safe on several
+    // threads at once.
+    virtual std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count) = 0;
+    // The smallest piece the bytes are read, and fail, in.
+    virtual std::uint32_t SectorSize() const = 0;
+    virtual std::uint64_t Size() const = 0;
+    // The path the user named.
+    virtual const std::string& Path() const = 0;
+    // The file at Path, which nothing the scan writes may replace.
+    virtual TFileIdentity Identity() const = 0;
+    // The permission bits of the file at Path (see TUnsharedReadFile).
+    virtual unsigned Permissions() const = 0;
+    // What an evidence image says of itself; null for a plain file or disk.
+    virtual const TImageFacts* Image() const { return nullptr; }
+};
+
 // A store opened for reading only and without sharing: while it is open, a
 // second unshared open of the same file fails (on Linux, an exclusive
 // advisory lock taken without waiting, beside a mark that tells a scan's
@@ -53,29 +76,29 @@ std::optional<TFileIdentity> IdentityOf(const std::string& path);
 // Only regular files and disks (block devices; on Windows \\.\ device
 // paths such as \\.\PhysicalDrive1) are opened; anything else, a pipe
 // above all, is refused without waiting on it.
-class TUnsharedReadFile {
+class TUnsharedReadFile final : public TStoreSource {
 public:
     explicit TUnsharedReadFile(const std::string& path);
-    ~TUnsharedReadFile();
+    ~TUnsharedReadFile() override;
     TUnsharedReadFile(const TUnsharedReadFile&) = delete;
     TUnsharedReadFile& operator=(const TUnsharedReadFile&) = delete;
 
     // Reads up to Count bytes at Offset; fewer only at the end of the file.
     // A failed read raises EFileError and is never taken for data. Safe on
     // several threads at once.
-    std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count);
+    std::size_t ReadAt(std::uint64_t offset, void* dest, std::size_t count) override;
     // The smallest piece the store is read, and fails, in: a disk's logical
     // sector size as the device tells it (512 or 4096), 512 for a file.
-    std::uint32_t SectorSize() const { return sectorSize_; }
+    std::uint32_t SectorSize() const override { return sectorSize_; }
 
     // The size now: a disk's comes from the device.
-    std::uint64_t Size() const;
-    const std::string& Path() const { return path_; }
-    TFileIdentity Identity() const { return identity_; }
+    std::uint64_t Size() const override;
+    const std::string& Path() const override { return path_; }
+    TFileIdentity Identity() const override { return identity_; }
     // The permission bits of the file (rwx for owner, group and others).
     // Windows keeps none: there new files take their folder's access rules
     // and the bits given for them are not used, and this is 0600.
-    unsigned Permissions() const { return permissions_; }
+    unsigned Permissions() const override { return permissions_; }
 
 private:
     std::string path_;

@@ -215,6 +215,7 @@ TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const TStoreDige
     head.Version = ProgramVersion();
     head.Store = setup_.Store;
     head.StoreSize = setup_.StoreSize;
+    head.Image = setup_.Image;
     head.StoreSha256 = store.Sha256;
     head.StoreSha256Missing = store.Sha256.empty() ? store.Missing : std::string();
     head.Mode = ScanModeName(setup_.Mode);

@@ -245,6 +245,17 @@ void TSalvageReport::Finish(TReportHead head) {
     for (const TUnreadableArea& area : head.Unreadable) {
         unreadable.push_back({{"offset", area.Offset}, {"length", area.Length}, {"reason", area.Reason}});
     }
+    json image = nullptr;
+    if (head.Image) {
+        json digests = json::object();
+        for (const auto& [name, value] : head.Image->StoredDigests) digests[name] = value;
+        json facts = json::object();
+        for (const auto& [name, value] : head.Image->Case) facts[name] = value;
+        image = {{"format", head.Image->Format},
+                 {"segments", head.Image->Segments},
+                 {"stored_digests", digests},
+                 {"case", facts}};
+    }
     const json headObject = {
         {"program", head.Program},
         {"version", head.Version},
@@ -252,7 +263,8 @@ void TSalvageReport::Finish(TReportHead head) {
          {{"path", head.Store},
           {"size", head.StoreSize},
           {"sha256", TextOrNull(head.StoreSha256)},
-          {"sha256_missing", TextOrNull(head.StoreSha256Missing)}}},
+          {"sha256_missing", TextOrNull(head.StoreSha256Missing)},
+          {"image", image}}},
         {"mode", head.Mode},
         {"read_buffer", head.ReadBuffer},
         {"started", head.Started},

@@ -50,6 +50,10 @@ struct TReportHead {
     std::uint64_t StoreSize = 0;
     std::string StoreSha256;         // empty when not computed
     std::string StoreSha256Missing;  // why not, then
+    // Where the store is an evidence image: its format, segment files,
+    // stored digests and case facts. StoreSize is then the size of the disk
+    // it holds.
+    std::optional<platform::TImageFacts> Image;
     std::string Mode;
     std::int32_t ReadBuffer = 0;
     std::string Started;  // ISO 8601 in UTC

@@ -16,7 +16,7 @@ constexpr std::size_t kPiece = 1u << 20;
 
 }  // namespace
 
-TStoreDigest::TStoreDigest(platform::TUnsharedReadFile& file, std::uint64_t size, const TScanStop& stop)
+TStoreDigest::TStoreDigest(platform::TStoreSource& file, std::uint64_t size, const TScanStop& stop)
     : file_(file), size_(size), stop_(stop) {
     // Started last, once every member it reads exists. Without a thread the
     // store is hashed on the caller's, when the result is asked for.

@@ -11,7 +11,7 @@
 #include "engine/SalvageRecording.h"
 
 namespace tervaline::platform {
-class TUnsharedReadFile;
+class TStoreSource;
 }
 
 namespace tervaline::engine {
@@ -22,7 +22,7 @@ class TStoreDigest final : public TStoreHashing {
 public:
     // Starts reading File, of Size bytes, from its start. File and Stop
     // must outlive the digest; a stop request makes it give up.
-    TStoreDigest(platform::TUnsharedReadFile& file, std::uint64_t size, const TScanStop& stop);
+    TStoreDigest(platform::TStoreSource& file, std::uint64_t size, const TScanStop& stop);
     // Gives up and waits for the thread.
     ~TStoreDigest() override;
     TStoreDigest(const TStoreDigest&) = delete;
@@ -35,7 +35,7 @@ public:
 private:
     void Run() noexcept;
 
-    platform::TUnsharedReadFile& file_;
+    platform::TStoreSource& file_;
     const std::uint64_t size_;
     const TScanStop& stop_;
     std::atomic<bool> abandon_{false};
