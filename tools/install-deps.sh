@@ -7,6 +7,7 @@ packages=(
   g++ cmake make pkg-config dpkg-dev python3
   libgtest-dev
   libssl-dev libcli11-dev nlohmann-json3-dev
+  libewf-dev ewf-tools
   qt6-base-dev libgl-dev
   fonts-ipafont-gothic fonts-dejavu-core
 )

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <set>
 #include <string>
@@ -22,7 +24,9 @@
 #include "engine/MessageFileName.h"
 #include "engine/ProgressMeter.h"
 #include "engine/ScanStop.h"
+#include "platform/EwfImage.h"
 #include "platform/FileSystem.h"
+#include "platform/Hash.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/UnreadableDisk.h"
@@ -479,6 +483,169 @@ TEST_F(DeepScan, StoreFiveGiBIntoASparseDiskImage) {
         // Bottom mode splits the message kept in two runs.
         EXPECT_EQ(whole, mode == TScanMode::Deep ? 28 : 27) << mode;
     }
+}
+
+
+// The files a scan wrote under Folder (reports aside), by path relative to it.
+std::map<std::string, std::string> WrittenFiles(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(folder)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).generic_string();
+        if (entry.is_regular_file() && name.rfind("report.", 0) != 0) files[name] = ReadFileBytes(entry.path());
+    }
+    return files;
+}
+
+// An E01 image made by the acquiry tool from a raw disk image of 1.5 MiB
+// holding the store at an odd offset, in two segments of at most 1 MiB
+// each; the store straddles the cut between them.
+class EwfImage : public ::testing::Test {
+protected:
+    static constexpr std::uint64_t kStoreAt = 700'001;
+    static constexpr std::uint64_t kRawSize = 1536 * 1024;
+
+    void SetUp() override {
+        if (!platform::EwfImagesRead()) return;
+        if (std::system("ewfacquire -V >/dev/null 2>&1") != 0) {
+            GTEST_SKIP() << "ewfacquire (Debian's ewf-tools) is not installed; tools/install-deps.sh installs it";
+        }
+        raw_.assign(kRawSize, '\0');
+        raw_.replace(kStoreAt, store_.Bytes.size(), store_.Bytes);
+        testing::WriteFileBytes(dir_ / "disk.raw", raw_);
+        const std::string command = "cd '" + dir_.Path().string() +
+                                    "' && ewfacquire -u -q -t disk -c none -S 1MiB -C 'C-26' -e 'A. Examiner' "
+                                    "-N 'seized 2026' disk.raw >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_TRUE(fs::exists(dir_ / "disk.E02"));
+        ASSERT_FALSE(fs::exists(dir_ / "disk.E03"));
+    }
+
+    testing::TScanRun Scan(const std::string& source, const std::string& output, TScanMode mode = TScanMode::Deep) {
+        TScanSetup setup;
+        setup.Source = source;
+        setup.Output = output;
+        setup.Mode = mode;
+        setup.Report = true;
+        return RunScan(setup);
+    }
+
+    TGeneratedStore store_;
+    std::string raw_;
+    TTempDir dir_;
+};
+
+// Every mode finds in the image the very files, names and bytes, it finds in
+// the raw image, and the report's head carries what the image records of
+// itself: its segments, the digest of the disk and the case.
+TEST_F(EwfImage, EveryModeReadsItAsTheRawImageItHolds) {
+    if (!platform::EwfImagesRead()) GTEST_SKIP() << "this build reads no E01 images";
+    for (TScanMode mode : kModes) {
+        const std::string name(ScanModeName(mode));
+        Scan(dir_ / "disk.raw", dir_ / ("raw-" + name), mode);
+        const auto image = Scan(dir_ / "disk.E01", dir_ / ("e01-" + name), mode);
+        EXPECT_EQ(image.Outcome.FailureText, "") << name;
+        EXPECT_TRUE(image.Outcome.ReachedEnd) << name;
+        const auto files = WrittenFiles(dir_.Path() / ("raw-" + name));
+        // Shallow mode trusts the blocks' record of their place, which the
+        // store's shift in the disk belies.
+        if (mode != TScanMode::Shallow) {
+            EXPECT_GE(files.size(), TGeneratedStore::kCount - 1u) << name;
+        }
+        EXPECT_EQ(WrittenFiles(dir_.Path() / ("e01-" + name)), files) << name;
+    }
+    const auto head = nlohmann::json::parse(ReadFileBytes(dir_.Path() / "e01-deep" / "report.json"))["head"];
+    const auto& image = head["store"]["image"];
+    EXPECT_EQ(head["store"]["size"], kRawSize);
+    EXPECT_EQ(image["segments"], nlohmann::json::array({dir_ / "disk.E01", dir_ / "disk.E02"}));
+    std::string md5;
+    for (unsigned char c : platform::HashOf(platform::EHash::Md5, raw_)) {
+        md5 += "0123456789abcdef"[c >> 4];
+        md5 += "0123456789abcdef"[c & 15];
+    }
+    EXPECT_EQ(image["stored_digests"]["md5"], md5);
+    EXPECT_EQ(image["case"]["case_number"], "C-26");
+    EXPECT_EQ(image["case"]["examiner_name"], "A. Examiner");
+    EXPECT_EQ(image["case"]["notes"], "seized 2026");
+}
+
+// A chunk whose checksum fails is listed as unreadable, whole, and read as
+// missing; every message outside it comes out as from the raw image.
+TEST_F(EwfImage, ACorruptChunkIsUnreadableAndTheScanGoesOn) {
+    if (!platform::EwfImagesRead()) GTEST_SKIP() << "this build reads no E01 images";
+    constexpr std::uint64_t kChunk = 32768;
+    const std::uint64_t bad = (kStoreAt + 100'000) / kChunk * kChunk;
+    // Uncompressed, the chunk stands in its segment byte for byte.
+    std::string segment = ReadFileBytes(dir_.Path() / "disk.E01");
+    const std::size_t at = segment.find(raw_.substr(bad, kChunk));
+    ASSERT_NE(at, std::string::npos);
+    segment[at + 1000] = static_cast<char>(segment[at + 1000] ^ 0x5A);
+    testing::WriteFileBytes(dir_.Path() / "disk.E01", segment);
+
+    Scan(dir_ / "disk.raw", dir_ / "raw");
+    const auto image = Scan(dir_ / "disk.E01", dir_ / "e01");
+    EXPECT_EQ(image.Outcome.FailureText, "");
+    EXPECT_TRUE(image.Outcome.ReachedEnd);
+    EXPECT_EQ(image.Outcome.Unreadable,
+              (std::vector<TUnreadableArea>{{bad, kChunk, "E01 chunk checksum mismatch"}}));
+    const auto rawFiles = WrittenFiles(dir_.Path() / "raw");
+    const auto imageFiles = WrittenFiles(dir_.Path() / "e01");
+    int kept = 0;
+    for (const TPlanned& m : store_.Messages) {
+        const std::uint64_t first = kStoreAt + m.Blocks.front();
+        const std::uint64_t last = kStoreAt + m.Blocks.back() + kBlock;
+        const std::string name = MessageFileName(first, kRawSize);
+        if (last <= bad || first >= bad + kChunk) {
+            EXPECT_EQ(imageFiles.count(name) ? imageFiles.at(name) : "", rawFiles.at(name)) << name;
+            ++kept;
+        }
+    }
+    EXPECT_GT(kept, TGeneratedStore::kCount / 2);
+    EXPECT_LT(imageFiles.size(), rawFiles.size() + 4);
+}
+
+// A segment set that does not make a whole image is refused before anything
+// is read, in words that say what is wrong with it.
+TEST_F(EwfImage, ABrokenSegmentSetIsRefusedSayingWhy) {
+    const std::string first = dir_ / "disk.E01";
+    const std::string second = dir_ / "disk.E02";
+    const std::string fake = dir_ / "fake.E01";
+    testing::WriteFileBytes(fake, std::string("EVF\x09\x0d\x0a\xff\x00", 8) + std::string(600, 'x'));
+    if (!platform::EwfImagesRead()) {
+        EXPECT_EQ(Scan(fake, dir_ / "out").Outcome.FailureText,
+                  "\"" + fake + "\" is an Expert Witness (E01) image, and this build of Tervaline reads none: convert "
+                  "it to a raw image first (for example with ewfexport -f raw) and scan that, or scan the image with "
+                  "the Linux build");
+        return;
+    }
+    const std::string segments = "Cannot read the E01 image \"" + first + "\" (segment files " + first;
+    const struct {
+        const char* Name;
+        std::function<void()> Damage;
+        std::string Source;
+        std::string Failure;
+    } cases[] = {
+        {"second segment missing", [&] { fs::remove(second); }, first,
+         segments + "): the segment file after \"" + first + "\" is missing"},
+        {"second segment cut short",
+         [&] { testing::WriteFileBytes(second, ReadFileBytes(second).substr(0, 300'000)); }, first,
+         segments + ", " + second + "): \"" + second + "\" is cut short: it ends at byte 300000, before its sections do"},
+        {"first segment cut short",
+         [&] { testing::WriteFileBytes(first, ReadFileBytes(first).substr(0, 500'000)); }, first,
+         segments + ", " + second + "): \"" + first + "\" is cut short: it ends at byte 500000, before its sections do"},
+    };
+    const std::string goodFirst = ReadFileBytes(first);
+    const std::string goodSecond = ReadFileBytes(second);
+    for (const auto& c : cases) {
+        c.Damage();
+        const auto run = Scan(c.Source, dir_ / "out");
+        EXPECT_EQ(run.Outcome.FailureText, c.Failure) << c.Name;
+        EXPECT_FALSE(run.Outcome.Started) << c.Name;
+        testing::WriteFileBytes(first, goodFirst);
+        testing::WriteFileBytes(second, goodSecond);
+    }
+    EXPECT_NE(Scan(fake, dir_ / "out").Outcome.FailureText.find("Cannot open the E01 image \"" + fake + "\""),
+              std::string::npos);
 }
 
 }  // namespace
