@@ -21,7 +21,14 @@ std::unique_ptr<TStoreSource> OpenStoreSource(const std::string& path) {
     // stands: an image's segments are files.
     if (IsDevice(path)) return file;
     std::array<char, kEwfSignature.size()> head{};
-    const std::size_t got = file->ReadAt(0, head.data(), head.size());
+    std::size_t got = 0;
+    try {
+        got = file->ReadAt(0, head.data(), head.size());
+    } catch (const EFileError&) {
+        // A first sector the disk cannot read holds no signature to go by;
+        // the scan reads past it as past any other.
+        return file;
+    }
     if (!IsEwfSignature(std::string_view(head.data(), got))) return file;
     return OpenEwfImage(std::move(file));
 }
