@@ -66,7 +66,7 @@ void Say(std::FILE* out, const char* format, ...) {
 }
 
 int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std::FILE* out, std::FILE* err,
-            const std::string& label) {
+            const std::string& label, const std::string& folder) {
     engine::TScanSettings settings;
     try {
         settings.Source = Absolute(options.Store, false);
@@ -88,6 +88,7 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
         return kExitFailed;
     }
     settings.CodePage = options.CodePage;
+    settings.Folder = folder;
 
     const std::uint64_t storeSize = platform::FileSizeOrZero(settings.Source);
     platform::TQueueDispatcher dispatcher;

@@ -25,8 +25,9 @@ __attribute__((format(printf, 2, 3))) void Say(std::FILE* out, const char* forma
 // Scans as Options say. StopSignal, when it becomes non-zero (the number of
 // the signal that asks), requests a stop: the chain being carved is
 // finished and the count so far printed. A Label (the store's name in a
-// folder of stores) opens the count's line.
+// folder of stores) opens the count's line; Folder is the store's mail
+// folder, as the scan's settings take it.
 int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std::FILE* out, std::FILE* err,
-            const std::string& label = std::string());
+            const std::string& label = std::string(), const std::string& folder = std::string());
 
 }  // namespace tervaline::cli

@@ -41,6 +41,10 @@ struct TScanSettings {
     // The code page raw 8-bit header bytes are read in, for the report: a
     // number (932) or a charset name the system knows.
     std::string CodePage = "932";
+    // The mail folder the store holds as the folder list beside it names
+    // it, from the top folder down, parts joined by "/"; empty: the store's
+    // file name stands for it.
+    std::string Folder;
 };
 
 struct TScanOutcome {

@@ -23,4 +23,14 @@ bool IsKnownCharset(std::string_view charset);
 // thread.
 bool AppendConvertedText(std::string_view charset, std::string_view bytes, std::string& out);
 
+// The charset name of the code page a user names: a number N stands for
+// "CPN" (932 for CP932), any other name is taken as it is. Empty when the
+// system cannot read it into UTF-8.
+inline std::string CodePageCharset(const std::string& name) {
+    if (name.empty()) return {};
+    const bool number = name.find_first_not_of("0123456789") == std::string::npos;
+    std::string charset = number ? "CP" + name : name;
+    return IsKnownCharset(charset) ? charset : std::string();
+}
+
 }  // namespace tervaline::platform

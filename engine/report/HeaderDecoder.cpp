@@ -7,13 +7,6 @@
 
 namespace tervaline::engine {
 
-std::string CodePageCharset(const std::string& name) {
-    if (name.empty()) return {};
-    const bool number = name.find_first_not_of("0123456789") == std::string::npos;
-    std::string charset = number ? "CP" + name : name;
-    return platform::IsKnownCharset(charset) ? charset : std::string();
-}
-
 THeaderDecoder::THeaderDecoder(const std::string& charset) : charset_(charset) {}
 
 THeaderFields THeaderDecoder::Decode(const TRawHeaderFields& raw) const {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "engine/report/HeaderSection.h"
+#include "platform/CharsetConversion.h"
 
 namespace tervaline::engine {
 
@@ -26,10 +27,7 @@ struct THeaderFields {
     std::string MessageId;
 };
 
-// The charset name of the code page a user names: a number N stands for
-// "CPN" (932 for CP932), any other name is taken as it is. Empty when the
-// system cannot read it into UTF-8 (platform/CharsetConversion.h).
-std::string CodePageCharset(const std::string& name);
+using platform::CodePageCharset;
 
 class THeaderDecoder {
 public:

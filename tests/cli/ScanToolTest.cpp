@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "platform/FileSystem.h"
 #include "tests/cli/ToolRun.h"
 #include "tests/support/TempDir.h"
+#include "tools/RecordBuilder.h"
 #include "tools/StoreBuilder.h"
 
 namespace tervaline::cli {
@@ -179,6 +181,58 @@ TEST_F(ScanTool, FolderOfStoresIsScannedStoreByStore) {
                                      " " + Quote(dir_ / "all"));
     EXPECT_EQ(healthy.status, 0) << healthy.err;
     EXPECT_EQ(ListFiles(dir_.Path() / "all" / "Inbox"), testing::ListMessageFiles(mail / "Inbox"));
+}
+
+// With the folder list beside them, each store goes where its mail folder
+// stands in the list, under the name it has there now (made safe for the
+// file system), and the mbox files make the tree mail programs import.
+TEST_F(ScanTool, AFolderListNamesAndNestsTheOutputAndTheMboxTree) {
+    namespace fs = std::filesystem;
+    const auto mail = dir_.Path() / "Mail";
+    fs::create_directories(mail);
+    // The top folder holds the others only; "Folder1.dbx" was renamed in
+    // the program; "Family" and "Q1" are nested; Unlisted.dbx is in no list.
+    const std::vector<tools::TFolderSpec> folders = {
+        {1, 0, "Local Folders", "", 0},          {2, 1, "Inbox", "Inbox.dbx", 1},
+        {3, 1, "Sent Items", "Sent Items.dbx", 2}, {4, 1, "Old Friends", "Folder1.dbx", 3},
+        {5, 2, "Family", "Family.dbx", 0},       {6, 1, "Work: 2024", "", 4},
+        {7, 6, "Q1/Q2?", "Folder2.dbx", 0},
+    };
+    tools::TRecordBuilder::FolderList(folders).WriteTo(mail / "Folders.dbx");
+    for (const char* store : {"Inbox.dbx", "Sent Items.dbx", "Folder1.dbx", "Family.dbx", "Folder2.dbx", "Unlisted.dbx"}) {
+        fs::copy_file(dir_ / "Inbox.dbx", mail / store);
+    }
+
+    // Given alone, the list is shown as the tree it is.
+    const auto tree = RunTool(dir_, Quote(mail / "Folders.dbx"));
+    EXPECT_EQ(tree.status, 0) << tree.err;
+    EXPECT_EQ(tree.out.substr(tree.out.find(" lists ")),
+              " lists 7 folders:\n  Local Folders\n    Inbox (Inbox.dbx)\n      Family (Family.dbx)\n"
+              "    Sent Items (Sent Items.dbx)\n    Old Friends (Folder1.dbx)\n    Work: 2024\n"
+              "      Q1/Q2? (Folder2.dbx)\n");
+    EXPECT_FALSE(fs::exists(mail / "Folders"));
+
+    const bool mbox = engine::SalvageRecordingBuilt();
+    const auto r = RunTool(dir_, "--quiet " + (mbox ? "--mbox " + Quote(dir_ / "boxes") + " " : std::string()) +
+                                     Quote(mail.string()) + " " + Quote(dir_ / "out"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const char* folder : {"Inbox", "Inbox/Family", "Sent Items", "Old Friends", "Work_ 2024/Q1_Q2_", "Unlisted"}) {
+        EXPECT_EQ(testing::ListMessageFiles(dir_.Path() / "out" / folder).size(), 2u) << folder;
+    }
+    EXPECT_FALSE(fs::exists(dir_.Path() / "out" / "Folders"));
+    if (!mbox) return;
+#ifndef _WIN32
+    // Python's mailbox module, as importers use it, reads the tree.
+    const std::string check =
+        "import mailbox, os, sys\n"
+        "root = sys.argv[1]\n"
+        "for name in ['Inbox', 'Inbox.sbd/Family', 'Sent Items', 'Old Friends', 'Work_ 2024.sbd/Q1_Q2_', "
+        "'Unlisted.mbox']:\n"
+        "    assert len(mailbox.mbox(os.path.join(root, name), create=False)) == 2, name\n"
+        "assert len(mailbox.mbox(os.path.join(root, 'Work_ 2024'), create=False)) == 0\n";
+    testing::WriteFileBytes(dir_ / "check.py", check);
+    EXPECT_EQ(std::system(("python3 " + Quote(dir_ / "check.py") + " " + Quote(dir_ / "boxes")).c_str()), 0);
+#endif
 }
 
 }  // namespace

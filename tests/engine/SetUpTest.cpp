@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/DbxScan.h"
+#include "engine/FolderName.h"
 #include "engine/MessageFileName.h"
 #include "platform/Dispatcher.h"
 
@@ -149,6 +150,24 @@ TEST(ScanSetUp, MessageFileNamesAreUppercaseHexDigitsAsWideAsTheStoreNeeds) {
         // Offsets are shown as the files are named.
         EXPECT_EQ(OffsetDigits(c.offset, c.storeSize) + ".eml", c.name) << c.offset;
     }
+}
+
+TEST(ScanSetUp, MailFolderNamesBecomeNamesEveryFileSystemTakes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Inbox", "Inbox"},
+        {"Work: 2024/Q1?", "Work_ 2024_Q1_"},
+        {"a\\b|c<d>e\"f*", "a_b_c_d_e_f_"},
+        {"tab\there", "tab_here"},
+        {"Trailing. ", "Trailing"},
+        {"...", "_"},
+        {"", "_"},
+        {"con", "con_"},
+        {"Com7.txt", "Com7_.txt"},
+        {"COM0", "COM0"},
+        {"Console", "Console"},
+        {"\xE5\x8F\x97\xE4\xBF\xA1", "\xE5\x8F\x97\xE4\xBF\xA1"},
+    };
+    for (const auto& [name, safe] : cases) EXPECT_EQ(SafeFolderName(name), safe) << name;
 }
 
 }  // namespace
