@@ -37,7 +37,7 @@ void PrintFolders(const engine::TFolderTree& tree, const std::vector<std::size_t
 // A folder list names folders and holds no mail: its tree is what a user
 // giving it wants to see.
 int PrintFolderList(const std::string& path, const engine::TFolderTree& tree, std::FILE* out, std::FILE* err) {
-    Say(out, "%s lists %zu folders:\n", Printable(path).c_str(), tree.Nodes.size());
+    Say(out, "%s lists %llu folders:\n", Printable(path).c_str(), static_cast<unsigned long long>(tree.Nodes.size()));
     PrintFolders(tree, tree.Roots, 1, out);
     for (const engine::TRecordBreak& broken : tree.Breaks) {
         Say(err, "tervaline-scan: the folder list is damaged at 0x%llX: %s\n",

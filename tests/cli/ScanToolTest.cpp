@@ -198,13 +198,13 @@ TEST_F(ScanTool, AFolderListNamesAndNestsTheOutputAndTheMboxTree) {
         {5, 2, "Family", "Family.dbx", 0},       {6, 1, "Work: 2024", "", 4},
         {7, 6, "Q1/Q2?", "Folder2.dbx", 0},
     };
-    tools::TRecordBuilder::FolderList(folders).WriteTo(mail / "Folders.dbx");
+    tools::TRecordBuilder::FolderList(folders).WriteTo(dir_ / "Mail/Folders.dbx");
     for (const char* store : {"Inbox.dbx", "Sent Items.dbx", "Folder1.dbx", "Family.dbx", "Folder2.dbx", "Unlisted.dbx"}) {
         fs::copy_file(dir_ / "Inbox.dbx", mail / store);
     }
 
     // Given alone, the list is shown as the tree it is.
-    const auto tree = RunTool(dir_, Quote(mail / "Folders.dbx"));
+    const auto tree = RunTool(dir_, Quote(dir_ / "Mail/Folders.dbx"));
     EXPECT_EQ(tree.status, 0) << tree.err;
     EXPECT_EQ(tree.out.substr(tree.out.find(" lists ")),
               " lists 7 folders:\n  Local Folders\n    Inbox (Inbox.dbx)\n      Family (Family.dbx)\n"
