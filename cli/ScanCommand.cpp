@@ -83,12 +83,16 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
     settings.MboxAll = options.MboxAll;
     try {
         settings.Mbox = options.Mbox.empty() ? std::string() : Absolute(options.Mbox, true);
+        settings.Dfxml = options.Dfxml.empty() ? std::string() : Absolute(options.Dfxml, true);
+        settings.BodyFile = options.BodyFile.empty() ? std::string() : Absolute(options.BodyFile, true);
     } catch (const platform::EFileError& e) {
         Say(err, "tervaline-scan: %s\n", Printable(e.what()).c_str());
         return kExitFailed;
     }
     settings.CodePage = options.CodePage;
     settings.Folder = folder;
+    settings.Forensic = options.Forensic;
+    settings.CommandLine = options.CommandLine;
 
     const std::uint64_t storeSize = platform::FileSizeOrZero(settings.Source);
     platform::TQueueDispatcher dispatcher;

@@ -8,6 +8,7 @@
 
 #include "engine/SalvageRecording.h"
 #include "platform/PathSyntax.h"
+#include "platform/XmlWriter.h"
 
 namespace tervaline::cli {
 
@@ -31,6 +32,33 @@ constexpr TModeName kModes[] = {
 // only the report serves.
 constexpr const char* kNoRecording =
     "this build of tervaline-scan writes no report and no mbox file: it was made without them";
+
+// The arguments as a shell would take them back: each one that holds more
+// than plain characters in single quotes.
+std::string CommandLineOf(const std::vector<std::string>& args) {
+    std::string line = "tervaline-scan";
+    for (const std::string& arg : args) {
+        line.push_back(' ');
+        const bool plain = !arg.empty() && arg.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                                  "0123456789-_./=:,+@%") == std::string::npos;
+        if (plain) {
+            line += arg;
+            continue;
+        }
+        line.push_back('\'');
+        for (const char c : arg) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        line.push_back('\'');
+    }
+    return line;
+}
+
+// Where this build writes no DFXML, what asks for it is refused with the
+// platform's words.
+std::string DfxmlRefusal() {
+    if (!engine::SalvageRecordingBuilt()) return kNoRecording;
+    if (!platform::XmlWriterBuilt()) return platform::XmlWriterMissing();
+    return {};
+}
 
 // A validator whose Check returns the reason a value is refused, empty
 // when it is taken.
@@ -120,6 +148,29 @@ std::unique_ptr<CLI::App> MakeApp(TScanOptions& options, std::string& mode, bool
             if (!engine::IsKnownCodePage(value)) return "names no code page known here: \"" + value + "\"";
             return {};
         }));
+    app->add_option("--dfxml", options.Dfxml,
+                    "also describe the messages written in DFXML in FILE: each file's byte runs in the store, "
+                    "its digests and how it was found; for a folder of stores FILE is a folder that receives "
+                    "NAME.xml for each")
+        ->type_name("FILE")
+        ->check(Rule([](const std::string& value) -> std::string {
+            const std::string refusal = DfxmlRefusal();
+            if (!refusal.empty()) return refusal;
+            return value.empty() ? "needs a file name" : std::string();
+        }));
+    app->add_option("--bodyfile", options.BodyFile,
+                    "also list the messages written in FILE as a body file for timeline tools (mactime); for "
+                    "a folder of stores FILE is a folder that receives NAME.body for each")
+        ->type_name("FILE")
+        ->check(Rule([](const std::string& value) -> std::string {
+            if (!engine::SalvageRecordingBuilt()) return kNoRecording;
+            return value.empty() ? "needs a file name" : std::string();
+        }));
+    app->add_flag("--forensic", options.Forensic,
+                  "an examiner's run: the report with the store's SHA-256 (--hash-store) and the statement "
+                  "that the store was opened read-only and never written, report.xml (DFXML) and "
+                  "bodyfile.txt in the output folder, unless --dfxml or --bodyfile name other files")
+        ->check(Rule([](const std::string&) -> std::string { return DfxmlRefusal(); }));
     app->footer(
         "Exit status: 0 scan completed, 1 scan failed or messages, the report or the mbox file could not be "
         "written, 2 bad usage, 130 stopped by Ctrl-C, 129 by SIGHUP, 143 by SIGTERM. For a folder of stores, "
@@ -159,6 +210,10 @@ TScanOptions ParseScanOptions(const std::vector<std::string>& args) {
         return options;
     }
     if (options.Report && !engine::SalvageRecordingBuilt()) throw EUsage(std::string("--report: ") + kNoRecording);
+    if (options.Forensic && !options.Report) {
+        throw EUsage("--forensic writes the report, which --no-report leaves out");
+    }
+    options.CommandLine = CommandLineOf(args);
     if (app->count("STORE") == 0) throw EUsage("no store given");
     if (options.Store.empty()) throw EUsage("the store's path is empty");
     return options;

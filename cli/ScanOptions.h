@@ -31,6 +31,10 @@ struct TScanOptions {
     std::string Mbox;           // empty: none
     bool MboxAll = false;       // byte-identical copies into the mbox file too
     std::string CodePage = "932";
+    std::string Dfxml;          // empty: none
+    std::string BodyFile;       // empty: none
+    bool Forensic = false;      // an examiner's run
+    std::string CommandLine;    // the arguments as given, quoted where needed
 };
 
 // Parses the arguments after the program name; raises EUsage with one line

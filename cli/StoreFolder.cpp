@@ -86,9 +86,10 @@ int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, st
     // Each store's messages go where a scan of it alone would put them,
     // beside it, unless an output folder is given.
     const std::string output = options.Output.empty() ? options.Store : options.Output;
-    if (!options.Mbox.empty()) {
+    for (const std::string* folder : {&options.Mbox, &options.Dfxml, &options.BodyFile}) {
+        if (folder->empty()) continue;
         try {
-            platform::ForceDirectories(options.Mbox);
+            platform::ForceDirectories(*folder);
         } catch (const platform::EFileError& e) {
             Say(err, "tervaline-scan: %s\n", e.what());
             return kExitFailed;
@@ -111,6 +112,10 @@ int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, st
             } catch (const platform::EFileError& e) {
                 Say(err, "tervaline-scan: %s\n", e.what());
             }
+        }
+        if (!options.Dfxml.empty()) one.Dfxml = platform::JoinPath(kNative, options.Dfxml, store.OutputName + ".xml");
+        if (!options.BodyFile.empty()) {
+            one.BodyFile = platform::JoinPath(kNative, options.BodyFile, store.OutputName + ".body");
         }
         const int status = RunScan(one, stopSignal, out, err, store.FileName, Joined(store.Folder, '/'));
         if (!one.Mbox.empty()) AddEmptyParentMboxes(options.Mbox, one.Mbox, err);

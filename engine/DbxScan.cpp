@@ -167,6 +167,7 @@ void TDBXScanThread::CheckTrashName() const {
                });
     };
     if ((settings_.Mode == TScanMode::Deep && is(kDeletedFolderName)) || is(kReportCsvName) || is(kReportJsonName) ||
+        is(kReportXmlName) || is(kBodyFileName) ||
         IsMessageFileName(trashDir_)) {
         throw std::invalid_argument("The trash folder cannot be named \"" + trashDir_ +
                                     "\": the scan writes something else under that name in the output folder");
@@ -179,8 +180,8 @@ void TDBXScanThread::ScanFile() {
     // Made once the store is open; it outlives the writing, so that the
     // report is written whatever ended the scan.
     std::unique_ptr<TSalvageRecording> recording;
-    TStoreDigestResult storeDigestResult{"", settings_.HashStore ? "The scan ended before the store was read"
-                                                                 : "not asked for"};
+    const bool hashStore = settings_.HashStore || settings_.Forensic;
+    TStoreDigestResult storeDigestResult{"", hashStore ? "The scan ended before the store was read" : "not asked for"};
     const std::string& source = settings_.Source;
     const std::int32_t bufferSize = settings_.BufferSize;
     try {
@@ -223,10 +224,21 @@ void TDBXScanThread::ScanFile() {
         recordingSetup.OutputDir = outputDir_;
         recordingSetup.TrashDir = trashDir_;
         recordingSetup.Delimiter = platform::PathDelimiter(syntax_);
-        recordingSetup.Report = settings_.Report;
+        recordingSetup.Report = settings_.Report || settings_.Forensic;
         recordingSetup.Mbox = settings_.Mbox;
         recordingSetup.MboxAll = settings_.MboxAll;
         recordingSetup.CodePage = settings_.CodePage;
+        const auto inOutput = [this](std::string_view name) {
+            return outputDir_ + platform::PathDelimiter(syntax_) + std::string(name);
+        };
+        recordingSetup.Dfxml = !settings_.Dfxml.empty() ? settings_.Dfxml
+                               : settings_.Forensic     ? inOutput(kReportXmlName)
+                                                        : std::string();
+        recordingSetup.BodyFile = !settings_.BodyFile.empty() ? settings_.BodyFile
+                                  : settings_.Forensic        ? inOutput(kBodyFileName)
+                                                              : std::string();
+        recordingSetup.Forensic = settings_.Forensic;
+        recordingSetup.CommandLine = settings_.CommandLine;
         recordingSetup.Store = source;
         recordingSetup.StoreSize = size;
         recordingSetup.StoreIdentity = file.Identity();
@@ -238,7 +250,7 @@ void TDBXScanThread::ScanFile() {
         recording = StartSalvageRecording(recordingSetup);
         // Declared after the store, so that it stops reading before the
         // store is closed, whatever ends the scan.
-        const std::unique_ptr<TStoreHashing> storeDigest = StartStoreHashing(recordingSetup, settings_.HashStore, file, stop_);
+        const std::unique_ptr<TStoreHashing> storeDigest = StartStoreHashing(recordingSetup, hashStore, file, stop_);
         // Everything that could refuse the scan before it reads the store
         // has had its say.
         started_ = true;

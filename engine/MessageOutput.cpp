@@ -22,7 +22,7 @@ constexpr unsigned kMaxCopies = 999;
 // The temporary files a scan makes in its folders are for message files
 // and the report's.
 bool IsLeftoverOfAScan(std::string_view target) {
-    return IsMessageFileName(target) || target == kReportCsvName || target == kReportJsonName;
+    return IsMessageFileName(target) || IsReportFileName(target);
 }
 
 }  // namespace

@@ -26,6 +26,14 @@ class TScanStop;
 // The report's files in the output folder.
 inline constexpr std::string_view kReportCsvName = "report.csv";
 inline constexpr std::string_view kReportJsonName = "report.json";
+// An examiner's run (TScanSettings::Forensic) writes these there too.
+inline constexpr std::string_view kReportXmlName = "report.xml";
+inline constexpr std::string_view kBodyFileName = "bodyfile.txt";
+
+// Whether Name is one the report's files take in the output folder.
+inline bool IsReportFileName(std::string_view name) {
+    return name == kReportCsvName || name == kReportJsonName || name == kReportXmlName || name == kBodyFileName;
+}
 
 // The store's SHA-256 for the report's head, or why there is none.
 struct TStoreDigestResult {
@@ -43,6 +51,12 @@ public:
         std::string Mbox;      // empty: none
         bool MboxAll = false;  // byte-identical copies too
         std::string CodePage;  // of raw 8-bit header bytes, as the user names it
+        std::string Dfxml;     // the DFXML file; empty: none
+        std::string BodyFile;  // the body file; empty: none
+        // The report's head says that the store was opened read-only and
+        // never written.
+        bool Forensic = false;
+        std::string CommandLine;  // as the user gave it; empty: not known
         std::string Store;
         std::uint64_t StoreSize = 0;
         // The store, which nothing written may replace.
@@ -105,8 +119,8 @@ bool IsKnownCodePage(const std::string& name);
 // writes.
 std::unique_ptr<TSalvageRecording> StartSalvageRecording(const TSalvageRecording::TSetup& setup);
 
-// Starts hashing File, of Size bytes, when Setup asks for a report and
-// HashStore for the store's digest; null otherwise. A stop request makes
+// Starts hashing File, of Size bytes, when Setup asks for a report or a
+// DFXML file and HashStore for the store's digest; null otherwise. A stop request makes
 // it give up.
 std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup& setup, bool hashStore,
                                                  platform::TStoreSource& file, const TScanStop& stop);

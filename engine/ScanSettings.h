@@ -45,6 +45,18 @@ struct TScanSettings {
     // it, from the top folder down, parts joined by "/"; empty: the store's
     // file name stands for it.
     std::string Folder;
+    // An examiner's account of the salvage: DFXML (the written files with
+    // the byte runs of the store they came from) and a body file for
+    // timeline tools; empty: none.
+    std::string Dfxml;
+    std::string BodyFile;
+    // An examiner's run: the report with the store's digest, DFXML and the
+    // body file in the output folder where not named apart, and the
+    // report's head saying that the store was opened read-only and never
+    // written.
+    bool Forensic = false;
+    // The command line the scan was asked for by, for the DFXML file.
+    std::string CommandLine;
 };
 
 struct TScanOutcome {

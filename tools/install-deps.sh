@@ -8,6 +8,7 @@ packages=(
   libgtest-dev
   libssl-dev libcli11-dev nlohmann-json3-dev
   libewf-dev ewf-tools
+  libxml2-dev libxml2-utils sleuthkit
   qt6-base-dev libgl-dev
   fonts-ipafont-gothic fonts-dejavu-core
 )

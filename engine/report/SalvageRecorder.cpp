@@ -10,12 +10,16 @@
 #include "engine/MessageFileName.h"
 #include "engine/MessageWriter.h"
 #include "engine/ScanVerdict.h"
+#include "engine/report/BodyFile.h"
 #include "engine/report/Digests.h"
+#include "engine/report/DfxmlReport.h"
+#include "engine/report/FileRuns.h"
 #include "engine/report/HeaderSection.h"
 #include "engine/report/MboxWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/NewFile.h"
 #include "platform/PathSyntax.h"
+#include "platform/XmlWriter.h"
 
 namespace tervaline::engine {
 
@@ -35,6 +39,10 @@ std::string ProgramVersion() {
     return "";
 #endif
 }
+
+// What an examiner's run says of the store: the scan opens it for reading
+// only (platform::TUnsharedReadFile), and writes nothing it could replace.
+constexpr const char* kStoreAccess = "opened read-only; never written";
 
 std::string WhyText(const std::exception_ptr& error) {
     try {
@@ -62,6 +70,7 @@ TSalvageRecorder::TSalvageRecorder(TSetup setup, const std::string& charset)
         }
     }
     BeginMbox();
+    BeginExaminersFiles();
     worker_ = std::make_unique<TOrderedWorker<TItem>>(
         [this](TItem& item) { Handle(item); },
         kMaxQueuedBytes, [](const TItem& item) { return QueueWeight(item.Carved, kMaxQueuedBytes); });
@@ -69,21 +78,23 @@ TSalvageRecorder::TSalvageRecorder(TSetup setup, const std::string& charset)
 
 TSalvageRecorder::~TSalvageRecorder() = default;
 
-void TSalvageRecorder::BeginMbox() {
-    if (setup_.Mbox.empty()) return;
+void TSalvageRecorder::PrepareOwnFile(const std::string& path, const std::string& what) {
     const platform::TPathSyntax syntax = platform::NativePathSyntax();
-    const std::string folder = platform::ExtractFileDir(syntax, setup_.Mbox);
-    const std::string name = platform::ExtractFileName(syntax, setup_.Mbox);
+    const std::string folder = platform::ExtractFileDir(syntax, path);
+    const std::string name = platform::ExtractFileName(syntax, path);
     if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder, setup_.FolderMode);
-    // In a folder the scan writes, the mbox file must not take a name the
-    // scan gives a file there: one would replace the other.
-    if (IsMessageFileName(name) || name == kReportCsvName || name == kReportJsonName) {
+    // In a folder the scan writes, the file must not take a name the scan
+    // gives a file there: one would replace the other. The examiner's run
+    // puts its own files there under their own names.
+    const bool own = setup_.Forensic && (path == setup_.Dfxml || path == setup_.BodyFile) &&
+                     folder == setup_.OutputDir && IsReportFileName(name);
+    if (!own && (IsMessageFileName(name) || IsReportFileName(name))) {
         const auto where = platform::IdentityOf(folder.empty() ? std::string(".") : folder);
         const std::string prefix = setup_.OutputDir + setup_.Delimiter;
         for (const std::string& written :
              {setup_.OutputDir, prefix + setup_.TrashDir, prefix + kDeletedFolderName}) {
             if (where && platform::IdentityOf(written) == where) {
-                throw platform::EFileError("The mbox file \"" + setup_.Mbox +
+                throw platform::EFileError("The " + what + " \"" + path +
                                            "\" would have the name of a file the scan writes in that folder; "
                                            "give it another name or folder");
             }
@@ -91,7 +102,35 @@ void TSalvageRecorder::BeginMbox() {
     }
     leftoversRemoved_ += platform::TNewFile::RemoveLeftovers(
         folder.empty() ? std::string(".") : folder, [&name](std::string_view target) { return target == name; });
+}
+
+void TSalvageRecorder::BeginMbox() {
+    if (setup_.Mbox.empty()) return;
+    PrepareOwnFile(setup_.Mbox, "mbox file");
     mbox_ = std::make_unique<TMboxWriter>(setup_.Mbox, setup_.FileMode, setup_.StoreIdentity);
+}
+
+void TSalvageRecorder::BeginExaminersFiles() {
+    if (!setup_.Dfxml.empty()) {
+        if (!platform::XmlWriterBuilt()) throw std::invalid_argument(platform::XmlWriterMissing());
+        PrepareOwnFile(setup_.Dfxml, "DFXML file");
+        TDfxmlHead head;
+        head.Program = "tervaline";
+        head.Version = ProgramVersion();
+        head.Libraries = platform::PlatformLibraries();
+        head.CommandLine = setup_.CommandLine;
+        head.Started = THeaderDecoder::IsoUtc(started_);
+        head.Store = setup_.Store;
+        head.StoreSize = setup_.StoreSize;
+        head.OutputDir = setup_.OutputDir;
+        head.Mode = ScanModeName(setup_.Mode);
+        if (setup_.Forensic) head.StoreAccess = kStoreAccess;
+        dfxml_ = std::make_unique<TDfxmlReport>(setup_.Dfxml, setup_.FileMode, setup_.StoreIdentity, head);
+    }
+    if (!setup_.BodyFile.empty()) {
+        PrepareOwnFile(setup_.BodyFile, "body file");
+        bodyFile_ = std::make_unique<TBodyFile>(setup_.BodyFile, setup_.FileMode, setup_.StoreIdentity);
+    }
 }
 
 std::optional<std::int64_t> TSalvageRecorder::DateOf(std::string_view messageStart) const {
@@ -111,10 +150,20 @@ void TSalvageRecorder::NoteReportFailure(const std::string& reason) noexcept {
     report_.reset();
 }
 
+void TSalvageRecorder::NoteDfxmlFailure(const std::string& reason) noexcept {
+    if (dfxmlFailure_.empty()) dfxmlFailure_ = reason;
+    dfxml_.reset();
+}
+
+void TSalvageRecorder::NoteBodyFileFailure(const std::string& reason) noexcept {
+    if (bodyFileFailure_.empty()) bodyFileFailure_ = reason;
+    bodyFile_.reset();
+}
+
 void TSalvageRecorder::Record(TCarvedMessage& carved, const TFoundMessage& found) noexcept {
     // The files themselves belong to the recorder's thread: only what was
     // asked for at the start is looked at here.
-    if (!setup_.Report && setup_.Mbox.empty()) return;
+    if (!setup_.Report && setup_.Mbox.empty() && setup_.Dfxml.empty() && setup_.BodyFile.empty()) return;
     try {
         worker_->Submit(TItem{std::move(carved), found});
     } catch (...) {
@@ -124,7 +173,7 @@ void TSalvageRecorder::Record(TCarvedMessage& carved, const TFoundMessage& found
 }
 
 void TSalvageRecorder::Handle(TItem& item) noexcept {
-    if (!report_ && !mbox_) return;
+    if (!report_ && !mbox_ && !dfxml_ && !bodyFile_) return;
     const TCarvedMessage& carved = item.Carved;
     const TFoundMessage& found = item.Found;
     try {
@@ -134,7 +183,7 @@ void TSalvageRecorder::Handle(TItem& item) noexcept {
         std::string buffer;
         const TRawHeaderFields raw = ReadHeaderSection(carved.HeaderStart(buffer));
         THeaderFields fields;
-        if (report_) {
+        if (report_ || bodyFile_) {
             fields = decoder_.Decode(raw);
         } else {
             fields.DateSeconds = THeaderDecoder::DateSeconds(raw.Date);
@@ -150,14 +199,16 @@ void TSalvageRecorder::Handle(TItem& item) noexcept {
                 NoteMboxFailure(WhyText(std::current_exception()));
             }
         }
-        if (!report_) return;
         const std::string prefix = setup_.OutputDir + setup_.Delimiter;
         // Every place a message goes lies inside the output folder.
         assert(found.Path.compare(0, prefix.size(), prefix) == 0);
-        TReportRow row;
         // Named alike on every system, so that reports of one store compare.
-        row.File = found.Path.substr(prefix.size());
-        std::replace(row.File.begin(), row.File.end(), setup_.Delimiter, '/');
+        std::string file = found.Path.substr(prefix.size());
+        std::replace(file.begin(), file.end(), setup_.Delimiter, '/');
+        AddToExaminersFiles(item, file, fields, digests);
+        if (!report_) return;
+        TReportRow row;
+        row.File = std::move(file);
         row.Place = MessagePlaceName(found.Place);
         row.Status = StatusOf(carved);
         row.Offset = carved.Start;
@@ -181,6 +232,47 @@ void TSalvageRecorder::Handle(TItem& item) noexcept {
     } catch (...) {
         // The report goes on without this row, and its head says so.
         if (rowsMissing_++ == 0) rowFailure_ = WhyText(std::current_exception());
+    }
+}
+
+void TSalvageRecorder::AddToExaminersFiles(const TItem& item, const std::string& file, const THeaderFields& fields,
+                                           const TMessageDigests& digests) {
+    const TCarvedMessage& carved = item.Carved;
+    const TFoundMessage& found = item.Found;
+    if (dfxml_) {
+        try {
+            TDfxmlFile entry;
+            entry.File = file;
+            entry.Size = found.Size;
+            entry.Deleted = carved.Deleted;
+            entry.DateSeconds = fields.DateSeconds;
+            entry.Runs = FileRunsOf(carved, found.Size);
+            entry.Unreadable = carved.Unreadable;
+            entry.Md5 = digests.Md5;
+            entry.Sha256 = digests.Sha256;
+            entry.FoundBy = carved.Deleted ? "deleted" : "chain";
+            entry.Place = MessagePlaceName(found.Place);
+            entry.Status = StatusOf(carved);
+            entry.Offset = carved.Start;
+            if (!dfxml_->Add(entry)) NoteDfxmlFailure("no room was left on the disk for all of it");
+        } catch (...) {
+            NoteDfxmlFailure(WhyText(std::current_exception()));
+        }
+    }
+    if (bodyFile_) {
+        try {
+            TBodyFileEntry entry;
+            entry.Md5 = digests.Md5;
+            entry.File = file;
+            entry.Subject = fields.Subject;
+            entry.Offset = carved.Start;
+            entry.Mode = setup_.FileMode;
+            entry.Size = found.Size;
+            entry.Date = fields.DateSeconds;
+            if (!bodyFile_->Add(entry)) NoteBodyFileFailure("no room was left on the disk for all of it");
+        } catch (...) {
+            NoteBodyFileFailure(WhyText(std::current_exception()));
+        }
     }
 }
 
@@ -218,6 +310,7 @@ TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const TStoreDige
     head.Image = setup_.Image;
     head.StoreSha256 = store.Sha256;
     head.StoreSha256Missing = store.Sha256.empty() ? store.Missing : std::string();
+    if (setup_.Forensic) head.StoreAccess = kStoreAccess;
     head.Mode = ScanModeName(setup_.Mode);
     head.ReadBuffer = setup_.ReadBuffer;
     head.Started = THeaderDecoder::IsoUtc(started_);
@@ -256,19 +349,41 @@ std::string TSalvageRecorder::Finish(const TScanOutcome& outcome, const TStoreDi
     if (!mboxFailure_.empty()) {
         problems = "The mbox file \"" + setup_.Mbox + "\" could not be written: " + mboxFailure_;
     }
+    const auto say = [&problems](const std::string& what) {
+        if (!problems.empty()) problems += "; ";
+        problems += what;
+    };
+    const TReportHead head = Head(outcome, store);
+    if (dfxml_) {
+        try {
+            dfxml_->Finish(head);
+            dfxml_.reset();
+        } catch (...) {
+            NoteDfxmlFailure(WhyText(std::current_exception()));
+        }
+    }
+    if (!dfxmlFailure_.empty()) say("The DFXML file \"" + setup_.Dfxml + "\" could not be written: " + dfxmlFailure_);
+    if (bodyFile_) {
+        try {
+            bodyFile_->Finish();
+            bodyFile_.reset();
+        } catch (...) {
+            NoteBodyFileFailure(WhyText(std::current_exception()));
+        }
+    }
+    if (!bodyFileFailure_.empty()) {
+        say("The body file \"" + setup_.BodyFile + "\" could not be written: " + bodyFileFailure_);
+    }
     if (!setup_.Report) return problems;
     if (report_) {
         try {
-            report_->Finish(Head(outcome, store));
+            report_->Finish(head);
             report_.reset();
         } catch (...) {
             NoteReportFailure(WhyText(std::current_exception()));
         }
     }
-    if (!reportFailure_.empty()) {
-        if (!problems.empty()) problems += "; ";
-        problems += "The report could not be written: " + reportFailure_;
-    }
+    if (!reportFailure_.empty()) say("The report could not be written: " + reportFailure_);
     return problems;
 }
 

@@ -20,12 +20,15 @@
 #include "engine/OrderedWorker.h"
 #include "engine/SalvageRecording.h"
 #include "engine/ScanSettings.h"
+#include "engine/report/Digests.h"
 #include "engine/report/HeaderDecoder.h"
 #include "engine/report/SalvageReport.h"
 
 namespace tervaline::engine {
 
 class TMboxWriter;
+class TDfxmlReport;
+class TBodyFile;
 
 class TSalvageRecorder final : public TSalvageRecording {
 public:
@@ -55,11 +58,20 @@ private:
     };
 
     void BeginMbox();
+    void BeginExaminersFiles();
+    // Makes Path's folder and removes what an earlier scan left of a file
+    // there; raises EFileError where a file there would take the name of
+    // one the scan writes. What: the file's name for the user.
+    void PrepareOwnFile(const std::string& path, const std::string& what);
+    void AddToExaminersFiles(const TItem& item, const std::string& file, const THeaderFields& fields,
+                             const TMessageDigests& digests);
     void Handle(TItem& item) noexcept;
     void AddToMbox(const TItem& item, const std::string& sha256, const std::string& from,
                    const std::optional<std::int64_t>& date);
     void NoteMboxFailure(const std::string& reason) noexcept;
     void NoteReportFailure(const std::string& reason) noexcept;
+    void NoteDfxmlFailure(const std::string& reason) noexcept;
+    void NoteBodyFileFailure(const std::string& reason) noexcept;
 
     TSetup setup_;
     std::int64_t started_ = 0;
@@ -76,6 +88,12 @@ private:
     std::uint64_t mboxMessages_ = 0;
     std::uint64_t mboxCopiesLeftOut_ = 0;
     std::unordered_set<std::string> inMbox_;  // SHA-256 of each message in it
+    // The examiner's files, each none once it failed: one that lacks a
+    // message would say less than none.
+    std::unique_ptr<TDfxmlReport> dfxml_;
+    std::string dfxmlFailure_;
+    std::unique_ptr<TBodyFile> bodyFile_;
+    std::string bodyFileFailure_;
     std::uint64_t leftoversRemoved_ = 0;
     // Last, so that it ends, and stops touching the members above, first.
     std::unique_ptr<TOrderedWorker<TItem>> worker_;

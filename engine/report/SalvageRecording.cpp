@@ -22,7 +22,7 @@ std::unique_ptr<TSalvageRecording> StartSalvageRecording(const TSalvageRecording
 
 std::unique_ptr<TStoreHashing> StartStoreHashing(const TSalvageRecording::TSetup& setup, bool hashStore,
                                                  platform::TStoreSource& file, const TScanStop& stop) {
-    if (!setup.Report || !hashStore) return nullptr;
+    if ((!setup.Report && setup.Dfxml.empty()) || !hashStore) return nullptr;
     return std::make_unique<TStoreDigest>(file, setup.StoreSize, stop);
 }
 

@@ -54,6 +54,8 @@ struct TReportHead {
     // stored digests and case facts. StoreSize is then the size of the disk
     // it holds.
     std::optional<platform::TImageFacts> Image;
+    // What the scan did to the store, said for an examiner; empty: not said.
+    std::string StoreAccess;
     std::string Mode;
     std::int32_t ReadBuffer = 0;
     std::string Started;  // ISO 8601 in UTC
