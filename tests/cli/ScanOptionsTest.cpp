@@ -2,6 +2,7 @@
 
 #include "cli/ScanOptions.h"
 #include "engine/SalvageRecording.h"
+#include "platform/XmlWriter.h"
 
 namespace tervaline::cli {
 namespace {
@@ -33,6 +34,15 @@ TEST(ScanOptions, DefaultsAndEveryOption) {
         EXPECT_EQ(o.CodePage, "1252");
         EXPECT_TRUE(ParseScanOptions({"--no-report", "--report", "x"}).Report);
         EXPECT_EQ(ParseScanOptions({"--code-page", "ISO-8859-1", "x"}).CodePage, "ISO-8859-1");
+        o = ParseScanOptions({"--bodyfile", "t.body", "a b's.dbx"});
+        EXPECT_EQ(o.BodyFile, "t.body");
+        // Quoted so that a shell takes it back as it was given.
+        EXPECT_EQ(o.CommandLine, "tervaline-scan --bodyfile t.body 'a b'\\''s.dbx'");
+    }
+    if (engine::SalvageRecordingBuilt() && platform::XmlWriterBuilt()) {
+        o = ParseScanOptions({"--forensic", "--dfxml", "d.xml", "x"});
+        EXPECT_TRUE(o.Forensic);
+        EXPECT_EQ(o.Dfxml, "d.xml");
     }
 
     EXPECT_EQ(ParseScanOptions({"--mode", "deep", "x"}).Mode, engine::TScanMode::Deep);
@@ -63,12 +73,20 @@ TEST(ScanOptions, BadUsageSaysWhatIsWrong) {
     if (engine::SalvageRecordingBuilt()) {
         cases.push_back({{"--code-page", "no-such-charset", "a"}, "names no code page"});
         cases.push_back({{"--mbox", "", "a"}, "needs a file name"});
+        cases.push_back({{"--bodyfile", "", "a"}, "needs a file name"});
     } else {
         // What only the report serves is refused in so many words, not
         // silently left undone.
         cases.push_back({{"--report", "a"}, "--report: this build of tervaline-scan writes no report"});
         cases.push_back({{"--mbox", "all.mbox", "a"}, "writes no report and no mbox file"});
         cases.push_back({{"--code-page", "932", "a"}, "writes no report and no mbox file"});
+    }
+    if (!platform::XmlWriterBuilt()) {
+        cases.push_back({{"--dfxml", "d.xml", "a"}, "does not write DFXML"});
+        cases.push_back({{"--forensic", "a"}, "does not write DFXML"});
+    } else if (engine::SalvageRecordingBuilt()) {
+        cases.push_back({{"--dfxml", "", "a"}, "needs a file name"});
+        cases.push_back({{"--forensic", "--no-report", "a"}, "--forensic writes the report"});
     }
     for (const Case& c : cases) {
         try {
