@@ -1,11 +1,12 @@
 // TBodyFile: the message files as a timeline tool takes them, one line per
 // file in the body file's form (MD5|name|inode|mode|UID|GID|size|atime|
-// mtime|ctime|crtime). A message's own Date is its mtime; where the
-// store's records survive, the time it was received is its crtime (when it
-// came to be on this machine) and the time it was saved into its folder
-// its ctime (a change of where it stands, not of its text); atime, when it
-// was last read, no record keeps, and stays 0 as do times not known. The
-// inode is the chain's offset in the store, which names the message there.
+// mtime|ctime|crtime). A message's own Date is its mtime (else the time its
+// file is dated by, from its record); where the store's record of it
+// survives, the time it was received is its crtime (when it came to be on
+// this machine) and the time it was saved into its folder its ctime (a
+// change of where it stands, not of its text); atime, when it was last
+// read, no record keeps, and stays 0 as do times not known. The inode is
+// the chain's offset in the store, which names the message there.
 // Written as the messages come, and named at the end, as the report is.
 #pragma once
 

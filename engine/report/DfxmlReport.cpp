@@ -100,6 +100,8 @@ bool TDfxmlReport::Add(const TDfxmlFile& f) {
     Number(xml, "filesize", f.Size);
     xml.Element("alloc", f.Deleted ? "0" : "1");
     if (f.DateSeconds) xml.Element("mtime", THeaderDecoder::IsoUtc(*f.DateSeconds));
+    if (f.Saved) xml.Element("ctime", THeaderDecoder::IsoUtc(*f.Saved));
+    if (f.Received) xml.Element("crtime", THeaderDecoder::IsoUtc(*f.Received));
     xml.Start("byte_runs");
     for (const TFileRun& run : f.Runs) {
         xml.Start("byte_run");

@@ -42,12 +42,17 @@ struct TDfxmlFile {
     std::string File;  // as the report names it
     std::uint64_t Size = 0;
     bool Deleted = false;
-    std::optional<std::int64_t> DateSeconds;  // the file's modification time
+    // Seconds since 1970 UTC: the time the file is dated by, and where the
+    // store's record survives, when the message was saved into its folder
+    // (its ctime) and received (its crtime).
+    std::optional<std::int64_t> DateSeconds;
+    std::optional<std::int64_t> Saved;
+    std::optional<std::int64_t> Received;
     std::vector<TFileRun> Runs;
     std::vector<TByteRange> Unreadable;  // where the disk cut the chain
     std::string Md5;
     std::string Sha256;
-    std::string FoundBy;  // "chain", "index record" or "deleted"
+    std::string FoundBy;  // as the report names it (FoundByName)
     std::string Place;
     std::string Status;
     std::uint64_t Offset = 0;

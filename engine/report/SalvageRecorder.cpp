@@ -239,18 +239,25 @@ void TSalvageRecorder::AddToExaminersFiles(const TItem& item, const std::string&
                                            const TMessageDigests& digests) {
     const TCarvedMessage& carved = item.Carved;
     const TFoundMessage& found = item.Found;
+    // Dated as the file is: by its Date, else by what its record says.
+    std::optional<std::int64_t> date = fields.DateSeconds;
+    if (!date && carved.Record) date = RecordDate(*carved.Record);
+    const std::optional<std::int64_t> saved = carved.Record ? carved.Record->Saved : std::nullopt;
+    const std::optional<std::int64_t> received = carved.Record ? carved.Record->Received : std::nullopt;
     if (dfxml_) {
         try {
             TDfxmlFile entry;
             entry.File = file;
             entry.Size = found.Size;
             entry.Deleted = carved.Deleted;
-            entry.DateSeconds = fields.DateSeconds;
+            entry.DateSeconds = date;
+            entry.Saved = saved;
+            entry.Received = received;
             entry.Runs = FileRunsOf(carved, found.Size);
             entry.Unreadable = carved.Unreadable;
             entry.Md5 = digests.Md5;
             entry.Sha256 = digests.Sha256;
-            entry.FoundBy = carved.Deleted ? "deleted" : "chain";
+            entry.FoundBy = carved.Deleted ? FoundByName(TFoundBy::Deleted) : FoundByName(carved.FoundBy);
             entry.Place = MessagePlaceName(found.Place);
             entry.Status = StatusOf(carved);
             entry.Offset = carved.Start;
@@ -268,7 +275,9 @@ void TSalvageRecorder::AddToExaminersFiles(const TItem& item, const std::string&
             entry.Offset = carved.Start;
             entry.Mode = setup_.FileMode;
             entry.Size = found.Size;
-            entry.Date = fields.DateSeconds;
+            entry.Date = date;
+            entry.Saved = saved;
+            entry.Received = received;
             if (!bodyFile_->Add(entry)) NoteBodyFileFailure("no room was left on the disk for all of it");
         } catch (...) {
             NoteBodyFileFailure(WhyText(std::current_exception()));

@@ -19,6 +19,7 @@
 
 #include "engine/MessageFileName.h"
 #include "engine/MessagePlace.h"
+#include "engine/report/BodyFile.h"
 #include "engine/report/Digests.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
@@ -228,7 +229,7 @@ TEST(ExaminerFiles, DfxmlValidatesAndRebuildsEveryMessageAndMactimeReadsTheBodyF
                                                        {516, deletedTail, deletedAt + kBlock + 20, ""}}));
     ASSERT_TRUE(byName.count(deletedName));
     EXPECT_EQ(byName.at(deletedName)->FoundBy, "deleted");
-    EXPECT_EQ(byName.at(MessageFileName(wholeAt, 0))->FoundBy, "chain");
+    EXPECT_EQ(byName.at(MessageFileName(wholeAt, 0))->FoundBy, "chain only");
 
     // mactime's timeline in UTC: each dated message modified at its Date,
     // named with its subject; a bar, which would end the field, escaped.
@@ -257,6 +258,23 @@ TEST(ExaminerFiles, DfxmlValidatesAndRebuildsEveryMessageAndMactimeReadsTheBodyF
     EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 4);
     EXPECT_NE(body.find("|" + std::to_string(undatedAt) + "|"), std::string::npos);
     EXPECT_EQ(timeline.find("," + std::to_string(undatedAt) + ","), std::string::npos);
+}
+
+// Which of a message's times goes to which of the body file's, and what a
+// name must not carry into the line.
+TEST(ExaminerFiles, BodyFileLinePutsEachTimeInItsPlace) {
+    struct Case {
+        TBodyFileEntry entry;
+        const char* line;
+    };
+    const Case cases[] = {
+        {{"d41d8cd98f00b204e9800998ecf8427e", "a.eml", "", 10964, 0640, 12, 1000, 3000, 2000},
+         "d41d8cd98f00b204e9800998ecf8427e|a.eml|10964|r/rrw-r-----|0|0|12|0|1000|2000|3000\n"},
+        // A time before 1970 is none to a timeline tool.
+        {{"x", "trash/b.eml", "a|b\\c\td", 1, 0600, 0, -5, std::nullopt, std::nullopt},
+         "x|trash/b.eml (a\\x7Cb\\x5Cc\\x09d)|1|r/rrw-------|0|0|0|0|0|0|0\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TBodyFile::Line(c.entry), c.line);
 }
 
 }  // namespace
