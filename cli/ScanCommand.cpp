@@ -6,6 +6,7 @@
 #include <cinttypes>
 #include <cstdarg>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/PrintableText.h"
@@ -17,6 +18,7 @@
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "platform/PathSyntax.h"
+#include "platform/StoreSource.h"
 #include "platform/TextOutput.h"
 
 namespace tervaline::cli {
@@ -94,7 +96,18 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
     settings.Forensic = options.Forensic;
     settings.CommandLine = options.CommandLine;
 
-    const std::uint64_t storeSize = platform::FileSizeOrZero(settings.Source);
+    // An image is read as the disk it holds: offsets are the disk's, and
+    // what it records of itself heads the output. Closed again before the
+    // scan opens it for itself, which says what is wrong where this fails.
+    std::uint64_t storeSize = platform::FileSizeOrZero(settings.Source);
+    std::optional<platform::TImageFacts> image;
+    try {
+        const std::unique_ptr<platform::TStoreSource> source = platform::OpenStoreSource(settings.Source);
+        storeSize = source->Size();
+        if (source->Image() != nullptr) image = *source->Image();
+    } catch (const platform::EFileError&) {
+        // Sized as a file; the scan's own open names the fault.
+    }
     platform::TQueueDispatcher dispatcher;
     TProgressBar bar(err, !options.Quiet && ::isatty(::fileno(err)) != 0);
     bool done = false;
@@ -134,6 +147,16 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
         return kExitFailed;
     }
     if (!options.Quiet) Say(out, "output folder: %s\n", Printable(worker->OutputDir()).c_str());
+    if (!options.Quiet && image) {
+        Say(out, "%s image in %zu segment files, of a disk of %" PRIu64 " bytes\n", Printable(image->Format).c_str(),
+            image->Segments.size(), storeSize);
+        for (const auto& [name, value] : image->StoredDigests) {
+            Say(out, "  stored %s: %s\n", Printable(name).c_str(), Printable(value).c_str());
+        }
+        for (const auto& [name, value] : image->Case) {
+            Say(out, "  %s: %s\n", Printable(name).c_str(), Printable(value).c_str());
+        }
+    }
 
     TDBXScanThread* running = platform::TThread::StartFreeOnDone(std::move(worker));
     int stoppedBy = 0;

@@ -33,4 +33,12 @@ std::unique_ptr<TStoreSource> OpenStoreSource(const std::string& path) {
     return OpenEwfImage(std::move(file));
 }
 
+std::uint64_t StoreSizeOrZero(const std::string& path) {
+    try {
+        return OpenStoreSource(path)->Size();
+    } catch (const EFileError&) {
+        return FileSizeOrZero(path);
+    }
+}
+
 }  // namespace tervaline::platform

@@ -16,6 +16,11 @@ namespace tervaline::platform {
 // segment files among them.
 std::unique_ptr<TStoreSource> OpenStoreSource(const std::string& path);
 
+// The size of what a scan of Path reads, an image's disk for an image, for
+// sizing what is shown before the scan; FileSizeOrZero's answer where Path
+// cannot be opened now (the scan will say why).
+std::uint64_t StoreSizeOrZero(const std::string& path);
+
 // Whether Head, the first bytes of a file, is an E01 image's signature.
 bool IsEwfSignature(std::string_view head);
 

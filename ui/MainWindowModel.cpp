@@ -5,6 +5,7 @@
 
 #include "engine/SalvageRecording.h"
 #include "platform/FileSystem.h"
+#include "platform/StoreSource.h"
 #include "platform/PathSyntax.h"
 #include "ui/LanguageFile.h"
 #include "ui/OutputFolder.h"
@@ -119,7 +120,7 @@ struct TMainWindowModel::TState {
         Waiting.erase(Waiting.begin());
         Current = TFinishedScan{};
         Current.StoreName = platform::ExtractFileName(kSyntax, settings.Source);
-        Current.StoreSize = platform::FileSizeOrZero(settings.Source);
+        Current.StoreSize = platform::StoreSizeOrZero(settings.Source);
         std::weak_ptr<TState*> self = Self;
         // Finds and progress come on the scan's own threads; posted on the
         // channel that carries its end, they arrive in order and before it.
