@@ -171,6 +171,10 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
 
     Say(out, "%s%s%" PRIu64 " %s found, %" PRIu64 " written\n", Printable(label).c_str(), label.empty() ? "" : ": ",
         outcome.Carved, outcome.Carved == 1 ? "message" : "messages", outcome.Found);
+    if (engine::StoreListsAny(outcome.Records)) {
+        Say(out, "%s%s%s\n", Printable(label).c_str(), label.empty() ? "" : ": ",
+            engine::CompletenessLine(outcome.Records).c_str());
+    }
     // What the disk could not read is lost to the salvage, though the scan
     // read on past it: each place is named before the notes sum them up.
     for (const engine::TUnreadableArea& area : outcome.Unreadable) {

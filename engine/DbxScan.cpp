@@ -240,6 +240,14 @@ void TDBXScanThread::ScanFile() {
         recordingSetup.Forensic = settings_.Forensic;
         recordingSetup.CommandLine = settings_.CommandLine;
         recordingSetup.Store = source;
+        recordingSetup.Folder = settings_.Folder;
+        if (recordingSetup.Folder.empty()) {
+            // Without the folder list, the store's file name stands for its
+            // folder, as the mail program named the file after it.
+            const std::string name = platform::ExtractFileName(syntax_, source);
+            const std::size_t dot = name.rfind('.');
+            recordingSetup.Folder = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+        }
         recordingSetup.StoreSize = size;
         recordingSetup.StoreIdentity = file.Identity();
         if (file.Image() != nullptr) recordingSetup.Image = *file.Image();

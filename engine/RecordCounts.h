@@ -20,6 +20,12 @@ struct TRecordCounts {
     std::optional<std::uint32_t> HeaderCount;
 };
 
+// Whether the store lists any message, by its tree or its header: only
+// then is there a count to hold the salvage against.
+inline bool StoreListsAny(const TRecordCounts& c) {
+    return c.Read && (c.Listed > 0 || c.HeaderCount.value_or(0) > 0);
+}
+
 // "the store lists 60 messages; 56 of them recovered; 5 more found that it
 // no longer lists (5 deleted)"; empty when the records were not looked for.
 inline std::string CompletenessLine(const TRecordCounts& c) {

@@ -58,6 +58,9 @@ public:
         bool Forensic = false;
         std::string CommandLine;  // as the user gave it; empty: not known
         std::string Store;
+        // The folder whose messages the store holds, for the report: its
+        // name in the folder list, or the store's file name standing for it.
+        std::string Folder;
         std::uint64_t StoreSize = 0;
         // The store, which nothing written may replace.
         std::optional<platform::TFileIdentity> StoreIdentity;

@@ -8,7 +8,7 @@ namespace {
 
 using T = TInterfaceTexts;
 
-const std::array<TTextKey, 59> kTextKeys = {{
+const std::array<TTextKey, 60> kTextKeys = {{
     {"InputFile", &T::InputFile},
     {"BrowseFile", &T::BrowseFile},
     {"Filter", &T::Filter},
@@ -51,6 +51,7 @@ const std::array<TTextKey, 59> kTextKeys = {{
     {"Unreadable", &T::Unreadable},
     {"NoSignature", &T::NoSignature},
     {"TrashHoldsMost", &T::TrashHoldsMost},
+    {"Completeness", &T::Completeness},
     {"ReportFailed", &T::ReportFailed},
     {"BadBuffer", &T::BadBuffer},
     {"BadLanguage", &T::BadLanguage},

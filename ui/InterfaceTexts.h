@@ -85,6 +85,11 @@ struct TInterfaceTexts {
     std::string TrashHoldsMost =
         "%1 of the %2 files written went to the trash folder: blocks that hold no mail (index records, "
         "fragments), kept in case they hold something. The mail is in the output folder.";
+    // How complete a salvage is by the store's own records: %1 the messages
+    // the store lists, %2 of them recovered, %3 found that it no longer
+    // lists, %4 of those undeleted.
+    std::string Completeness =
+        "The store lists %1 messages; %2 of them recovered; %3 more found that it no longer lists (%4 deleted).";
     // Followed by an empty line and the reason.
     std::string ReportFailed = "The report or the mbox file could not be written:";
     // Followed by an empty line and the refused text in quotes.

@@ -130,6 +130,13 @@ TScanSummary SummaryOf(const std::vector<TFinishedScan>& scans, std::chrono::mil
         if (verdict == TScanVerdict::Failed && !scan.Outcome.FailureText.empty()) {
             failed.push_back(AboutStore(scan, several, scan.Outcome.FailureText));
         }
+        const engine::TRecordCounts& records = scan.Outcome.Records;
+        if (engine::StoreListsAny(records)) {
+            notes.push_back(AboutStore(scan, several, FormatText(texts.Completeness, {Number(records.Listed),
+                                                                                    Number(records.Recovered),
+                                                                                    Number(records.Unlisted),
+                                                                                    Number(records.UnlistedDeleted)})));
+        }
         for (const engine::TScanNote& note : engine::ScanNotesOf(scan.Outcome)) {
             if (note.Kind == TScanNoteKind::Unwritten) {
                 losses.push_back({TMessageKind::Error, AboutStore(scan, several, UnwrittenText(scan, note, texts))});

@@ -27,6 +27,8 @@ std::optional<std::int64_t> THeaderDecoder::DateSeconds(const std::string& date)
     return MailDateSeconds(date);
 }
 
+std::string THeaderDecoder::DecodeRecordText(const std::string& raw) const { return DecodeHeaderText(raw, charset_); }
+
 std::string THeaderDecoder::IsoUtc(std::int64_t seconds) { return IsoUtcText(seconds); }
 
 std::string THeaderDecoder::FirstAddress(const std::string& field) const { return FirstMailboxAddress(field); }

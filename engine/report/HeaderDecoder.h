@@ -36,6 +36,9 @@ public:
     explicit THeaderDecoder(const std::string& charset);
 
     THeaderFields Decode(const TRawHeaderFields& raw) const;
+    // A text of the store's own records, raw bytes in the code page of the
+    // system that wrote it, in UTF-8.
+    std::string DecodeRecordText(const std::string& raw) const;
 
     // Seconds since 1970-01-01 UTC of a Date field as written, negative
     // before; nothing when it does not parse. Safe to call from any thread.

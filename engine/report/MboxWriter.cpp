@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/records/MessageRecord.h"
 #include "engine/report/MailDate.h"
 #include "platform/CommittedFile.h"
 
@@ -125,13 +126,28 @@ void TMboxWriter::AppendQuoted(const std::function<void(TMboxQuoter&)>& feed) {
     ++count_;
 }
 
-void TMboxWriter::Append(std::string_view message, const std::string& sender, std::int64_t seconds) {
+std::string TMboxWriter::StatusLines(std::uint32_t flags) {
+    std::string status = "Status: ";
+    if (flags & kFlagRead) status += 'R';
+    status += "O\n";
+    std::string x;
+    if (flags & kFlagAnswered) x += 'A';
+    if (flags & kFlagMarked) x += 'F';
+    if (flags & kFlagDraft) x += 'T';
+    return x.empty() ? status : status + "X-Status: " + x + "\n";
+}
+
+void TMboxWriter::Append(std::string_view message, const std::string& sender, std::int64_t seconds,
+                         std::string_view status) {
     file_->Write(FromLine(sender, seconds));
+    file_->Write(status);
     AppendQuoted([message](TMboxQuoter& quoter) { quoter.Feed(message); });
 }
 
-void TMboxWriter::Append(const TReader& read, const std::string& sender, std::int64_t seconds) {
+void TMboxWriter::Append(const TReader& read, const std::string& sender, std::int64_t seconds,
+                         std::string_view status) {
     file_->Write(FromLine(sender, seconds));
+    file_->Write(status);
     AppendQuoted([&read](TMboxQuoter& quoter) {
         std::string buffer(1u << 20, '\0');
         for (std::size_t got; (got = read(buffer.data(), buffer.size())) > 0;) quoter.Feed({buffer.data(), got});

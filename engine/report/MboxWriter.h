@@ -72,12 +72,14 @@ public:
     TMboxWriter& operator=(const TMboxWriter&) = delete;
 
     // Sender is an address without blanks; Seconds since 1970 UTC is the
-    // date. Raises EFileError on a failed write.
-    void Append(std::string_view message, const std::string& sender, std::int64_t seconds);
+    // date; Status, lines that go before the message's own (StatusLines).
+    // Raises EFileError on a failed write.
+    void Append(std::string_view message, const std::string& sender, std::int64_t seconds,
+                std::string_view status = {});
     // The same for a message read in pieces by Read, which fills its buffer
     // and returns how many bytes it gave, 0 at the end.
     using TReader = std::function<std::size_t(char* dest, std::size_t count)>;
-    void Append(const TReader& read, const std::string& sender, std::int64_t seconds);
+    void Append(const TReader& read, const std::string& sender, std::int64_t seconds, std::string_view status = {});
     // Renames the file into place.
     void Commit();
 
@@ -85,6 +87,11 @@ public:
 
     // The "From " line that opens a message, its line end included.
     static std::string FromLine(const std::string& sender, std::int64_t seconds);
+    // The Status: and X-Status: lines that tell a reader of mbox files a
+    // message's state from its flags in the store: R read (O, seen by a
+    // mail program, always), A answered, F flagged, T draft. LF-ended, as
+    // the whole file is.
+    static std::string StatusLines(std::uint32_t flags);
     // Message as it stands in the file: quoted, with LF line ends, and ended
     // by a line break when it lacks one.
     static std::string Quoted(std::string_view message);

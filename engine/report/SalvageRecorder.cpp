@@ -220,6 +220,13 @@ void TSalvageRecorder::Handle(TItem& item) noexcept {
         row.Md5 = std::move(digests.Md5);
         row.Sha256 = std::move(digests.Sha256);
         row.Header = std::move(fields);
+        row.Folder = setup_.Folder;
+        row.FoundBy = FoundByName(carved.FoundBy);
+        if (carved.Record) {
+            row.Flags = carved.Record->Flags;
+            row.Received = carved.Record->Received;
+            row.Saved = carved.Record->Saved;
+        }
         bool added = false;
         try {
             added = report_->Add(std::move(row));
@@ -294,7 +301,11 @@ void TSalvageRecorder::AddToMbox(const TItem& item, const std::string& sha256, c
         return;
     }
     const std::string sender = decoder_.FirstAddress(from);
-    const std::int64_t seconds = date.value_or(started_);
+    const std::optional<TMessageRecord>& record = item.Carved.Record;
+    // A message without a Date field is dated as its record dates it.
+    const std::int64_t seconds = date ? *date : record && RecordDate(*record) ? *RecordDate(*record) : started_;
+    // Without a record the state is not known, and none is claimed.
+    const std::string status = record ? TMboxWriter::StatusLines(record->Flags) : std::string();
     if (const platform::TNewFile* spilled = item.Carved.Spilled.get()) {
         std::uint64_t at = 0;
         mbox_->Append(
@@ -303,9 +314,9 @@ void TSalvageRecorder::AddToMbox(const TItem& item, const std::string& sha256, c
                 at += got;
                 return got;
             },
-            sender, seconds);
+            sender, seconds, status);
     } else {
-        mbox_->Append(item.Carved.Text, sender, seconds);
+        mbox_->Append(item.Carved.Text, sender, seconds, status);
     }
     ++mboxMessages_;
 }
@@ -338,6 +349,23 @@ TReportHead TSalvageRecorder::Head(const TScanOutcome& outcome, const TStoreDige
     head.MboxMessages = mboxMessages_;
     head.MboxCopiesLeftOut = mboxCopiesLeftOut_;
     head.MboxFailure = mboxFailure_;
+    head.Folder = setup_.Folder;
+    head.Records = outcome.Records;
+    head.RecordBreaks = outcome.RecordBreaks;
+    for (const TMessageRecord& r : outcome.NotRecovered) {
+        TNotRecoveredRow row;
+        row.Record = r.Offset;
+        row.FirstBlock = r.FirstBlock;
+        row.Subject = decoder_.DecodeRecordText(r.Subject);
+        const std::string name = decoder_.DecodeRecordText(r.SenderName);
+        const std::string address = decoder_.DecodeRecordText(r.SenderAddress);
+        row.From = name.empty() ? address : address.empty() ? name : name + " <" + address + ">";
+        row.Flags = r.Flags;
+        row.Received = r.Received;
+        row.Saved = r.Saved;
+        row.Size = r.Size;
+        head.NotRecovered.push_back(std::move(row));
+    }
     // Messages the scan lost make it a failure here, as they make the
     // command line's exit status one.
     const bool lost = !head.Failure.empty() || head.Unwritten > 0 || !head.MboxFailure.empty();

@@ -2,9 +2,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cassert>
 #include <string_view>
 
+#include "engine/FoundBy.h"
+#include "engine/records/MessageRecord.h"
 #include "platform/CommittedFile.h"
 
 namespace tervaline::engine {
@@ -22,7 +25,7 @@ constexpr auto kReplace = json::error_handler_t::replace;
 constexpr const char* kColumns[] = {"file",   "place", "status", "offset",   "blocks",     "read",
                                     "lost",   "size",  "md5",    "sha256",   "date",       "date_utc",
                                     "from",   "to",    "cc",     "subject",  "message_id", "duplicate_of",
-                                    "lost_unreadable"};
+                                    "lost_unreadable", "folder", "found_by", "flags",  "received",   "saved"};
 
 constexpr const char* kPlaces[] = {"output", "trash", "deleted"};
 
@@ -72,6 +75,33 @@ void AppendCsvCell(std::string& line, std::string_view text) {
 }
 
 json TextOrNull(const std::string& text) { return text.empty() ? json(nullptr) : json(text); }
+
+// "524416 read answered": the number, then the words of the flags it holds.
+std::string FlagsText(const std::optional<std::uint32_t>& flags) {
+    if (!flags) return "";
+    const std::string words = FlagWords(*flags);
+    return std::to_string(*flags) + (words.empty() ? "" : " " + words);
+}
+
+std::string TimeText(const std::optional<std::int64_t>& seconds) {
+    return seconds ? THeaderDecoder::IsoUtc(*seconds) : std::string();
+}
+
+json FlagsJson(const std::optional<std::uint32_t>& flags) {
+    if (!flags) return nullptr;
+    json words = json::array();
+    const std::string text = FlagWords(*flags);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return {{"number", *flags}, {"words", words}};
+}
+
+json TimeJson(const std::optional<std::int64_t>& seconds) {
+    return seconds ? json(THeaderDecoder::IsoUtc(*seconds)) : json(nullptr);
+}
 
 std::size_t PlaceIndex(const std::string& place) {
     for (std::size_t i = 0; i < std::size(kPlaces); ++i) {
@@ -148,6 +178,11 @@ std::string TSalvageReport::CsvLine(const TReportRow& r) {
     cell(r.Header.MessageId);
     cell(r.DuplicateOf);
     cell(RangesText(r.LostUnreadable));
+    cell(r.Folder);
+    cell(r.FoundBy);
+    cell(FlagsText(r.Flags));
+    cell(TimeText(r.Received));
+    cell(TimeText(r.Saved));
     // One cell for each column.
     assert(cells == std::size(kColumns));
     return line + "\r\n";
@@ -210,8 +245,45 @@ std::string TSalvageReport::JsonLine(const TReportRow& r) {
     text("subject", r.Header.Subject);
     text("message_id", r.Header.MessageId);
     textOrNull("duplicate_of", r.DuplicateOf);
+    text("folder", r.Folder);
+    text("found_by", r.FoundBy);
+    key("flags");
+    line += FlagsJson(r.Flags).dump();
+    key("received");
+    line += TimeJson(r.Received).dump();
+    key("saved");
+    line += TimeJson(r.Saved).dump();
     line += '}';
     return line;
+}
+
+std::string TSalvageReport::CsvLine(const TNotRecoveredRow& r, const std::string& folder) {
+    std::string line;
+    std::size_t cells = 0;
+    const auto cell = [&](std::string_view text) {
+        if (cells++ > 0) line.push_back(',');
+        AppendCsvCell(line, text);
+    };
+    // No file, and no place: only the record is left of the message.
+    cell("");
+    cell("");
+    cell("not recovered");
+    cell(r.FirstBlock ? std::to_string(*r.FirstBlock) : "");
+    for (int i = 0; i < 3; ++i) cell("");  // blocks, read, lost
+    cell(r.Size ? std::to_string(*r.Size) : "");
+    for (int i = 0; i < 4; ++i) cell("");  // md5, sha256, date, date_utc
+    cell(r.From);
+    cell("");
+    cell("");
+    cell(r.Subject);
+    for (int i = 0; i < 3; ++i) cell("");  // message_id, duplicate_of, lost_unreadable
+    cell(folder);
+    cell(kListedNotRecovered);
+    cell(FlagsText(r.Flags));
+    cell(TimeText(r.Received));
+    cell(TimeText(r.Saved));
+    assert(cells == std::size(kColumns));
+    return line + "\r\n";
 }
 
 bool TSalvageReport::Add(TReportRow row) {
@@ -256,6 +328,33 @@ void TSalvageReport::Finish(TReportHead head) {
                  {"stored_digests", digests},
                  {"case", facts}};
     }
+    json records = nullptr;
+    if (head.Records.Read) {
+        json notRecovered = json::array();
+        for (const TNotRecoveredRow& r : head.NotRecovered) {
+            notRecovered.push_back({{"record", r.Record},
+                                    {"first_block", r.FirstBlock ? json(*r.FirstBlock) : json(nullptr)},
+                                    {"subject", r.Subject},
+                                    {"from", r.From},
+                                    {"flags", FlagsJson(r.Flags)},
+                                    {"received", TimeJson(r.Received)},
+                                    {"saved", TimeJson(r.Saved)},
+                                    {"size", r.Size ? json(*r.Size) : json(nullptr)}});
+            // The spreadsheet lists them too, after the messages found.
+            csv_->Write(CsvLine(r, head.Folder));
+        }
+        json breaks = json::array();
+        for (const TRecordBreak& b : head.RecordBreaks) breaks.push_back({{"offset", b.Offset}, {"what", b.What}});
+        const TRecordCounts& c = head.Records;
+        records = {{"summary", CompletenessLine(c)},
+                   {"listed", c.Listed},
+                   {"recovered", c.Recovered},
+                   {"found_unlisted", c.Unlisted},
+                   {"found_deleted", c.UnlistedDeleted},
+                   {"header_count", c.HeaderCount ? json(*c.HeaderCount) : json(nullptr)},
+                   {"not_recovered", notRecovered},
+                   {"breaks", breaks}};
+    }
     const json headObject = {
         {"program", head.Program},
         {"version", head.Version},
@@ -277,6 +376,8 @@ void TSalvageReport::Finish(TReportHead head) {
         {"counts", counts},
         {"unwritten_reason", TextOrNull(head.UnwrittenReason)},
         {"mbox", mbox},
+        {"folder", head.Folder},
+        {"records", records},
     };
     // The head comes last: it is known only once every row is written.
     json_->Write("\n],\n\"head\": " + headObject.dump(1, '\t', false, kReplace) + "\n}\n");

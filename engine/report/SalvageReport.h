@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "engine/CarvedMessage.h"
+#include "engine/RecordCounts.h"
 #include "engine/UnreadableAreas.h"
+#include "engine/records/TreeWalk.h"
 #include "engine/report/HeaderDecoder.h"
 #include "platform/FileSystem.h"
 
@@ -41,6 +43,27 @@ struct TReportRow {
     std::string Sha256;
     THeaderFields Header;
     std::string DuplicateOf;  // the first file with the same bytes; empty when none
+    // The folder the store holds (its real name, or the store's file name
+    // standing for it), how the scan came by the message, and what the
+    // store's own record of it says: its flags and times.
+    std::string Folder;
+    std::string FoundBy;
+    std::optional<std::uint32_t> Flags;
+    std::optional<std::int64_t> Received;
+    std::optional<std::int64_t> Saved;
+};
+
+// A message the store still lists but whose chain could not be read, as
+// its record tells it: texts decoded to UTF-8.
+struct TNotRecoveredRow {
+    std::uint64_t Record = 0;  // the record's offset
+    std::optional<std::uint32_t> FirstBlock;
+    std::string Subject;
+    std::string From;
+    std::optional<std::uint32_t> Flags;
+    std::optional<std::int64_t> Received;
+    std::optional<std::int64_t> Saved;
+    std::optional<std::uint32_t> Size;
 };
 
 struct TReportHead {
@@ -73,6 +96,12 @@ struct TReportHead {
     std::uint64_t MboxMessages = 0;
     std::uint64_t MboxCopiesLeftOut = 0;  // byte-identical to one already in it
     std::string MboxFailure;
+    // The store's own count against the salvage's, the messages it lists
+    // that were not recovered, and where its structures broke.
+    TRecordCounts Records;
+    std::string Folder;
+    std::vector<TNotRecoveredRow> NotRecovered;
+    std::vector<TRecordBreak> RecordBreaks;
 };
 
 // The status word of a carved chain: a deletion or a missing head says
@@ -108,6 +137,8 @@ public:
     static std::string CsvHeader();
     static std::string CsvLine(const TReportRow& row);
     static std::string JsonLine(const TReportRow& row);
+    // The line of report.csv for a message not recovered.
+    static std::string CsvLine(const TNotRecoveredRow& row, const std::string& folder);
 
 private:
     std::unique_ptr<platform::TCommittedFile> csv_;

@@ -423,13 +423,14 @@ TEST(SalvageReportFiles, UnreadableAreasAreInTheHeadAndInTheRowsOfTheMessagesThe
         EXPECT_EQ(cutRow["blocks"], 1);
         EXPECT_EQ(cutRow["lost"], json::parse(ranges));
         EXPECT_EQ(cutRow["lost_unreadable"], json::parse(ranges));
-        // The CSV's column comes last, where no reader of the earlier ones
-        // meets it.
+        // The CSV's later columns come after the earlier ones, where no
+        // reader of those meets them.
         const std::string csv = ReadFileBytes(dir / (std::string(ScanModeName(mode)) + "/report.csv"));
-        EXPECT_NE(csv.find(",duplicate_of,lost_unreadable\r\n"), std::string::npos);
+        EXPECT_NE(csv.find(",duplicate_of,lost_unreadable,folder,found_by,flags,received,saved\r\n"),
+                  std::string::npos);
         const std::string cells = "," + std::to_string(sector) + "+" + std::to_string(lost);
         EXPECT_NE(csv.find(cells + ","), std::string::npos) << csv;
-        EXPECT_NE(csv.find(cells + "\r\n"), std::string::npos) << csv;
+        EXPECT_NE(csv.find(cells + ",Inbox,chain only,,,\r\n"), std::string::npos) << csv;
     }
 }
 #else

@@ -49,6 +49,8 @@ TEST(ScanSummaryTest, TheBarSaysHowTheScanEndedAndTheBoxesWhatTheUserShouldKnow)
     engine::TScanOutcome unsigned_ = Ran(0, 0);
     unsigned_.StoreSignature = false;
     engine::TScanOutcome trashy = Ran(220, 210);
+    engine::TScanOutcome counted = Ran(61, 0);
+    counted.Records = {true, 60, 56, 5, 5, 60};
     engine::TScanOutcome lost = Ran(3, 0);
     lost.Unwritten = 22;
     lost.ReportFailure = "No space left on device";
@@ -101,6 +103,11 @@ TEST(ScanSummaryTest, TheBarSaysHowTheScanEndedAndTheBoxesWhatTheUserShouldKnow)
          {"3 files found", "(3 mail, 0 trash)", kFullBar, "Finished in 1:05"},
          {{TMessageKind::Error, unwrittenLines},
           {TMessageKind::Error, "The report or the mbox file could not be written:\r\n\r\nNo space left on device"}}},
+        {"the store's own count",
+         {Scan(counted)},
+         {"61 files found", "(61 mail, 0 trash)", kFullBar, "Finished in 1:05"},
+         {{TMessageKind::Information,
+           "The store lists 60 messages; 56 of them recovered; 5 more found that it no longer lists (5 deleted)."}}},
         // A folder's stores: the counts added up, each box naming its store.
         {"a folder",
          {Scan(Ran(4, 1), kFullBar, "A.dbx"), Scan(refused, 0, "B.dbx"), Scan(unsigned_, kFullBar, "C.dbx")},

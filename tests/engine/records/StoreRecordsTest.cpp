@@ -7,6 +7,8 @@
 #include <mutex>
 #include <set>
 
+#include <nlohmann/json.hpp>
+
 #include "engine/BlockLayout.h"
 #include "engine/records/FolderList.h"
 #include "engine/records/ItemRecord.h"
@@ -261,6 +263,8 @@ TEST(RecordJoin, CountsWhatTheStoreListsAgainstWhatTheScanFound) {
         setup.Source = (dir.Path() / "store.dbx").string();
         setup.Mode = c.Mode;
         setup.Report = true;
+        setup.Output = (dir.Path() / "out").string();
+        setup.Mbox = (dir.Path() / "all.mbox").string();
         std::mutex lock;
         std::map<std::uint64_t, TFoundBy> foundBy;
         setup.OnFoundHook = [&](TDBXScanThread&, const TFoundMessage& found) {
@@ -283,6 +287,26 @@ TEST(RecordJoin, CountsWhatTheStoreListsAgainstWhatTheScanFound) {
                                                             : c.ListedBy;
             EXPECT_EQ(FoundByName(foundBy[s.Chains[i]]), std::string(FoundByName(expected))) << c.Name << " #" << i;
         }
+        // The report says the same, and names what the store lists but the
+        // scan could not recover.
+        const auto report = nlohmann::json::parse(testing::ReadFileBytes(dir.Path() / "out/report.json"));
+        const auto& records = report["head"]["records"];
+        EXPECT_EQ(records["summary"], CompletenessLine(c.Expected)) << c.Name;
+        std::vector<std::string> reported;
+        for (const auto& r : records["not_recovered"]) reported.push_back(r["subject"]);
+        EXPECT_EQ(reported, expectedLost) << c.Name;
+        std::map<std::string, int> byFoundBy;
+        for (const auto& row : report["messages"]) ++byFoundBy[row["found_by"].get<std::string>()];
+        EXPECT_EQ(byFoundBy[FoundByName(c.ListedBy)], c.Expected.Recovered) << c.Name;
+        // Each listed message carries its state into the mbox: the odd ones
+        // were read. The file keeps LF line ends only.
+        const std::string mbox = testing::ReadFileBytes(dir.Path() / "all.mbox");
+        int read = 0;
+        for (int i = 1; i < c.Count; i += 2) read += c.Overwritten.count(i) || unlisted.count(i) ? 0 : 1;
+        std::size_t statusRead = 0;
+        for (std::size_t at = 0; (at = mbox.find("\nStatus: RO\n", at)) != std::string::npos; ++at) ++statusRead;
+        EXPECT_EQ(statusRead, static_cast<std::size_t>(read)) << c.Name;
+        EXPECT_EQ(mbox.find('\r'), std::string::npos) << c.Name;
     }
 }
 
