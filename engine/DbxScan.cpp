@@ -55,6 +55,8 @@ TDBXScanThread::TDBXScanThread(platform::TDispatcher& dispatcher, TScanSettings 
 
 namespace {
 
+constexpr std::size_t kRecordReadAhead = 64u << 10;
+
 // Reads the store's structures through Window, in pieces the window takes,
 // taking no byte the disk could not read.
 TByteReader WindowReader(TFileWindow& window) {
@@ -63,7 +65,10 @@ TByteReader WindowReader(TFileWindow& window) {
         std::size_t got = 0;
         while (got < count) {
             const std::size_t want = std::min(piece, count - got);
-            const std::size_t n = window.ReadAt(at + got, dest + got, want);
+            // Records and nodes lie near one another, but a read-ahead of a
+            // whole large buffer for each would read the store many times.
+            const std::size_t ahead = std::min<std::size_t>(window.BufferSize(), std::max(want, kRecordReadAhead));
+            const std::size_t n = window.ReadAt(at + got, dest + got, want, ahead);
             if (n == 0 || !window.UnreadableIn(at + got, n).empty()) break;
             got += n;
             if (n < want) break;
