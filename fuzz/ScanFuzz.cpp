@@ -14,6 +14,7 @@
 
 #include "engine/DbxScan.h"
 #include "platform/Dispatcher.h"
+#include "platform/StoreSource.h"
 
 using namespace tervaline;
 namespace fs = std::filesystem;
@@ -92,6 +93,9 @@ void ScanOnce(const std::string& store, engine::TScanMode mode, std::int32_t buf
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
+    // Bytes that begin as an E01 image would go to the image library's
+    // parser, which is not ours to fuzz.
+    if (platform::IsEwfSignature(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1))) return 0;
     const std::int32_t bufferSize = 513 + 4 * data[0];
     const std::string store = (Scratch() / "store.dbx").string();
     {
