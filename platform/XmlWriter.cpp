@@ -1,12 +1,8 @@
-// XML through libxml2's text writer, and the versions of the libraries the
-// POSIX build's platform services use.
+// XML through libxml2's text writer.
 #include "platform/XmlWriter.h"
 
-#include <gnu/libc-version.h>
 #include <libxml/xmlIO.h>
-#include <libxml/xmlversion.h>
 #include <libxml/xmlwriter.h>
-#include <openssl/crypto.h>
 
 #include <exception>
 #include <mutex>
@@ -49,14 +45,6 @@ std::string XmlText(std::string_view bytes) {
 bool XmlWriterBuilt() { return true; }
 
 const char* XmlWriterMissing() { return ""; }
-
-std::vector<TLibraryVersion> PlatformLibraries() {
-    std::string ssl = OpenSSL_version(OPENSSL_VERSION);
-    // "OpenSSL 3.0.x 1 Jan 2024": the number alone.
-    const auto space = ssl.find(' ');
-    if (space != std::string::npos) ssl = ssl.substr(space + 1, ssl.find(' ', space + 1) - space - 1);
-    return {{"libxml2", LIBXML_DOTTED_VERSION}, {"openssl", ssl}, {"glibc", gnu_get_libc_version()}};
-}
 
 struct TXmlWriter::TState {
     TSink Sink;

@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tervaline::platform {
 
@@ -15,15 +14,6 @@ namespace tervaline::platform {
 // constructor raises EFileError with XmlWriterMissing's text.
 bool XmlWriterBuilt();
 const char* XmlWriterMissing();
-
-// A library the program was built with, and its version.
-struct TLibraryVersion {
-    std::string Name;
-    std::string Version;
-};
-
-// The libraries behind the platform's services that this build uses.
-std::vector<TLibraryVersion> PlatformLibraries();
 
 class TXmlWriter {
 public:

@@ -71,8 +71,10 @@ TDfxmlReport::TDfxmlReport(const std::string& path, unsigned mode, std::optional
     xml.Attribute("tervaline:size", std::to_string(head.StoreSize));
     xml.Attribute("tervaline:mode", head.Mode);
     xml.Attribute("tervaline:output", head.OutputDir);
+    if (!head.ImageFormat.empty()) xml.Attribute("tervaline:image_format", head.ImageFormat);
     if (!head.StoreAccess.empty()) xml.Attribute("tervaline:access", head.StoreAccess);
-    xml.Element("image_filename", head.Store);
+    if (head.Segments.empty()) xml.Element("image_filename", head.Store);
+    for (const std::string& segment : head.Segments) xml.Element("image_filename", segment);
     xml.End();
     WritePending();
     if (!file_->KeepRoomFor(kTailRoom)) platform::RaiseFileError("Cannot write", path, platform::DiskFullError());

@@ -14,6 +14,7 @@
 #include "engine/report/FileRuns.h"
 #include "engine/report/SalvageReport.h"
 #include "platform/FileSystem.h"
+#include "platform/LibraryVersions.h"
 #include "platform/XmlWriter.h"
 
 namespace tervaline::platform {
@@ -32,6 +33,10 @@ struct TDfxmlHead {
     std::string CommandLine;  // empty: none known
     std::string Started;      // ISO 8601 in UTC
     std::string Store;
+    // Where the store is an evidence image: its format and the files that
+    // hold it, in order; StoreSize is the size of the disk it holds.
+    std::string ImageFormat;
+    std::vector<std::string> Segments;
     std::uint64_t StoreSize = 0;
     std::string OutputDir;
     std::string Mode;

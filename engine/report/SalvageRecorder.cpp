@@ -19,6 +19,7 @@
 #include "platform/FileSystem.h"
 #include "platform/NewFile.h"
 #include "platform/PathSyntax.h"
+#include "platform/LibraryVersions.h"
 #include "platform/XmlWriter.h"
 
 namespace tervaline::engine {
@@ -122,6 +123,10 @@ void TSalvageRecorder::BeginExaminersFiles() {
         head.Started = THeaderDecoder::IsoUtc(started_);
         head.Store = setup_.Store;
         head.StoreSize = setup_.StoreSize;
+        if (setup_.Image) {
+            head.ImageFormat = setup_.Image->Format;
+            head.Segments = setup_.Image->Segments;
+        }
         head.OutputDir = setup_.OutputDir;
         head.Mode = ScanModeName(setup_.Mode);
         if (setup_.Forensic) head.StoreAccess = kStoreAccess;

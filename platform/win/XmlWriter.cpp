@@ -11,8 +11,6 @@ bool XmlWriterBuilt() { return false; }
 
 const char* XmlWriterMissing() { return "this build for Windows does not write DFXML (report.xml)"; }
 
-std::vector<TLibraryVersion> PlatformLibraries() { return {}; }
-
 struct TXmlWriter::TState {};
 
 TXmlWriter::TXmlWriter(TSink) { throw EFileError(XmlWriterMissing()); }
