@@ -26,23 +26,29 @@ void AddRun(std::vector<TFileRun>& runs, std::uint64_t fileOffset, std::uint64_t
 std::vector<TFileRun> FileRunsOf(const TCarvedMessage& carved, std::uint64_t size) {
     std::vector<TFileRun> runs;
     std::uint64_t file = 0;
+    // The lost bytes were noted in the order the chain was read, so one
+    // pass over them goes along with the reading: a chain of millions of
+    // deleted blocks costs no more than its length.
+    const std::vector<TByteRange>& lost = carved.Lost;
+    std::size_t next = 0;
     // A stretch of data read, split by the lost bytes within it.
     const auto addData = [&](std::uint64_t at, std::uint64_t length) {
         length = std::min(length, size - file);
         const std::uint64_t end = at + length;
         while (at < end) {
             std::uint64_t to = end;
-            bool lost = false;
-            for (const TByteRange& gone : carved.Lost) {
-                const std::uint64_t goneEnd = gone.Offset + gone.Length;
-                if (gone.Offset <= at && at < goneEnd) {
-                    lost = true;
-                    to = std::min(to, goneEnd);
-                } else if (at < gone.Offset && gone.Offset < to) {
-                    to = gone.Offset;
+            bool isLost = false;
+            if (next < lost.size()) {
+                const std::uint64_t lostEnd = lost[next].Offset + lost[next].Length;
+                if (lost[next].Offset <= at && at < lostEnd) {
+                    isLost = true;
+                    to = std::min(end, lostEnd);
+                    if (to == lostEnd) ++next;
+                } else if (at < lost[next].Offset && lost[next].Offset < end) {
+                    to = lost[next].Offset;
                 }
             }
-            AddRun(runs, file, at, to - at, lost);
+            AddRun(runs, file, at, to - at, isLost);
             file += to - at;
             at = to;
         }
