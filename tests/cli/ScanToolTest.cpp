@@ -1,6 +1,7 @@
 // Runs the tervaline-scan program itself on generated stores.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "engine/SalvageRecording.h"
 #include "platform/FileSystem.h"
+#include "platform/XmlWriter.h"
 #include "tests/cli/ToolRun.h"
 #include "tests/support/TempDir.h"
 #include "tools/RecordBuilder.h"
@@ -77,6 +79,21 @@ TEST_F(ScanTool, RelativeOutputIsTakenFromTheCurrentFolder) {
     char second[16];
     std::snprintf(second, sizeof second, "%08X.eml", secondAt_);
     EXPECT_EQ(ListFiles(dir_.Path() / "saved"), WithReport({"00002AD4.eml", second}));
+
+    // An examiner's run: its files in the output folder but the one named
+    // apart, which is taken from the current folder too.
+    const auto examined = testing::RunToolIn(dir_, dir_.Path().string(),
+                                             "--quiet --forensic --bodyfile t.body Inbox.dbx examined");
+    if (!platform::XmlWriterBuilt()) {
+        EXPECT_EQ(examined.status, 2);
+        EXPECT_NE(examined.err.find("does not write DFXML"), std::string::npos) << examined.err;
+        return;
+    }
+    ASSERT_EQ(examined.status, 0) << examined.err;
+    EXPECT_EQ(ListFiles(dir_.Path() / "examined"),
+              (std::vector<std::string>{"00002AD4.eml", second, "report.csv", "report.json", "report.xml"}));
+    const std::string body = ReadFileBytes(dir_ / "t.body");
+    EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 2) << body;
 }
 
 TEST_F(ScanTool, QuietPrintsOnlyTheCount) {
