@@ -148,8 +148,9 @@ int RunScan(const TScanOptions& options, const std::atomic<int>& stopSignal, std
     }
     if (!options.Quiet) Say(out, "output folder: %s\n", Printable(worker->OutputDir()).c_str());
     if (!options.Quiet && image) {
-        Say(out, "%s image in %llu segment files, of a disk of %" PRIu64 " bytes\n", Printable(image->Format).c_str(),
-            static_cast<unsigned long long>(image->Segments.size()), storeSize);
+        Say(out, "%s image in %llu segment file%s, of a disk of %" PRIu64 " bytes\n", Printable(image->Format).c_str(),
+            static_cast<unsigned long long>(image->Segments.size()), image->Segments.size() == 1 ? "" : "s",
+            storeSize);
         for (const auto& [name, value] : image->StoredDigests) {
             Say(out, "  stored %s: %s\n", Printable(name).c_str(), Printable(value).c_str());
         }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/SalvageRecording.h"
+#include "platform/EwfImage.h"
 #include "platform/FileSystem.h"
 #include "platform/XmlWriter.h"
 #include "tests/cli/ToolRun.h"
@@ -72,6 +73,34 @@ TEST_F(ScanTool, SalvagesIntoTheStoresSiblingFolderByDefault) {
         EXPECT_NE(r.out.find("2 messages found, 2 written\n"), std::string::npos) << r.out;
         EXPECT_EQ(ReadFileBytes(dir_ / store), bytes) << store;
     }
+}
+
+// An E01 image is scanned as the disk it holds, its messages named and
+// printed by their offsets in that disk, and what it records of itself
+// heads the output.
+TEST_F(ScanTool, AnE01ImageIsScannedAsItsDiskAndHeadedByItsFacts) {
+    if (!platform::EwfImagesRead()) GTEST_SKIP() << "this build reads no E01 images";
+    if (std::system("ewfacquire -V >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "ewfacquire (Debian's ewf-tools) is not installed; tools/install-deps.sh installs it";
+    }
+    constexpr std::uint32_t kAt = 4099;
+    std::string disk(64 * 1024, '\0');
+    disk.replace(kAt, std::string::npos, ReadFileBytes(dir_ / "Inbox.dbx"));
+    disk.resize((disk.size() + 511) / 512 * 512, '\0');
+    testing::WriteFileBytes(dir_ / "disk.raw", disk);
+    const std::string acquire = "cd " + Quote(dir_.Path().string()) +
+                                " && ewfacquire -u -q -t disk -C 'C-26' disk.raw >/dev/null 2>&1";
+    ASSERT_EQ(std::system(acquire.c_str()), 0);
+    auto r = RunTool(dir_, "--mode deep " + Quote(dir_ / "disk.E01"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    char first[16];
+    std::snprintf(first, sizeof first, "%08X.eml", 0x2AD4 + kAt);
+    EXPECT_EQ(ReadFileBytes(dir_.Path() / "disk" / first), first_);
+    EXPECT_NE(r.out.find("\nEWF image in 1 segment file, of a disk of " + std::to_string(disk.size()) + " bytes\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\n  case_number: C-26\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n0x" + std::string(first, 8) + " "), std::string::npos) << r.out;
 }
 
 TEST_F(ScanTool, RelativeOutputIsTakenFromTheCurrentFolder) {
