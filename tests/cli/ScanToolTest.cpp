@@ -245,9 +245,22 @@ TEST_F(ScanTool, AFolderListNamesAndNestsTheOutputAndTheMboxTree) {
         {7, 6, "Q1/Q2?", "Folder2.dbx", 0},
     };
     tools::TRecordBuilder::FolderList(folders).WriteTo(dir_ / "Mail/Folders.dbx");
-    for (const char* store : {"Inbox.dbx", "Sent Items.dbx", "Folder1.dbx", "Family.dbx", "Folder2.dbx", "Unlisted.dbx"}) {
+    for (const char* store : {"Sent Items.dbx", "Folder1.dbx", "Family.dbx", "Folder2.dbx", "Unlisted.dbx"}) {
         fs::copy_file(dir_ / "Inbox.dbx", mail / store);
     }
+    // The inbox keeps its records: one message read and answered, one new.
+    TStoreBuilder inbox(true);
+    const std::uint32_t read = inbox.AddMessage(first_);
+    const std::uint32_t unread = inbox.AddMessage(second_);
+    tools::TMessageSpec answered, fresh;
+    answered.FirstBlock = read;
+    answered.Flags = 0x80 | 0x80000;
+    fresh.FirstBlock = unread;
+    const std::uint32_t records[] = {
+        tools::TRecordBuilder::AddRecord(inbox, tools::TRecordBuilder::MessageFields(answered)),
+        tools::TRecordBuilder::AddRecord(inbox, tools::TRecordBuilder::MessageFields(fresh))};
+    tools::TRecordBuilder::SetTree(inbox, tools::TRecordBuilder::AddTree(inbox, {records[0], records[1]}), 2);
+    inbox.WriteTo(dir_ / "Mail/Inbox.dbx");
 
     // Given alone, the list is shown as the tree it is.
     const auto tree = RunTool(dir_, Quote(dir_ / "Mail/Folders.dbx"));
@@ -267,15 +280,21 @@ TEST_F(ScanTool, AFolderListNamesAndNestsTheOutputAndTheMboxTree) {
     }
     EXPECT_FALSE(fs::exists(dir_.Path() / "out" / "Folders"));
     if (!mbox) return;
+    // The report keeps the folder's own name.
+    EXPECT_NE(ReadFileBytes(dir_.Path() / "out/Work_ 2024/Q1_Q2_/report.json").find("\"Work: 2024/Q1/Q2?\""),
+              std::string::npos);
 #ifndef _WIN32
-    // Python's mailbox module, as importers use it, reads the tree.
+    // Python's mailbox module, as importers use it, reads the tree, and
+    // the state of the inbox's messages.
     const std::string check =
         "import mailbox, os, sys\n"
         "root = sys.argv[1]\n"
         "for name in ['Inbox', 'Inbox.sbd/Family', 'Sent Items', 'Old Friends', 'Work_ 2024.sbd/Q1_Q2_', "
         "'Unlisted.mbox']:\n"
         "    assert len(mailbox.mbox(os.path.join(root, name), create=False)) == 2, name\n"
-        "assert len(mailbox.mbox(os.path.join(root, 'Work_ 2024'), create=False)) == 0\n";
+        "assert len(mailbox.mbox(os.path.join(root, 'Work_ 2024'), create=False)) == 0\n"
+        "flags = [set(m.get_flags()) for m in mailbox.mbox(os.path.join(root, 'Inbox'), create=False)]\n"
+        "assert flags == [set('ROA'), set('O')], flags\n";
     testing::WriteFileBytes(dir_ / "check.py", check);
     EXPECT_EQ(std::system(("python3 " + Quote(dir_ / "check.py") + " " + Quote(dir_ / "boxes")).c_str()), 0);
 #endif
