@@ -85,10 +85,10 @@ void TSalvageRecorder::PrepareOwnFile(const std::string& path, const std::string
     const std::string name = platform::ExtractFileName(syntax, path);
     if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder, setup_.FolderMode);
     // In a folder the scan writes, the file must not take a name the scan
-    // gives a file there: one would replace the other. The examiner's run
-    // puts its own files there under their own names.
-    const bool own = setup_.Forensic && (path == setup_.Dfxml || path == setup_.BodyFile) &&
-                     folder == setup_.OutputDir && IsReportFileName(name);
+    // gives a file there: one would replace the other. The examiner's
+    // files may stand there under the names they have in an examiner's run.
+    const bool own = folder == setup_.OutputDir && ((path == setup_.Dfxml && name == kReportXmlName) ||
+                                                    (path == setup_.BodyFile && name == kBodyFileName));
     if (!own && (IsMessageFileName(name) || IsReportFileName(name))) {
         const auto where = platform::IdentityOf(folder.empty() ? std::string(".") : folder);
         const std::string prefix = setup_.OutputDir + setup_.Delimiter;
