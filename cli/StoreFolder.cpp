@@ -19,12 +19,6 @@ int Severity(int status) {
     return 2;
 }
 
-std::string Joined(const std::vector<std::string>& parts, char separator) {
-    std::string joined;
-    for (const std::string& part : parts) joined += (joined.empty() ? "" : std::string(1, separator)) + part;
-    return joined;
-}
-
 void PrintFolders(const engine::TFolderTree& tree, const std::vector<std::size_t>& nodes, int depth, std::FILE* out) {
     for (const std::size_t node : nodes) {
         const engine::TFolderRecord& folder = tree.Nodes[node].Folder;
@@ -117,7 +111,7 @@ int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, st
         if (!options.BodyFile.empty()) {
             one.BodyFile = platform::JoinPath(kNative, options.BodyFile, store.OutputName + ".body");
         }
-        const int status = RunScan(one, stopSignal, out, err, store.FileName, Joined(store.Folder, '/'));
+        const int status = RunScan(one, stopSignal, out, err, store.FileName, engine::FolderSetting(store));
         if (!one.Mbox.empty()) AddEmptyParentMboxes(options.Mbox, one.Mbox, err);
         if (Severity(status) > Severity(worst)) worst = status;
         if (stopSignal.load() != 0) break;

@@ -51,6 +51,12 @@ std::vector<std::string> StoresInFolder(const std::string& folder) {
     return stores;
 }
 
+std::string FolderSetting(const TFolderStore& store) {
+    std::string joined;
+    for (const std::string& part : store.Folder) joined += (joined.empty() ? "" : "/") + part;
+    return joined;
+}
+
 std::optional<TFolderTree> ReadFolderListFile(const std::string& path, const std::string& codePage) {
     TFolderTree tree;
     try {

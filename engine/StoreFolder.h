@@ -34,6 +34,10 @@ struct TFolderStore {
     std::vector<std::string> Folder;
 };
 
+// The store's mail folder as the scan's settings name it for the report:
+// the folder list's names joined by "/"; empty when no list names it.
+std::string FolderSetting(const TFolderStore& store);
+
 // The folder tree of the folder list at Path with every name read into
 // UTF-8 in CodePage (a number or a charset name, as for the report; a name
 // stays as it is where it is ASCII or the code page is not known); none

@@ -61,6 +61,7 @@ TStartDecision DecideStart(const TStartInput& input, const TInterfaceTexts& text
         plan.Scans.push_back(SettingsFor(input, platform::JoinPath(syntax, input.Store, store.FileName),
                                          platform::JoinPath(syntax, plan.OutputFolder, store.OutputName), plan.Trash,
                                          *buffer, syntax));
+        plan.Scans.back().Folder = engine::FolderSetting(store);
     }
     return plan;
 }

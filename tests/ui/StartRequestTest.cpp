@@ -9,6 +9,7 @@
 
 #include "engine/SalvageRecording.h"
 #include "tests/support/TempDir.h"
+#include "tools/RecordBuilder.h"
 #include "ui/StartRequest.h"
 
 namespace tervaline::ui {
@@ -23,6 +24,16 @@ protected:
         for (const char* name : {"Sent.dbx", "sent.DBX", "Inbox.dbx", "notes.txt"}) {
             testing::WriteFileBytes(work.Path() / "stores" / name, "store");
         }
+        // Mail folders as a folder list names them: the inbox renamed, a
+        // folder inside it.
+        std::filesystem::create_directories(work.Path() / "listed");
+        for (const char* name : {"Inbox.dbx", "Family.dbx"}) {
+            testing::WriteFileBytes(work.Path() / "listed" / name, "store");
+        }
+        tools::TRecordBuilder::FolderList({{1, 0, "Local Folders", "", 0},
+                                           {2, 1, "Posteingang", "Inbox.dbx", 0},
+                                           {3, 2, "Familie", "Family.dbx", 0}})
+            .WriteTo(work / "listed/Folders.dbx");
         // A file system that ignores case (Windows's) holds one of the two.
         std::size_t entries = 0;
         for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(work.Path() / "stores")) {
@@ -80,6 +91,7 @@ TEST_F(StartRequestTest, AStoreOrAFolderOfStoresBecomesTheSettingsOfEachScan) {
         std::string Source;
         std::string Output;
         std::string Mbox;
+        std::string Folder = "";
     };
     struct TCase {
         const char* Name;
@@ -111,6 +123,12 @@ TEST_F(StartRequestTest, AStoreOrAFolderOfStoresBecomesTheSettingsOfEachScan) {
          {{work / "stores/Inbox.dbx", work / "stores/Inbox", work / "stores/Inbox/Inbox.mbox"},
           {work / "stores/Sent.dbx", work / "stores/Sent", work / "stores/Sent/Sent.mbox"},
           {work / "stores/sent.DBX", work / "stores/sent~1", work / "stores/sent~1/sent.mbox"}}},
+        {"folder list",
+         Input(work / "listed"),
+         work / "listed",
+         "trash",
+         {{work / "listed/Family.dbx", work / "listed/Posteingang/Familie", "", "Posteingang/Familie"},
+          {work / "listed/Inbox.dbx", work / "listed/Posteingang", "", "Posteingang"}}},
     };
     for (auto c : cases) {
         if (!casesApart && std::string(c.Name) == "folder") c.Scans.pop_back();
@@ -125,6 +143,7 @@ TEST_F(StartRequestTest, AStoreOrAFolderOfStoresBecomesTheSettingsOfEachScan) {
             EXPECT_EQ(s.Source, c.Scans[i].Source) << c.Name;
             EXPECT_EQ(s.Output, c.Scans[i].Output) << c.Name;
             EXPECT_EQ(s.Mbox, c.Scans[i].Mbox) << c.Name;
+            EXPECT_EQ(s.Folder, c.Scans[i].Folder) << c.Name;
             EXPECT_EQ(s.Trash, c.Trash) << c.Name;
             EXPECT_EQ(s.Mode, c.Input.Mode) << c.Name;
             EXPECT_EQ(s.BufferSize, c.Input.Buffer == " 64 " ? 64 * 1024 : 10 * 1024) << c.Name;
