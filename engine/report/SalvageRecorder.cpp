@@ -17,9 +17,9 @@
 #include "engine/report/HeaderSection.h"
 #include "engine/report/MboxWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/LibraryVersions.h"
 #include "platform/NewFile.h"
 #include "platform/PathSyntax.h"
-#include "platform/LibraryVersions.h"
 #include "platform/XmlWriter.h"
 
 namespace tervaline::engine {
@@ -41,8 +41,9 @@ std::string ProgramVersion() {
 #endif
 }
 
-// What an examiner's run says of the store: the scan opens it for reading
-// only (platform::TUnsharedReadFile), and writes nothing it could replace.
+// What an examiner's run says of the store: the scan opens it, a file, a
+// disk or an evidence image's segments, for reading only, and never
+// writes where it could replace it.
 constexpr const char* kStoreAccess = "opened read-only; never written";
 
 std::string WhyText(const std::exception_ptr& error) {
