@@ -21,6 +21,7 @@
 #include "engine/report/HeaderSection.h"
 #include "engine/report/MboxWriter.h"
 #include "engine/report/SalvageReport.h"
+#include "platform/XmlWriter.h"
 #include "tests/engine/ScanRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/UnreadableDisk.h"
@@ -405,8 +406,17 @@ TEST(SalvageReportFiles, UnreadableAreasAreInTheHeadAndInTheRowsOfTheMessagesThe
         setup.Output = dir / ScanModeName(mode);
         setup.Mode = mode;
         setup.Report = true;
+        if (platform::XmlWriterBuilt()) setup.Dfxml = dir / (std::string(ScanModeName(mode)) + ".xml");
         const auto run = testing::RunScan(setup);
         ASSERT_EQ(run.Outcome.ReportFailure, "");
+        // What the disk could not read is in no byte run: the DFXML file
+        // says where it cut the message.
+        if (platform::XmlWriterBuilt()) {
+            EXPECT_NE(ReadFileBytes(setup.Dfxml).find("<error>the chain was cut where the disk could not read the "
+                                                      "store: " + std::to_string(sector) + "+" +
+                                                      std::to_string(lost) + "</error>"),
+                      std::string::npos);
+        }
         const json report = json::parse(ReadFileBytes(dir / (std::string(ScanModeName(mode)) + "/report.json")));
         EXPECT_EQ(report["head"]["unreadable"],
                   json::parse("[{\"offset\": " + std::to_string(sector) + ", \"length\": 512, \"reason\": " +
