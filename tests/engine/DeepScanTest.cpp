@@ -19,11 +19,13 @@
 #include <vector>
 
 #include "engine/BlockIndex.h"
+#include "engine/BlockLayout.h"
 #include "engine/DbxScan.h"
 #include "engine/FileWindow.h"
 #include "engine/MessageFileName.h"
 #include "engine/ProgressMeter.h"
 #include "engine/ScanStop.h"
+#include "engine/records/ItemRecord.h"
 #include "platform/EwfImage.h"
 #include "platform/FileSystem.h"
 #include "platform/Hash.h"
@@ -417,7 +419,21 @@ TEST(BlockIndex, SegmentsOnThreadsFindWhatOnePassFinds) {
                 for (int b = 0; b < 4; ++b) bytes[at + 4 * w + b] = static_cast<char>(words[w] >> (8 * b));
             }
         }
+        // Record heads that name their own offset, one across the middle
+        // and one in the last bytes a head fits in.
+        std::set<std::uint64_t> planted;
+        for (int i = 0; i < 40; ++i) {
+            const std::size_t at = (i == 0   ? bytes.size() / 2 - 8 + 4 * trial
+                                    : i == 1 ? bytes.size() - 16
+                                             : rng() % (bytes.size() - 16)) & ~std::size_t{3};
+            const std::uint32_t words[3] = {static_cast<std::uint32_t>(at), 40, 2u << 16};
+            for (int w = 0; w < 3; ++w) {
+                for (int b = 0; b < 4; ++b) bytes[at + 4 * w + b] = static_cast<char>(words[w] >> (8 * b));
+            }
+            planted.insert(at);
+        }
         testing::WriteFileBytes(dir / "store.dbx", bytes);
+        std::vector<std::uint64_t> marks;
         const auto positions = [&](std::uint64_t segmentBytes, std::uint32_t buffer) {
             platform::TUnsharedReadFile file(dir / "store.dbx");
             TFileWindow window(file, file.Size(), buffer);
@@ -429,12 +445,23 @@ TEST(BlockIndex, SegmentsOnThreadsFindWhatOnePassFinds) {
             for (std::size_t i = 0; i < index.Size(); ++i) {
                 found.emplace_back(index[i].Position, index[i].Self, index[i].Len, index[i].Form);
             }
+            marks = index.RecordMarks();
             return found;
         };
         const auto whole = positions(UINT64_MAX, 4096);
         EXPECT_GT(whole.size(), 300u);
+        // A head planted over another leaves that one none.
+        std::vector<std::uint64_t> intact;
+        for (std::uint64_t at : planted) {
+            const auto* head = reinterpret_cast<const std::uint8_t*>(&bytes[at]);
+            if (ReadLE32(head) == at && TItemRecord::MayBegin(head)) intact.push_back(at);
+        }
+        EXPECT_EQ(marks, intact);
         for (std::uint64_t segment : {997u, 1500u, 5003u}) {
-            for (std::uint32_t buffer : {1024u, 1501u}) EXPECT_EQ(positions(segment, buffer), whole) << segment;
+            for (std::uint32_t buffer : {1024u, 1501u}) {
+                EXPECT_EQ(positions(segment, buffer), whole) << segment;
+                EXPECT_EQ(marks, intact) << segment << " " << buffer;
+            }
         }
     }
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <set>
@@ -107,9 +109,20 @@ struct TListedStore {
     std::uint32_t Root = 0;
 };
 
+// The text of the I-th message; the first has no Date field, so that only
+// its record can date it.
+std::string ListedText(int i) {
+    std::string text = tools::MakeMailText(i, 300 + 97 * i);
+    if (i == 0) {
+        const std::size_t date = text.find("Date: ");
+        text.erase(date, text.find("\r\n", date) + 2 - date);
+    }
+    return text;
+}
+
 TListedStore MakeListedStore(int count, std::size_t perNode, const std::set<int>& unlisted = {}) {
     TListedStore s;
-    for (int i = 0; i < count; ++i) s.Chains.push_back(s.Store.AddMessage(tools::MakeMailText(i, 300 + 97 * i)));
+    for (int i = 0; i < count; ++i) s.Chains.push_back(s.Store.AddMessage(ListedText(i)));
     std::vector<std::uint32_t> listed;
     for (int i = 0; i < count; ++i) {
         if (unlisted.count(i)) continue;
@@ -248,7 +261,7 @@ TEST(RecordJoin, CountsWhatTheStoreListsAgainstWhatTheScanFound) {
         unlisted.insert(c.Deleted.begin(), c.Deleted.end());
         TListedStore s = MakeListedStore(c.Count, 3, unlisted);
         for (int i : c.Deleted) {
-            const std::string text = tools::MakeMailText(i, 300 + 97 * i);
+            const std::string text = ListedText(i);
             auto blocks = TStoreBuilder::ChainBlocks(s.Chains[i], text);
             TStoreBuilder::MarkDeleted(blocks);
             TStoreBuilder copy(false);
@@ -307,6 +320,16 @@ TEST(RecordJoin, CountsWhatTheStoreListsAgainstWhatTheScanFound) {
         for (std::size_t at = 0; (at = mbox.find("\nStatus: RO\n", at)) != std::string::npos; ++at) ++statusRead;
         EXPECT_EQ(statusRead, static_cast<std::size_t>(read)) << c.Name;
         EXPECT_EQ(mbox.find('\r'), std::string::npos) << c.Name;
+        // The message without a Date field is dated by its record's received
+        // time, as a file and in the mbox.
+        const auto written = std::filesystem::last_write_time(dir.Path() / "out/00002AD4.eml");
+        EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
+                      std::chrono::file_clock::to_sys(written).time_since_epoch())
+                      .count(),
+                  kReceived)
+            << c.Name;
+        EXPECT_EQ(mbox.rfind("From ", 0), 0u) << c.Name;
+        EXPECT_NE(mbox.find(" Mon Jun 30 19:06:40 2003\nStatus: O\n"), std::string::npos) << c.Name;
     }
 }
 
