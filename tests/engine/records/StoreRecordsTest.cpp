@@ -308,7 +308,7 @@ TEST(RecordJoin, CountsWhatTheStoreListsAgainstWhatTheScanFound) {
         std::vector<std::string> reported;
         for (const auto& r : records["not_recovered"]) reported.push_back(r["subject"]);
         EXPECT_EQ(reported, expectedLost) << c.Name;
-        std::map<std::string, int> byFoundBy;
+        std::map<std::string, std::uint64_t> byFoundBy;
         for (const auto& row : report["messages"]) ++byFoundBy[row["found_by"].get<std::string>()];
         EXPECT_EQ(byFoundBy[FoundByName(c.ListedBy)], c.Expected.Recovered) << c.Name;
         // Each listed message carries its state into the mbox: the odd ones
