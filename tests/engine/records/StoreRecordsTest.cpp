@@ -308,6 +308,25 @@ TEST(RecordJoin, CountsWhatTheStoreListsAgainstWhatTheScanFound) {
         std::vector<std::string> reported;
         for (const auto& r : records["not_recovered"]) reported.push_back(r["subject"]);
         EXPECT_EQ(reported, expectedLost) << c.Name;
+        // The spreadsheet lists them after the messages, a cell for each column.
+        const std::string csv = testing::ReadFileBytes(dir.Path() / "out/report.csv");
+        const auto cells = [](std::string_view line) {
+            std::size_t n = 1;
+            bool quoted = false;
+            for (const char ch : line) {
+                quoted = ch == '"' ? !quoted : quoted;
+                n += ch == ',' && !quoted ? 1 : 0;
+            }
+            return n;
+        };
+        const std::string_view columns(csv.data(), csv.find("\r\n"));
+        std::size_t lostRows = 0;
+        for (std::size_t at = 0; (at = csv.find(",\"listed, not recovered\",", at)) != std::string::npos; ++at) {
+            const std::size_t begin = csv.rfind('\n', at) + 1;
+            EXPECT_EQ(cells(std::string_view(csv).substr(begin, csv.find('\r', at) - begin)), cells(columns)) << c.Name;
+            ++lostRows;
+        }
+        EXPECT_EQ(lostRows, expectedLost.size()) << c.Name;
         std::map<std::string, std::uint64_t> byFoundBy;
         for (const auto& row : report["messages"]) ++byFoundBy[row["found_by"].get<std::string>()];
         EXPECT_EQ(byFoundBy[FoundByName(c.ListedBy)], c.Expected.Recovered) << c.Name;
