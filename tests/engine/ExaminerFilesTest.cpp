@@ -22,6 +22,7 @@
 #include "engine/report/BodyFile.h"
 #include "engine/report/Digests.h"
 #include "tests/engine/ScanRun.h"
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 #include "tools/StoreBuilder.h"
 
@@ -29,22 +30,12 @@ namespace tervaline::engine {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::CommandOutput;
 using testing::ReadFileBytes;
+using testing::ShellQuote;
 using testing::TTempDir;
 using tools::TBlockSpec;
 using tools::TStoreBuilder;
-
-std::string Output(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buf[4096];
-    for (std::size_t n = 0; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    ::pclose(pipe);
-    return out;
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 struct TRun {
     std::uint64_t FileOffset = 0;
@@ -170,8 +161,8 @@ TEST(ExaminerFiles, DfxmlValidatesAndRebuildsEveryMessageAndMactimeReadsTheBodyF
     const std::string out = dir / "out";
     const std::string xml = out + "/report.xml";
 
-    const std::string validation =
-        Output("xmllint --noout --schema " + Quote(TERVALINE_DFXML_SCHEMA) + " " + Quote(xml) + " 2>&1");
+    const std::string validation = CommandOutput("xmllint --noout --schema " + ShellQuote(TERVALINE_DFXML_SCHEMA) +
+                                                 " " + ShellQuote(xml) + " 2>&1");
     EXPECT_NE(validation.find(" validates"), std::string::npos) << validation;
 
     const TDfxml dfxml = ReadDfxml(xml);
@@ -233,7 +224,8 @@ TEST(ExaminerFiles, DfxmlValidatesAndRebuildsEveryMessageAndMactimeReadsTheBodyF
 
     // mactime's timeline in UTC: each dated message modified at its Date,
     // named with its subject; a bar, which would end the field, escaped.
-    const std::string timeline = Output("mactime -b " + Quote(out + "/bodyfile.txt") + " -d -y -z UTC 2>&1");
+    const std::string timeline =
+        CommandOutput("mactime -b " + ShellQuote(out + "/bodyfile.txt") + " -d -y -z UTC 2>&1");
     const auto hasLine = [&](const std::string& begin, const std::string& part) {
         for (std::size_t at = 0; at < timeline.size();) {
             const std::size_t stop = std::min(timeline.find('\n', at), timeline.size());

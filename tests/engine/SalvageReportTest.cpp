@@ -7,8 +7,8 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -23,6 +23,7 @@
 #include "engine/report/SalvageReport.h"
 #include "platform/XmlWriter.h"
 #include "tests/engine/ScanRun.h"
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/UnreadableDisk.h"
 #include "tools/StoreBuilder.h"
@@ -32,31 +33,19 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using testing::CommandOutput;
 using testing::ReadFileBytes;
+using testing::ShellQuote;
 using testing::TTempDir;
 using tools::TStoreBuilder;
 
-// What a command printed on standard output; empty when it could not run.
-// Only a POSIX system has the tools the tests call (coreutils, Python).
-std::string Output(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-    ::pclose(pipe);
-    return out;
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
 // The checksums of the file at Path by coreutils; on Windows, which has no
-// such tool at hand, by DigestsOf, which the Digests test holds to the
-// published values.
+// such tool at hand (nor Python), by DigestsOf, which the Digests test holds
+// to the published values.
 TMessageDigests FileDigests(const std::string& path) {
     if (!TERVALINE_POSIX) return DigestsOf(ReadFileBytes(path));
-    return {Output("md5sum " + Quote(path)).substr(0, 32), Output("sha256sum " + Quote(path)).substr(0, 64)};
+    return {CommandOutput("md5sum " + ShellQuote(path)).substr(0, 32),
+            CommandOutput("sha256sum " + ShellQuote(path)).substr(0, 64)};
 }
 
 // Why a check is left to tools/compare-windows-salvage.sh on Windows.
@@ -286,7 +275,8 @@ TEST_F(SalvageReport, RowsHoldTheDecodedFieldsStatusesRangesAndTheFilesChecksums
                                "rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8-sig')))\n"
                                "print(json.dumps(rows))\n";
     testing::WriteFileBytes(dir_ / "readcsv.py", script);
-    const std::string csvJson = Output("python3 " + Quote(dir_ / "readcsv.py") + " " + Quote(Out("report.csv")));
+    const std::string csvJson =
+        CommandOutput("python3 " + ShellQuote(dir_ / "readcsv.py") + " " + ShellQuote(Out("report.csv")));
     ASSERT_FALSE(csvJson.empty()) << "python3 is needed";
     const json csv = json::parse(csvJson);
     ASSERT_EQ(csv.size(), rows.size() + 1);
@@ -324,8 +314,8 @@ TEST_F(SalvageReport, MboxHoldsExactlyTheOutputFoldersMessagesInOffsetOrder) {
                                "print(len(box))\n";
     testing::WriteFileBytes(dir_ / "readmbox.py", script);
     fs::create_directories(dir_.Path() / "parsed");
-    const std::string count =
-        Output("python3 " + Quote(dir_ / "readmbox.py") + " " + Quote(mbox) + " " + Quote(dir_ / "parsed"));
+    const std::string count = CommandOutput("python3 " + ShellQuote(dir_ / "readmbox.py") + " " + ShellQuote(mbox) +
+                                            " " + ShellQuote(dir_ / "parsed"));
     ASSERT_FALSE(count.empty()) << "python3 is needed";
     ASSERT_EQ(std::stoul(count), messages.size());
     for (std::size_t i = 0; i < messages.size(); ++i) {
