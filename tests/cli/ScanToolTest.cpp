@@ -280,6 +280,11 @@ TEST_F(ScanTool, AFolderListNamesAndNestsTheOutputAndTheMboxTree) {
     }
     EXPECT_FALSE(fs::exists(dir_.Path() / "out" / "Folders"));
     if (!mbox) return;
+    // The inbox's line says how complete its salvage is by its records.
+    EXPECT_NE(r.out.find("Inbox.dbx: the store lists 2 messages; 2 of them recovered; 0 more found that it no "
+                         "longer lists (0 deleted)\n"),
+              std::string::npos)
+        << r.out;
     // The report keeps the folder's own name.
     EXPECT_NE(ReadFileBytes(dir_.Path() / "out/Work_ 2024/Q1_Q2_/report.json").find("\"Work: 2024/Q1/Q2?\""),
               std::string::npos);
