@@ -99,17 +99,19 @@ int RunScans(const TScanOptions& options, const std::atomic<int>& stopSignal, st
         TScanOptions one = options;
         one.Store = platform::JoinPath(kNative, options.Store, store.FileName);
         one.Output = platform::JoinPath(kNative, output, store.OutputName);
-        if (!options.Mbox.empty()) {
-            one.Mbox = engine::FolderMboxPath(kNative, options.Mbox, store);
-            try {
-                platform::ForceDirectories(platform::ExtractFileDir(kNative, one.Mbox));
-            } catch (const platform::EFileError& e) {
-                Say(err, "tervaline-scan: %s\n", e.what());
-            }
-        }
+        if (!options.Mbox.empty()) one.Mbox = engine::FolderMboxPath(kNative, options.Mbox, store);
         if (!options.Dfxml.empty()) one.Dfxml = platform::JoinPath(kNative, options.Dfxml, store.OutputName + ".xml");
         if (!options.BodyFile.empty()) {
             one.BodyFile = platform::JoinPath(kNative, options.BodyFile, store.OutputName + ".body");
+        }
+        // A nested mail folder's files stand in folders of their own; where
+        // one cannot be made, the scan says so as it begins the file.
+        for (const std::string* file : {&one.Mbox, &one.Dfxml, &one.BodyFile}) {
+            if (file->empty()) continue;
+            try {
+                platform::ForceDirectories(platform::ExtractFileDir(kNative, *file));
+            } catch (const platform::EFileError&) {
+            }
         }
         const int status = RunScan(one, stopSignal, out, err, store.FileName, engine::FolderSetting(store));
         if (!one.Mbox.empty()) AddEmptyParentMboxes(options.Mbox, one.Mbox, err);

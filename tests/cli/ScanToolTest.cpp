@@ -272,7 +272,10 @@ TEST_F(ScanTool, AFolderListNamesAndNestsTheOutputAndTheMboxTree) {
     EXPECT_FALSE(fs::exists(mail / "Folders"));
 
     const bool mbox = engine::SalvageRecordingBuilt();
-    const auto r = RunTool(dir_, "--quiet " + (mbox ? "--mbox " + Quote(dir_ / "boxes") + " " : std::string()) +
+    const auto r = RunTool(dir_, "--quiet " +
+                                     (mbox ? "--mbox " + Quote(dir_ / "boxes") + " --bodyfile " + Quote(dir_ / "times") +
+                                                 " "
+                                           : std::string()) +
                                      Quote(mail.string()) + " " + Quote(dir_ / "out"));
     EXPECT_EQ(r.status, 0) << r.err;
     for (const char* folder : {"Inbox", "Inbox/Family", "Sent Items", "Old Friends", "Work_ 2024/Q1_Q2_", "Unlisted"}) {
@@ -285,6 +288,8 @@ TEST_F(ScanTool, AFolderListNamesAndNestsTheOutputAndTheMboxTree) {
                          "longer lists (0 deleted)\n"),
               std::string::npos)
         << r.out;
+    // A nested folder's body file stands where its messages do.
+    EXPECT_TRUE(fs::exists(dir_.Path() / "times/Inbox/Family.body"));
     // The report keeps the folder's own name.
     EXPECT_NE(ReadFileBytes(dir_.Path() / "out/Work_ 2024/Q1_Q2_/report.json").find("\"Work: 2024/Q1/Q2?\""),
               std::string::npos);
