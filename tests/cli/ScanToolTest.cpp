@@ -272,11 +272,9 @@ TEST_F(ScanTool, AFolderListNamesAndNestsTheOutputAndTheMboxTree) {
     EXPECT_FALSE(fs::exists(mail / "Folders"));
 
     const bool mbox = engine::SalvageRecordingBuilt();
-    const auto r = RunTool(dir_, "--quiet " +
-                                     (mbox ? "--mbox " + Quote(dir_ / "boxes") + " --bodyfile " + Quote(dir_ / "times") +
-                                                 " "
-                                           : std::string()) +
-                                     Quote(mail.string()) + " " + Quote(dir_ / "out"));
+    const std::string files =
+        mbox ? "--mbox " + Quote(dir_ / "boxes") + " --bodyfile " + Quote(dir_ / "times") + " " : std::string();
+    const auto r = RunTool(dir_, "--quiet " + files + Quote(mail.string()) + " " + Quote(dir_ / "out"));
     EXPECT_EQ(r.status, 0) << r.err;
     for (const char* folder : {"Inbox", "Inbox/Family", "Sent Items", "Old Friends", "Work_ 2024/Q1_Q2_", "Unlisted"}) {
         EXPECT_EQ(testing::ListMessageFiles(dir_.Path() / "out" / folder).size(), 2u) << folder;
