@@ -24,9 +24,9 @@
 #include "cli/ScanOptions.h"
 #include "engine/SalvageRecording.h"
 #if TERVALINE_POSIX
-#include "engine/report/Digests.h"
 #endif
 #include "platform/FileSystem.h"
+#include "platform/Hash.h"
 #include "tests/cli/ToolRun.h"
 #include "tests/support/SystemWords.h"
 #include "tests/support/TempDir.h"
@@ -344,11 +344,14 @@ TEST_F(ScanToolFault, FullDiskIsSaidAndLeavesOnlyWholeFiles) {
     ExpectWrittenFilesWhole(small / "out");
     // The room held for the report took it in, and it says what went wrong.
     const std::string report = fs::exists(small / "out/report.json") ? ReadFileBytes(small / "out/report.json") : "";
-    EXPECT_EQ(AllFiles(small / "out").size(), written + 2);
+    const bool reported = engine::SalvageRecordingBuilt();
+    EXPECT_EQ(AllFiles(small / "out").size(), written + (reported ? 2 : 0));
     ::umount2(small.c_str(), MNT_DETACH);
-    EXPECT_TRUE(Contains(report, "\"outcome\": \"failed\"")) << report.substr(0, 2000);
-    EXPECT_TRUE(Contains(report, "No space left on device")) << report.substr(0, 2000);
-    EXPECT_TRUE(Contains(report, "\"output\": " + std::to_string(written) + ",")) << report.substr(0, 2000);
+    if (reported) {
+        EXPECT_TRUE(Contains(report, "\"outcome\": \"failed\"")) << report.substr(0, 2000);
+        EXPECT_TRUE(Contains(report, "No space left on device")) << report.substr(0, 2000);
+        EXPECT_TRUE(Contains(report, "\"output\": " + std::to_string(written) + ",")) << report.substr(0, 2000);
+    }
     EXPECT_EQ(r.status, kExitFailed);
     EXPECT_TRUE(Contains(r.err, "could not be written")) << r.err;
     EXPECT_TRUE(Contains(r.err, "No space left on device")) << r.err;
@@ -521,8 +524,15 @@ TEST_F(ScanToolFault, LongMessageUnderAMemoryLimitIsWrittenWhole) {
     EXPECT_EQ(testing::ListMessageFiles(dir_.Path() / "out"), std::vector<std::string>{"00002AD4.eml"});
     EXPECT_TRUE(ReadFileBytes(dir_ / "out/00002AD4.eml") == text);
     // The report documents the message it never held whole.
-    const std::string report = ReadFileBytes(dir_ / "out/report.csv");
-    EXPECT_TRUE(Contains(report, engine::DigestsOf(text).Sha256)) << report;
+    if (engine::SalvageRecordingBuilt()) {
+        const std::string report = ReadFileBytes(dir_ / "out/report.csv");
+        std::string sha256;
+        for (const unsigned char byte : platform::HashOf(platform::EHash::Sha256, text)) {
+            sha256 += "0123456789abcdef"[byte >> 4];
+            sha256 += "0123456789abcdef"[byte & 15];
+        }
+        EXPECT_TRUE(Contains(report, sha256)) << report;
+    }
 
     // Nor does a report of many messages stand in memory: its rows go to
     // its files as they come.

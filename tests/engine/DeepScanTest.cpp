@@ -21,6 +21,7 @@
 #include "engine/BlockIndex.h"
 #include "engine/BlockLayout.h"
 #include "engine/DbxScan.h"
+#include "engine/SalvageRecording.h"
 #include "engine/FileWindow.h"
 #include "engine/MessageFileName.h"
 #include "engine/ProgressMeter.h"
@@ -567,6 +568,7 @@ protected:
 // itself: its segments, the digest of the disk and the case.
 TEST_F(EwfImage, EveryModeReadsItAsTheRawImageItHolds) {
     if (!platform::EwfImagesRead()) GTEST_SKIP() << "this build reads no E01 images";
+    if (!SalvageRecordingBuilt()) GTEST_SKIP() << "the image's facts are read back from the report";
     for (TScanMode mode : kModes) {
         const std::string name(ScanModeName(mode));
         Scan(dir_ / "disk.raw", dir_ / ("raw-" + name), mode);
@@ -600,6 +602,7 @@ TEST_F(EwfImage, EveryModeReadsItAsTheRawImageItHolds) {
 // missing; every message outside it comes out as from the raw image.
 TEST_F(EwfImage, ACorruptChunkIsUnreadableAndTheScanGoesOn) {
     if (!platform::EwfImagesRead()) GTEST_SKIP() << "this build reads no E01 images";
+    if (!SalvageRecordingBuilt()) GTEST_SKIP() << "the image's facts are read back from the report";
     constexpr std::uint64_t kChunk = 32768;
     const std::uint64_t bad = (kStoreAt + 100'000) / kChunk * kChunk;
     // Uncompressed, the chunk stands in its segment byte for byte.
