@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/AsciiCase.h"
 #include "engine/FolderName.h"
 #include "engine/records/StoreHeader.h"
 #include "engine/records/TreeWalk.h"
@@ -12,14 +13,7 @@ namespace tervaline::engine {
 
 namespace {
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
-}
-
-bool IsStoreName(std::string_view name) { return name.size() > 4 && SameIgnoringCase(name.substr(name.size() - 4), ".dbx"); }
+bool IsStoreName(std::string_view name) { return name.size() > 4 && SameAsciiWord(name.substr(name.size() - 4), ".dbx"); }
 
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -88,7 +82,7 @@ std::vector<TFolderStore> FolderStores(platform::TPathSyntax syntax, const std::
     std::vector<std::string> files = StoresInFolder(folder);
     std::optional<TFolderTree> list;
     const auto listFile = std::find_if(files.begin(), files.end(),
-                                       [](const std::string& f) { return SameIgnoringCase(f, kFolderListName); });
+                                       [](const std::string& f) { return SameAsciiWord(f, kFolderListName); });
     if (listFile != files.end()) {
         list = ReadFolderListFile(platform::JoinPath(syntax, folder, *listFile), codePage);
         if (list) files.erase(listFile);
@@ -97,7 +91,7 @@ std::vector<TFolderStore> FolderStores(platform::TPathSyntax syntax, const std::
     std::vector<TFolderStore> stores;
     const auto isTaken = [&stores](const std::string& name) {
         return std::any_of(stores.begin(), stores.end(),
-                           [&name](const TFolderStore& s) { return SameIgnoringCase(s.OutputName, name); });
+                           [&name](const TFolderStore& s) { return SameAsciiWord(s.OutputName, name); });
     };
     for (std::string& file : files) {
         TFolderStore store;

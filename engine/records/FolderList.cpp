@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "engine/AsciiCase.h"
 #include "engine/records/ItemRecord.h"
 #include "engine/records/StoreHeader.h"
 
@@ -11,13 +12,6 @@ namespace tervaline::engine {
 namespace {
 
 enum : std::uint8_t { kId = 0x00, kParent = 0x01, kName = 0x02, kStoreFile = 0x03, kFlags = 0x06, kPosition = 0x09 };
-
-bool SameAsciiName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
 
 }  // namespace
 
@@ -51,7 +45,7 @@ std::vector<std::string> TFolderTree::PathOf(std::size_t node) const {
 
 std::optional<std::size_t> TFolderTree::FindStore(const std::string& storeFile) const {
     for (std::size_t i = 0; i < Nodes.size(); ++i) {
-        if (!Nodes[i].Folder.StoreFile.empty() && SameAsciiName(Nodes[i].Folder.StoreFile, storeFile)) return i;
+        if (!Nodes[i].Folder.StoreFile.empty() && SameAsciiWord(Nodes[i].Folder.StoreFile, storeFile)) return i;
     }
     return std::nullopt;
 }

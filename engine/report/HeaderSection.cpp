@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/report/AsciiCase.h"
+#include "engine/AsciiCase.h"
 
 namespace tervaline::engine {
 

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "engine/report/AsciiCase.h"
+#include "engine/AsciiCase.h"
 #include "engine/report/Iso2022Jp.h"
 #include "platform/CharsetConversion.h"
 #include "platform/Utf8Text.h"

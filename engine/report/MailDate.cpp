@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "engine/report/AsciiCase.h"
+#include "engine/AsciiCase.h"
 
 namespace tervaline::engine {
 

@@ -1,5 +1,6 @@
 // Words compared as mail compares field names, charset labels, month and
-// zone names: ASCII letters in either case alike, every other byte only
+// zone names, and as the file systems that hold stores compare their names:
+// ASCII letters in either case alike, every other byte only
 // with itself, whatever the locale.
 #pragma once
 
